@@ -1,0 +1,58 @@
+#include <cstdio>
+#include <glm/gtc/matrix_transform.hpp>
+#include <string>
+
+#include "platform/clock.h"
+#include "platform/window.h"
+
+namespace {
+
+using kestrel::platform::Clock;
+using kestrel::platform::Primitive;
+using kestrel::platform::Vertex;
+
+constexpr int kWidth = 640;
+constexpr int kHeight = 480;
+constexpr std::int64_t kShowMicroseconds = 5'000'000;
+constexpr std::int64_t kFrameMicroseconds = 1'000'000 / 30;
+
+// Until games can be loaded, a window with a coloured rectangle shows that the
+// window and the drawing device work on this machine.
+int show_standin_window() {
+  std::string error;
+  auto window = kestrel::platform::open_sdl_window({"Kestrel", kWidth, kHeight, false}, error);
+  if (window == nullptr) {
+    std::fprintf(stderr, "kestrel: %s\n", error.c_str());
+    return 1;
+  }
+  auto& device = window->device();
+  device.set_transform(glm::ortho(0.0f, float(kWidth), float(kHeight), 0.0f, -1.0f, 1.0f));
+  const std::uint32_t orange = 0xFFF08020;
+  const std::uint32_t teal = 0xFF20A0B0;
+  const Vertex rectangle[] = {
+      {160, 120, 0, orange, 0, 0},
+      {480, 120, 0, orange, 0, 0},
+      {480, 360, 0, teal, 0, 0},
+      {160, 360, 0, teal, 0, 0},
+  };
+  Clock clock;
+  for (std::int64_t next = 0; next < kShowMicroseconds; next += kFrameMicroseconds) {
+    if (!window->pump_events()) break;
+    device.clear(0xFF202830);
+    device.draw(Primitive::TriangleFan, kestrel::platform::kNoTexture, rectangle);
+    device.present(0, 0, window->client_width(), window->client_height(), 0xFF000000);
+    Clock::sleep(next + kFrameMicroseconds - clock.microseconds());
+  }
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc > 1) {
+    std::fprintf(stderr,
+                 "usage: kestrel [GAME [PARAMETERS...]] (loading games is not built yet)\n");
+    return 1;
+  }
+  return show_standin_window();
+}
