@@ -6,6 +6,24 @@
 namespace kestrel::platform {
 namespace {
 
+// The video system and the GL driver are loaded once and kept until the process
+// ends: windows are made again on display changes and tests open many, and a
+// driver reload each time costs far more than keeping it. Unloading Mesa at exit
+// would also turn its own bookkeeping into leak reports from an unknown module.
+bool load_video_and_gl_driver(std::string& error) {
+  static const std::string failure = [] {
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+      return std::string("Failed to start the video system: ") + SDL_GetError();
+    }
+    if (SDL_GL_LoadLibrary(nullptr) != 0) {
+      return std::string("Failed to load the OpenGL driver: ") + SDL_GetError();
+    }
+    return std::string();
+  }();
+  error = failure;
+  return failure.empty();
+}
+
 class SdlWindow final : public Window {
  public:
   ~SdlWindow() override {
@@ -13,15 +31,10 @@ class SdlWindow final : public Window {
     device_.reset();
     if (context_ != nullptr) SDL_GL_DeleteContext(context_);
     if (window_ != nullptr) SDL_DestroyWindow(window_);
-    if (video_started_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
   }
 
   bool open(const WindowSettings& settings, std::string& error) {
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-      error = std::string("Failed to start the video system: ") + SDL_GetError();
-      return false;
-    }
-    video_started_ = true;
+    if (!load_video_and_gl_driver(error)) return false;
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
@@ -70,7 +83,6 @@ class SdlWindow final : public Window {
   }
 
  private:
-  bool video_started_ = false;
   SDL_Window* window_ = nullptr;
   SDL_GLContext context_ = nullptr;
   std::unique_ptr<sdl::GlDevice> device_;
