@@ -1,0 +1,149 @@
+#include "graphics/Graphics_D3D.h"
+
+#include <algorithm>
+#include <cmath>
+#include <glm/ext/matrix_clip_space.hpp>
+#include <glm/ext/matrix_transform.hpp>
+#include <numbers>
+
+#include "graphics/Graphics_Support.h"
+
+namespace kestrel {
+
+using platform::BlendFactor;
+
+void Graphics::attach(platform::RenderDevice* device, int region_width, int region_height) {
+  device_ = device;
+  textures_.attach(device);
+  depth_ = 0.0;
+  if (device_ == nullptr) return;
+  device_->clear(0xFF000000);
+  region_width_ = 0;
+  set_region(region_width, region_height);
+  apply_render_states();
+}
+
+void Graphics::detach() {
+  textures_.attach(nullptr);
+  device_ = nullptr;
+}
+
+void Graphics::set_region(int width, int height) {
+  if (device_ == nullptr || (width == region_width_ && height == region_height_)) return;
+  if (!device_->set_region_size(width, height)) return;
+  region_width_ = width;
+  region_height_ = height;
+  set_viewport(0, 0, width, height);
+  set_projection(0, 0, width, height, 0);
+}
+
+void Graphics::set_viewport(int x, int y, int width, int height) {
+  if (device_ == nullptr) return;
+  viewport_width_ = width;
+  viewport_height_ = height;
+  device_->set_viewport(x, y, width, height);
+}
+
+void Graphics::set_projection(double x, double y, double width, double height, double angle) {
+  if (device_ == nullptr) return;
+  const double radians = angle * std::numbers::pi / 180.0;
+  const glm::vec3 centre(x + width / 2, y + height / 2, 0.0);
+  const glm::vec3 up(std::sin(-radians), std::cos(-radians), 0.0);
+  glm::mat4 view;
+  glm::mat4 projection;
+  if (states_.mode_3d && states_.perspective) {
+    view = glm::lookAtLH(centre - glm::vec3(0, 0, width), centre, up);
+    // A frustum one unit wide at the near plane shows exactly the view rectangle at z = 0.
+    projection = glm::frustumLH_NO(-0.5f, 0.5f, static_cast<float>(height / width / 2),
+                                   static_cast<float>(-height / width / 2), 1.0f, 32000.0f);
+  } else {
+    view = glm::lookAtLH(centre - glm::vec3(0, 0, 16000), centre, up);
+    // The negative height makes y grow downwards.
+    projection = glm::orthoLH_NO(static_cast<float>(-width / 2), static_cast<float>(width / 2),
+                                 static_cast<float>(height / 2), static_cast<float>(-height / 2),
+                                 1.0f, 32000.0f);
+  }
+  // Games place pixel centres on whole coordinates; GL places them half a pixel
+  // further on, so the picture moves right and down by just under half a
+  // viewport pixel. Just under: an edge through a pixel centre then keeps that
+  // pixel on the top and left edges and drops it on the others, as games expect.
+  constexpr float kShift = 0.5f - 1.0f / 64.0f;
+  const glm::mat4 half_pixel = glm::translate(
+      glm::mat4(1.0f),
+      glm::vec3(2.0f * kShift / static_cast<float>(std::max(viewport_width_, 1)),
+                -2.0f * kShift / static_cast<float>(std::max(viewport_height_, 1)), 0.0f));
+  device_->set_transform(half_pixel * projection * view);
+}
+
+void Graphics::set_depth(double depth) {
+  depth_ = states_.mode_3d ? std::clamp(depth, -16000.0, 16000.0) : 0.0;
+}
+
+void Graphics::set_blend_mode(int mode) {
+  switch (mode) {
+    case 1:
+      set_blend_mode_ext(5, 2);
+      break;
+    case 2:
+      set_blend_mode_ext(5, 4);
+      break;
+    case 3:
+      set_blend_mode_ext(1, 4);
+      break;
+    default:
+      set_blend_mode_ext(5, 6);
+      break;
+  }
+}
+
+void Graphics::set_blend_mode_ext(int source, int destination) {
+  // Numbers outside 1..11 have no factor; such a request leaves blending as it is.
+  const auto valid = [](int factor) { return factor >= 1 && factor <= 11; };
+  if (!valid(source) || !valid(destination)) return;
+  states_.blend_source = static_cast<BlendFactor>(source);
+  states_.blend_destination = static_cast<BlendFactor>(destination);
+  if (device_ != nullptr) device_->set_blend(states_.blend_source, states_.blend_destination);
+}
+
+void Graphics::set_texture_interpolation(bool on) {
+  states_.interpolation = on;
+  if (device_ != nullptr) device_->set_texture_interpolation(on);
+}
+
+void Graphics::set_texture_blending(bool on) {
+  states_.blending = on;
+  if (device_ != nullptr) device_->set_texture_blending(on);
+}
+
+void Graphics::set_texture_repeat(bool on) {
+  states_.repeat = on;
+  if (device_ != nullptr) device_->set_texture_repeat(on);
+}
+
+void Graphics::apply_render_states() {
+  device_->set_blend(states_.blend_source, states_.blend_destination);
+  device_->set_texture_interpolation(states_.interpolation);
+  device_->set_texture_blending(states_.blending);
+  device_->set_texture_repeat(states_.repeat);
+}
+
+bool Graphics::capture(int x, int y, int width, int height, Capture& out) {
+  if (device_ == nullptr) return false;
+  if (x < 0) x = 0;
+  if (y < 0) y = 0;
+  width = std::min(width, region_width_ - x);
+  height = std::min(height, region_height_ - y);
+  if (width < 1 || height < 1) return false;
+  out.width = width;
+  out.height = height;
+  out.argb.resize(static_cast<std::size_t>(width) * height);
+  return device_->read_pixels(x, y, width, height, out.argb.data());
+}
+
+std::int64_t Graphics::pixel(int x, int y) {
+  Capture one;
+  if (!capture(x, y, 1, 1, one)) return 0;
+  return game_colour(one.argb[0]);
+}
+
+}  // namespace kestrel

@@ -1,0 +1,93 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "graphics/Graphics_Texture.h"
+#include "platform/render_device.h"
+
+namespace kestrel {
+
+// The render states games switch; they survive frames and device resets.
+struct RenderStates {
+  bool interpolation = true;
+  bool blending = true;
+  bool repeat = false;
+  bool synchronization = false;
+  bool mode_3d = false;
+  bool hidden = true;
+  bool perspective = true;
+  bool lighting = false;
+  bool smooth_shading = true;
+  bool fog = false;
+  std::int64_t fog_colour = 0;
+  double fog_start = 0.0;
+  double fog_end = 1.0;
+  platform::BlendFactor blend_source = platform::BlendFactor::SourceAlpha;
+  platform::BlendFactor blend_destination = platform::BlendFactor::InverseSourceAlpha;
+  bool culling = false;
+};
+
+// A rectangle of the back buffer copied to memory, rows from the top.
+struct Capture {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint32_t> argb;
+};
+
+// The drawing device as games see it: the region drawn into, the render
+// states, the texture table and the current depth. Without a device every
+// operation does nothing and every question answers false or 0.
+class Graphics {
+ public:
+  // Takes the device over: empties the texture table, sets the region and
+  // applies every render state.
+  void attach(platform::RenderDevice* device, int region_width, int region_height);
+  void detach();
+  bool has_device() const { return device_ != nullptr; }
+  platform::RenderDevice* device() { return device_; }
+
+  TextureTable& textures() { return textures_; }
+  const RenderStates& states() const { return states_; }
+
+  void set_region(int width, int height);
+  int region_width() const { return region_width_; }
+  int region_height() const { return region_height_; }
+
+  // In region pixels from the top left.
+  void set_viewport(int x, int y, int width, int height);
+  // Shows the room rectangle (x, y, width, height) turned by `angle` degrees in
+  // the current viewport.
+  void set_projection(double x, double y, double width, double height, double angle);
+
+  // The z given to every 2D vertex; always 0 outside 3D mode.
+  void set_depth(double depth);
+  double depth() const { return depth_; }
+
+  // 0 normal, 1 add, 2 max, 3 subtract; anything else is normal.
+  void set_blend_mode(int mode);
+  // Factors numbered 1 (zero) to 11 (source alpha saturated).
+  void set_blend_mode_ext(int source, int destination);
+  void set_texture_interpolation(bool on);
+  void set_texture_blending(bool on);
+  void set_texture_repeat(bool on);
+
+  // Clipped to the region; false when nothing of the rectangle is left.
+  bool capture(int x, int y, int width, int height, Capture& out);
+  // The pixel as a game colour; 0 outside the region or without a device.
+  std::int64_t pixel(int x, int y);
+
+ private:
+  void apply_render_states();
+
+  platform::RenderDevice* device_ = nullptr;
+  TextureTable textures_;
+  RenderStates states_;
+  int region_width_ = 640;
+  int region_height_ = 480;
+  int viewport_width_ = 640;
+  int viewport_height_ = 480;
+  double depth_ = 0.0;
+};
+
+}  // namespace kestrel
