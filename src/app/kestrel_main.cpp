@@ -40,7 +40,8 @@ int show_standin_window() {
     if (!window->pump_events()) break;
     device.clear(0xFF202830);
     device.draw(Primitive::TriangleFan, kestrel::platform::kNoTexture, rectangle);
-    device.present(0, 0, window->client_width(), window->client_height(), 0xFF000000);
+    const auto client = window->client_rectangle();
+    device.present(0, 0, client.width, client.height, 0xFF000000);
     Clock::sleep(next + kFrameMicroseconds - clock.microseconds());
   }
   return 0;

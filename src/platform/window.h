@@ -14,7 +14,23 @@ struct WindowSettings {
   bool resizable = false;
 };
 
-// The game window with its drawing device.
+// A rectangle in screen pixels from the top left.
+struct ScreenRectangle {
+  int x = 0;
+  int y = 0;
+  int width = 0;
+  int height = 0;
+};
+
+struct DisplayMode {
+  int width = 0;
+  int height = 0;
+  int bits_per_pixel = 0;
+  int refresh_rate = 0;
+};
+
+// The game window with its drawing device. Geometry is that of the client
+// area, the part inside any border and caption.
 class Window {
  public:
   virtual ~Window() = default;
@@ -24,9 +40,22 @@ class Window {
   virtual bool pump_events() = 0;
 
   virtual RenderDevice& device() = 0;
-  virtual int client_width() const = 0;
-  virtual int client_height() const = 0;
+
+  virtual ScreenRectangle client_rectangle() const = 0;
+  virtual void set_client_rectangle(const ScreenRectangle& rectangle) = 0;
+  // Covers the whole screen without changing the display mode.
+  virtual void set_fullscreen(bool fullscreen) = 0;
+  virtual void set_frame(bool border, bool resizable) = 0;
+  virtual void set_always_on_top(bool on_top) = 0;
+  virtual bool always_on_top() const = 0;
+  virtual void set_visible(bool visible) = 0;
+  virtual bool visible() const = 0;
   virtual void set_caption(const std::string& caption) = 0;
+
+  // The screen the window is on.
+  virtual DisplayMode display_mode() const = 0;
+  virtual void mouse_screen_position(int& x, int& y) const = 0;
+  virtual void move_mouse_to_screen(int x, int y) = 0;
 };
 
 // A real window with an OpenGL device. Works without a display under SDL's

@@ -51,20 +51,47 @@ class NullDevice final : public RenderDevice {
   std::vector<bool> live_;
 };
 
+// Remembers what it is told, on a 1024 x 768 screen, so that layout logic can
+// be tested without a display.
 class NullWindow final : public Window {
  public:
   explicit NullWindow(const WindowSettings& settings)
-      : width_(settings.width), height_(settings.height) {}
+      : client_{(1024 - settings.width) / 2, (768 - settings.height) / 2, settings.width,
+                settings.height} {}
 
   bool pump_events() override { return true; }
   RenderDevice& device() override { return device_; }
-  int client_width() const override { return width_; }
-  int client_height() const override { return height_; }
+
+  ScreenRectangle client_rectangle() const override {
+    return fullscreen_ ? ScreenRectangle{0, 0, kScreen.width, kScreen.height} : client_;
+  }
+  void set_client_rectangle(const ScreenRectangle& rectangle) override { client_ = rectangle; }
+  void set_fullscreen(bool fullscreen) override { fullscreen_ = fullscreen; }
+  void set_frame(bool, bool) override {}
+  void set_always_on_top(bool on_top) override { on_top_ = on_top; }
+  bool always_on_top() const override { return on_top_; }
+  void set_visible(bool visible) override { visible_ = visible; }
+  bool visible() const override { return visible_; }
   void set_caption(const std::string&) override {}
 
+  DisplayMode display_mode() const override { return kScreen; }
+  void mouse_screen_position(int& x, int& y) const override {
+    x = mouse_x_;
+    y = mouse_y_;
+  }
+  void move_mouse_to_screen(int x, int y) override {
+    mouse_x_ = x;
+    mouse_y_ = y;
+  }
+
  private:
-  int width_;
-  int height_;
+  static constexpr DisplayMode kScreen{1024, 768, 32, 60};
+  ScreenRectangle client_;
+  bool fullscreen_ = false;
+  bool on_top_ = false;
+  bool visible_ = true;
+  int mouse_x_ = 0;
+  int mouse_y_ = 0;
   NullDevice device_;
 };
 

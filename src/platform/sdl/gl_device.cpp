@@ -384,6 +384,16 @@ void GlDevice::present(int x, int y, int width, int height, std::uint32_t border
   int window_width = 0;
   int window_height = 0;
   SDL_GL_GetDrawableSize(window_, &window_width, &window_height);
+  // On high-density screens the drawable has more pixels than the client area.
+  int client_width = 0;
+  int client_height = 0;
+  SDL_GetWindowSize(window_, &client_width, &client_height);
+  if (client_width > 0 && client_height > 0 && client_width != window_width) {
+    x = x * window_width / client_width;
+    width = width * window_width / client_width;
+    y = y * window_height / client_height;
+    height = height * window_height / client_height;
+  }
   glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
   glViewport(0, 0, window_width, window_height);
   glClearColor(static_cast<float>((border_argb >> 16) & 0xFF) / 255.0f,

@@ -1,5 +1,7 @@
 #include <SDL.h>
 
+#include <algorithm>
+
 #include "platform/sdl/gl_device.h"
 #include "platform/window.h"
 
@@ -66,21 +68,58 @@ class SdlWindow final : public Window {
 
   RenderDevice& device() override { return *device_; }
 
-  int client_width() const override {
-    int width = 0;
-    SDL_GL_GetDrawableSize(window_, &width, nullptr);
-    return width;
+  ScreenRectangle client_rectangle() const override {
+    ScreenRectangle rectangle;
+    SDL_GetWindowPosition(window_, &rectangle.x, &rectangle.y);
+    SDL_GetWindowSize(window_, &rectangle.width, &rectangle.height);
+    return rectangle;
   }
 
-  int client_height() const override {
-    int height = 0;
-    SDL_GL_GetDrawableSize(window_, nullptr, &height);
-    return height;
+  void set_client_rectangle(const ScreenRectangle& rectangle) override {
+    SDL_SetWindowSize(window_, std::max(rectangle.width, 1), std::max(rectangle.height, 1));
+    SDL_SetWindowPosition(window_, rectangle.x, rectangle.y);
   }
+
+  void set_fullscreen(bool fullscreen) override {
+    SDL_SetWindowFullscreen(window_, fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+  }
+
+  void set_frame(bool border, bool resizable) override {
+    SDL_SetWindowBordered(window_, border ? SDL_TRUE : SDL_FALSE);
+    SDL_SetWindowResizable(window_, resizable ? SDL_TRUE : SDL_FALSE);
+  }
+
+  void set_always_on_top(bool on_top) override {
+    SDL_SetWindowAlwaysOnTop(window_, on_top ? SDL_TRUE : SDL_FALSE);
+  }
+
+  bool always_on_top() const override {
+    return (SDL_GetWindowFlags(window_) & SDL_WINDOW_ALWAYS_ON_TOP) != 0;
+  }
+
+  void set_visible(bool visible) override {
+    if (visible)
+      SDL_ShowWindow(window_);
+    else
+      SDL_HideWindow(window_);
+  }
+
+  bool visible() const override { return (SDL_GetWindowFlags(window_) & SDL_WINDOW_SHOWN) != 0; }
 
   void set_caption(const std::string& caption) override {
     SDL_SetWindowTitle(window_, caption.c_str());
   }
+
+  DisplayMode display_mode() const override {
+    SDL_DisplayMode mode{};
+    const int display = std::max(SDL_GetWindowDisplayIndex(window_), 0);
+    if (SDL_GetDesktopDisplayMode(display, &mode) != 0) return {};
+    return {mode.w, mode.h, static_cast<int>(SDL_BITSPERPIXEL(mode.format)), mode.refresh_rate};
+  }
+
+  void mouse_screen_position(int& x, int& y) const override { SDL_GetGlobalMouseState(&x, &y); }
+
+  void move_mouse_to_screen(int x, int y) override { SDL_WarpMouseGlobal(x, y); }
 
  private:
   SDL_Window* window_ = nullptr;
