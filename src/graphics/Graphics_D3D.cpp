@@ -66,8 +66,9 @@ void Graphics::set_projection(double x, double y, double width, double height, d
   // Games place pixel centres on whole coordinates; GL places them half a pixel
   // further on, so the picture moves right and down by just under half a
   // viewport pixel. Just under: an edge through a pixel centre then keeps that
-  // pixel on the top and left edges and drops it on the others, as games expect.
-  constexpr float kShift = 0.5f - 1.0f / 64.0f;
+  // pixel on the top and left edges and drops it on the others, as games expect,
+  // and shapes that reach a hundredth past a pixel centre still cover it.
+  constexpr float kShift = 0.5f - 1.0f / 256.0f;
   const glm::mat4 half_pixel = glm::translate(
       glm::mat4(1.0f),
       glm::vec3(2.0f * kShift / static_cast<float>(std::max(viewport_width_, 1)),
