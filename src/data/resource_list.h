@@ -1,0 +1,49 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kestrel {
+
+// One list per resource kind, indexed from 0. A slot whose entry does not
+// exist keeps its index, holds no resource and has an empty name.
+template <class T>
+class ResourceList {
+ public:
+  struct Slot {
+    std::string name;
+    std::optional<T> resource;
+
+    bool operator==(const Slot&) const = default;
+  };
+
+  int count() const { return int(slots_.size()); }
+  bool exists(int index) const { return index >= 0 && index < count() && slots_[index].resource; }
+  const T* get(int index) const { return exists(index) ? &*slots_[index].resource : nullptr; }
+  T* get(int index) { return exists(index) ? &*slots_[index].resource : nullptr; }
+  // The name, or "<undefined>" for an index with no resource.
+  std::string name(int index) const { return exists(index) ? slots_[index].name : "<undefined>"; }
+  // The index of the first existing resource with exactly this name, or -1.
+  int find(const std::string& name) const {
+    for (int i = 0; i < count(); ++i)
+      if (exists(i) && slots_[i].name == name) return i;
+    return -1;
+  }
+
+  T& add(std::string name, T resource = T{}) {
+    slots_.push_back({std::move(name), std::move(resource)});
+    return *slots_.back().resource;
+  }
+  void add_empty() { slots_.emplace_back(); }
+  void clear() { slots_.clear(); }
+
+  const std::vector<Slot>& slots() const { return slots_; }
+
+  bool operator==(const ResourceList&) const = default;
+
+ private:
+  std::vector<Slot> slots_;
+};
+
+}  // namespace kestrel
