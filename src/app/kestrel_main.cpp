@@ -11,6 +11,13 @@ using kestrel::platform::Clock;
 using kestrel::platform::Primitive;
 using kestrel::platform::Vertex;
 
+// The stand-in ends when the player closes the window or presses Escape.
+struct StandinEvents final : kestrel::platform::WindowEvents {
+  void key_down(int key) override { done |= key == kestrel::platform::vk::kEscape; }
+  void close_requested() override { done = true; }
+  bool done = false;
+};
+
 constexpr int kWidth = 640;
 constexpr int kHeight = 480;
 constexpr std::int64_t kShowMicroseconds = 5'000'000;
@@ -36,8 +43,10 @@ int show_standin_window() {
       {160, 360, 0, teal, 0, 0},
   };
   Clock clock;
+  StandinEvents events;
   for (std::int64_t next = 0; next < kShowMicroseconds; next += kFrameMicroseconds) {
-    if (!window->pump_events()) break;
+    window->pump_events(events);
+    if (events.done) break;
     device.clear(0xFF202830);
     device.draw(Primitive::TriangleFan, kestrel::platform::kNoTexture, rectangle);
     const auto client = window->client_rectangle();

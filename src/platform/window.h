@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/input.h"
 #include "platform/render_device.h"
 
 namespace kestrel::platform {
@@ -35,9 +36,8 @@ class Window {
  public:
   virtual ~Window() = default;
 
-  // Handles the window system's pending events; false once the player has asked
-  // to close the window.
-  virtual bool pump_events() = 0;
+  // Hands the window system's pending events to `events`.
+  virtual void pump_events(WindowEvents& events) = 0;
 
   virtual RenderDevice& device() = 0;
 
@@ -56,6 +56,14 @@ class Window {
   virtual DisplayMode display_mode() const = 0;
   virtual void mouse_screen_position(int& x, int& y) const = 0;
   virtual void move_mouse_to_screen(int x, int y) = 0;
+
+  // The keyboard as it is this moment, not as the pumped events told it.
+  virtual bool key_held_now(int key) const = 0;
+  virtual bool numlock() const = 0;
+  // Queues a key event as if the player had pressed or let go of the key.
+  virtual void inject_key(int key, bool down) = 0;
+  // Controller 0 or 1; not present when there is none.
+  virtual JoystickState joystick(int index) = 0;
 };
 
 // A real window with an OpenGL device. Works without a display under SDL's

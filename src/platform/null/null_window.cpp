@@ -59,7 +59,7 @@ class NullWindow final : public Window {
       : client_{(1024 - settings.width) / 2, (768 - settings.height) / 2, settings.width,
                 settings.height} {}
 
-  bool pump_events() override { return true; }
+  void pump_events(WindowEvents&) override {}
   RenderDevice& device() override { return device_; }
 
   ScreenRectangle client_rectangle() const override {
@@ -83,6 +83,11 @@ class NullWindow final : public Window {
     mouse_x_ = x;
     mouse_y_ = y;
   }
+
+  bool key_held_now(int) const override { return false; }
+  bool numlock() const override { return false; }
+  void inject_key(int, bool) override {}
+  JoystickState joystick(int) override { return {}; }
 
  private:
   static constexpr DisplayMode kScreen{1024, 768, 32, 60};

@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "platform/sdl/gl_device.h"
+#include "platform/sdl/sdl_input.h"
+#include "platform/sdl/sdl_keys.h"
 #include "platform/window.h"
 
 namespace kestrel::platform {
@@ -58,12 +60,9 @@ class SdlWindow final : public Window {
     return device_->initialize(settings.width, settings.height, error);
   }
 
-  bool pump_events() override {
+  void pump_events(WindowEvents& events) override {
     SDL_Event event;
-    while (SDL_PollEvent(&event) != 0) {
-      if (event.type == SDL_QUIT) close_requested_ = true;
-    }
-    return !close_requested_;
+    while (SDL_PollEvent(&event) != 0) dispatch(event, events);
   }
 
   RenderDevice& device() override { return *device_; }
@@ -121,11 +120,97 @@ class SdlWindow final : public Window {
 
   void move_mouse_to_screen(int x, int y) override { SDL_WarpMouseGlobal(x, y); }
 
+  bool key_held_now(int key) const override {
+    int count = 0;
+    const Uint8* held = SDL_GetKeyboardState(&count);
+    for (int scancode = 0; scancode < count; ++scancode) {
+      if (held[scancode] != 0 &&
+          sdl::virtual_key(SDL_GetKeyFromScancode(static_cast<SDL_Scancode>(scancode))) == key) {
+        return true;
+      }
+    }
+    return false;
+  }
+
+  bool numlock() const override { return (SDL_GetModState() & KMOD_NUM) != 0; }
+
+  void inject_key(int key, bool down) override {
+    SDL_Event event{};
+    event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+    event.key.windowID = SDL_GetWindowID(window_);
+    event.key.state = down ? SDL_PRESSED : SDL_RELEASED;
+    event.key.keysym.sym = sdl::sdl_key(key);
+    event.key.keysym.scancode = SDL_GetScancodeFromKey(event.key.keysym.sym);
+    SDL_PushEvent(&event);
+  }
+
+  JoystickState joystick(int index) override { return joysticks_.state(index); }
+
  private:
+  void dispatch(const SDL_Event& event, WindowEvents& events) {
+    switch (event.type) {
+      case SDL_KEYDOWN: {
+        const int key = sdl::virtual_key(event.key.keysym.sym);
+        if (key != 0) events.key_down(key);
+        // Keys that type a control character report it as typed text does not.
+        if (key == 8 || key == 9 || key == 13 || key == 27) {
+          events.character(static_cast<unsigned char>(key));
+        }
+        break;
+      }
+      case SDL_KEYUP: {
+        const int key = sdl::virtual_key(event.key.keysym.sym);
+        if (key != 0) events.key_up(key);
+        break;
+      }
+      case SDL_TEXTINPUT:
+        for (unsigned char c : sdl::latin1_from_utf8(event.text.text)) events.character(c);
+        break;
+      case SDL_MOUSEBUTTONDOWN:
+      case SDL_MOUSEBUTTONUP: {
+        MouseButton button = MouseButton::Left;
+        if (event.button.button == SDL_BUTTON_RIGHT)
+          button = MouseButton::Right;
+        else if (event.button.button == SDL_BUTTON_MIDDLE)
+          button = MouseButton::Middle;
+        else if (event.button.button != SDL_BUTTON_LEFT)
+          break;
+        if (event.type == SDL_MOUSEBUTTONDOWN)
+          events.mouse_down(button);
+        else
+          events.mouse_up(button);
+        break;
+      }
+      case SDL_MOUSEWHEEL:
+        if (event.wheel.y != 0) events.wheel(event.wheel.y > 0 ? 1 : -1);
+        break;
+      case SDL_QUIT:
+        events.close_requested();
+        break;
+      case SDL_WINDOWEVENT:
+        switch (event.window.event) {
+          case SDL_WINDOWEVENT_FOCUS_GAINED:
+            events.focus_changed(true);
+            break;
+          case SDL_WINDOWEVENT_FOCUS_LOST:
+            events.focus_changed(false);
+            break;
+          case SDL_WINDOWEVENT_SIZE_CHANGED:
+            events.resized(event.window.data1, event.window.data2);
+            break;
+          default:
+            break;
+        }
+        break;
+      default:
+        break;
+    }
+  }
+
   SDL_Window* window_ = nullptr;
   SDL_GLContext context_ = nullptr;
   std::unique_ptr<sdl::GlDevice> device_;
-  bool close_requested_ = false;
+  sdl::Joysticks joysticks_;
 };
 
 }  // namespace
