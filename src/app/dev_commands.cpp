@@ -2,10 +2,11 @@
 
 namespace kestrel::app {
 
+void add_eval_command(CLI::App& app, int& status);
+
 void add_dev_commands(CLI::App& app, int& status) {
   // Subcommands register here as they are built: build, extract, info, run, eval.
-  (void)app;
-  (void)status;
+  add_eval_command(app, status);
 }
 
 }  // namespace kestrel::app

@@ -1,0 +1,19 @@
+local start = os.clock()
+local n = 400
+local grid = {}
+for i = 0, n - 1 do
+  local row = {}
+  grid[i] = row
+  for j = 0, n - 1 do
+    row[j] = i * j
+  end
+end
+local total = 0
+for _ = 1, 3 do
+  for i = 0, n - 1 do
+    for j = 0, n - 1 do
+      total = total + grid[i][j]
+    end
+  end
+end
+print(string.format("%.6f", os.clock() - start))

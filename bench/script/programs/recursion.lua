@@ -1,0 +1,4 @@
+local start = os.clock()
+fib = "local n = ...; if n < 2 then return n end; return load(fib)(n - 1) + load(fib)(n - 2)"
+local result = load(fib)(18)
+print(string.format("%.6f", os.clock() - start))

@@ -1,0 +1,133 @@
+#include "script/Code_Error.h"
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+#include "script/Code_Main.h"
+#include "script/script_engine.h"
+
+namespace kestrel {
+
+namespace {
+
+constexpr char kCr = '\r';
+constexpr std::string_view kCrLf = "\r\n";
+
+}  // namespace
+
+std::string report_as_lines(std::string_view message) {
+  std::string lines;
+  lines.reserve(message.size() + 1);
+  for (std::size_t i = 0; i < message.size(); ++i) {
+    if (message[i] == '\r') {
+      lines += '\n';
+      if (i + 1 < message.size() && message[i + 1] == '\n') ++i;
+    } else {
+      lines += message[i];
+    }
+  }
+  lines += '\n';
+  return lines;
+}
+
+namespace {
+
+void append_to_log(ErrorState& errors, std::string_view message) {
+  // The first report of a run starts a fresh log; a log that cannot be
+  // written is no reason to disturb the game.
+  const auto mode =
+      errors.first_log ? std::ios::binary | std::ios::trunc : std::ios::binary | std::ios::app;
+  errors.first_log = false;
+  std::ofstream log("game_errors.log", mode);
+  if (!log) return;
+  log << message << kCrLf << kCrLf << kCrLf;
+}
+
+}  // namespace
+
+std::string format_code_error(std::string_view text, bool is_program, std::int32_t position,
+                              std::string_view message) {
+  const auto length = static_cast<std::int32_t>(text.size());
+  std::int32_t p = position;
+  if (p > length) p = length;
+  if (p < 1) p = 1;
+  std::int32_t line = 1;
+  std::int32_t column = 0;
+  std::int32_t line_start = 0;  // 0-based index just after the last CR before p
+  for (std::int32_t i = 0; i < p && i < length; ++i) {
+    const char c = text[i];
+    const bool line_feed_alone = c == '\n' && (i == 0 || text[i - 1] != kCr);
+    if (c == kCr || line_feed_alone) {
+      ++line;
+      column = 0;
+    } else {
+      ++column;
+    }
+    if (c == kCr && i < p - 1) line_start = i + 1;
+  }
+  if (!is_program) {
+    return "Error in expression:" + std::string(text) + kCr + " position " +
+           std::to_string(column) + ": " + std::string(message);
+  }
+  std::size_t line_end = text.find(kCr, static_cast<std::size_t>(line_start));
+  if (line_end == std::string_view::npos) line_end = text.size();
+  const std::string_view line_text = text.substr(line_start, line_end - line_start);
+  return "Error in code at line " + std::to_string(line) + ":" + kCr + "   " +
+         std::string(line_text) + kCr + std::string(column + 1, ' ') + "^" + kCr + "at position " +
+         std::to_string(column) + ": " + std::string(message);
+}
+
+void record_code_error(ScriptEngine& engine, const CCode& code, std::int32_t position,
+                       std::string_view message) {
+  if (engine.errors.pending) return;
+  engine.errors.pending = true;
+  engine.errors.last_text =
+      format_code_error(code.text(), code.kind() == CodeKind::program, position, message);
+}
+
+void report_error(ScriptEngine& engine, std::string_view message, bool fatal) {
+  ErrorState& errors = engine.errors;
+  if (errors.aborting) return;
+  const ErrorSettings& settings = engine.settings.errors;
+  if (settings.abort_on_all_errors) fatal = true;
+  if (settings.show_errors) {
+    const bool ignored = engine.host().show_error(message, fatal);
+    if (!fatal && !ignored) fatal = true;
+  } else if (engine.settings.echo_reports) {
+    const std::string lines = report_as_lines(message);
+    std::fwrite(lines.data(), 1, lines.size(), stderr);
+  }
+  engine.host().clear_input();
+  if (settings.log_errors) append_to_log(errors, message);
+  errors.error_last = std::string(message);
+  errors.error_occurred = true;
+  if (fatal) {
+    errors.aborting = true;
+    engine.host().end_game();
+  }
+}
+
+void report_action_error(ScriptEngine& engine, std::string_view message, bool fatal) {
+  const ActionContext& context = engine.action;
+  ScriptHost& host = engine.host();
+  std::string text = fatal ? "FATAL ERROR in" : "ERROR in";
+  text += kCrLf;
+  text += "action number " + std::to_string(context.action + 1);
+  text += kCrLf;
+  if (context.event_type == kTimeLineEvent) {
+    text += "at time step " + std::to_string(context.event_number);
+    text += kCrLf;
+    text += "of time line " + host.time_line_name(context.object) + ":";
+  } else {
+    text += "of " + host.event_name(context.event_type, context.event_number);
+    text += kCrLf;
+    text += "for object " + host.object_name(context.object) + ":";
+  }
+  text += kCrLf;
+  text += kCrLf;
+  text += message;
+  report_error(engine, text, fatal);
+}
+
+}  // namespace kestrel

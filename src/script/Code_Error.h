@@ -1,0 +1,58 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace kestrel {
+
+class CCode;
+class ScriptEngine;
+
+// The game settings that decide what a report does.
+struct ErrorSettings {
+  bool show_errors = true;
+  bool log_errors = false;
+  bool abort_on_all_errors = false;
+};
+
+// Where the running action stands, for the context lines of action errors.
+// While a time line moment runs, event_type is kTimeLineEvent, object holds
+// the time line and event_number the step.
+struct ActionContext {
+  std::int32_t object = 0;
+  std::int32_t event_type = 0;
+  std::int32_t event_number = 0;
+  std::int32_t action = 0;
+};
+
+inline constexpr std::int32_t kTimeLineEvent = 100000;
+
+struct ErrorState {
+  bool pending = false;  // the current phase or execution has recorded one
+  std::string last_text;
+  bool error_occurred = false;
+  std::string error_last;
+  bool aborting = false;
+  bool first_log = true;
+};
+
+// The text of a code error: the line, a caret under the column and the
+// message for a program; the whole text for an expression.
+std::string format_code_error(std::string_view text, bool is_program, std::int32_t position,
+                              std::string_view message);
+
+// A report as lines for a terminal: CR, LF and CR LF all end a line.
+std::string report_as_lines(std::string_view message);
+
+// Records the first error of a compile phase or execution.
+void record_code_error(ScriptEngine& engine, const CCode& code, std::int32_t position,
+                       std::string_view message);
+
+// Shows, logs and stores a report, ending the game when it is fatal.
+void report_error(ScriptEngine& engine, std::string_view message, bool fatal);
+
+// As report_error, with the running action's context in front.
+void report_action_error(ScriptEngine& engine, std::string_view message, bool fatal);
+
+}  // namespace kestrel

@@ -1,0 +1,683 @@
+#include "script/Code_Exec.h"
+
+#include <string>
+
+#include "script/Code_Error.h"
+#include "script/Code_Main.h"
+#include "script/Code_Operator.h"
+#include "script/script_engine.h"
+
+namespace kestrel {
+
+namespace {
+
+// Where a variable reference points once its instance and indices are known.
+struct Target {
+  std::int32_t variable = 0;
+  std::int32_t flat_index = 0;
+  std::int32_t designator = kSelf;
+};
+
+// The binary operator that a compound assignment applies.
+std::int32_t compound_operator(std::int32_t assignment) {
+  switch (assignment) {
+    case kTokAddAssign:
+      return kOpAdd;
+    case kTokSubAssign:
+      return kOpSubtract;
+    case kTokMulAssign:
+      return kOpMultiply;
+    case kTokDivAssign:
+      return kOpDivide;
+    case kTokOrAssign:
+      return kOpBitOr;
+    case kTokAndAssign:
+      return kOpBitAnd;
+    default:
+      return kOpBitXor;
+  }
+}
+
+class Executor {
+ public:
+  Executor(ScriptEngine& engine, const CCode& code, ScriptInstance* self, ScriptInstance* other)
+      : engine_(engine),
+        code_(code),
+        nodes_(code.nodes.data()),
+        children_(code.children.data()),
+        constants_(code.constants.data()),
+        self_(self),
+        other_(other) {}
+
+  int eval(std::int32_t index, RValue& out);
+  int exec(std::int32_t index, RValue& slot);
+
+ private:
+  std::int32_t child(const RToken& node, std::int32_t which) const {
+    return children_[node.first_child + which];
+  }
+  int error(std::int32_t position, std::string_view message) {
+    record_code_error(engine_, code_, position, message);
+    return kStatusError;
+  }
+  // Counts one loop iteration or call against the engine's step budget.
+  bool step() {
+    if (engine_.steps_left < 0) return true;
+    if (engine_.steps_left == 0) return false;
+    --engine_.steps_left;
+    return true;
+  }
+  int out_of_steps(std::int32_t position) { return error(position, "Step limit reached."); }
+
+  int call(const RToken& node, RValue& out);
+  int resolve(const RToken& node, Target& target);
+  int read(const RToken& node, RValue& out);
+  // The value of a variable, or null when it is missing.
+  const RValue* find(const RToken& node, const Target& target, RValue& scratch);
+  const RValue* find_in(ScriptInstance& instance, const RToken& node, const Target& target,
+                        RValue& scratch);
+  // The list storage of a variable, or null when it lives elsewhere.
+  CVariableList* list_of(std::int32_t designator, std::int32_t variable);
+  bool write(const RToken& node, const Target& target, const RValue& value);
+  bool write_to(ScriptInstance& instance, const RToken& node, const Target& target,
+                const RValue& value);
+  int missing(const RToken& node, const Target& target, RValue& out);
+  int assign(const RToken& node, RValue& slot);
+  int with(const RToken& node, RValue& slot);
+  int with_body(ScriptInstance* instance, std::int32_t body, RValue& slot);
+  int switch_statement(const RToken& node, RValue& slot);
+  // Runs a loop body: -1 for "go on", else the status that ends the loop.
+  int loop_body(std::int32_t body, RValue& slot) {
+    const int status = exec(body, slot);
+    if (status == kStatusNormal || status == kStatusContinue) return -1;
+    return status == kStatusBreak ? kStatusNormal : status;
+  }
+  // Evaluates a condition; -1 (after reporting `message`) for a string.
+  int condition(std::int32_t index, bool& holds, std::string_view message);
+
+  ScriptEngine& engine_;
+  const CCode& code_;
+  const RToken* nodes_;
+  const std::int32_t* children_;
+  const RValue* constants_;
+  ScriptInstance* self_;
+  ScriptInstance* other_;
+  CVariableList locals_;
+};
+
+int Executor::eval(std::int32_t index, RValue& out) {
+  const RToken& node = nodes_[index];
+  switch (node.kind) {
+    case kNodeConstant:
+      out = constants_[node.constant];
+      return kStatusNormal;
+    case kNodeFixedVariable:
+    case kNodeVariable:
+      return read(node, out);
+    case kNodeBinary: {
+      const std::int32_t right_index = child(node, 1);
+      int status = eval(child(node, 0), out);
+      if (status != kStatusNormal) return status;
+      RValue right;
+      status = eval(right_index, right);
+      if (status != kStatusNormal) return status;
+      if (out.is_real() && right.is_real()) [[likely]] {
+        const double a = out.real();
+        const double b = right.real();
+        switch (node.op) {
+          case kOpAdd:
+            out.set_real(a + b);
+            return kStatusNormal;
+          case kOpSubtract:
+            out.set_real(a - b);
+            return kStatusNormal;
+          case kOpMultiply:
+            out.set_real(a * b);
+            return kStatusNormal;
+          case kOpLess:
+            out.set_real(a - b < -kCompareEpsilon ? 1.0 : 0.0);
+            return kStatusNormal;
+          case kOpGreater:
+            out.set_real(a - b > kCompareEpsilon ? 1.0 : 0.0);
+            return kStatusNormal;
+          default:
+            break;
+        }
+      }
+      std::string_view message;
+      if (!binary_operation(node.op, out, right, message)) {
+        return error(nodes_[right_index].position, message);
+      }
+      return kStatusNormal;
+    }
+    case kNodeUnary: {
+      const std::int32_t operand = child(node, 0);
+      const int status = eval(operand, out);
+      if (status != kStatusNormal) return status;
+      std::string_view message;
+      if (!unary_operation(node.op, out, message)) return error(nodes_[operand].position, message);
+      return kStatusNormal;
+    }
+    case kNodeCall:
+      return call(node, out);
+    default:
+      return error(node.position, "(Sub-)expression expected.");
+  }
+}
+
+int Executor::call(const RToken& node, RValue& out) {
+  if (!step()) return out_of_steps(node.position);
+  RValue arguments[kMaxArguments];
+  const std::int32_t count = node.child_count;
+  for (std::int32_t i = 0; i < count; ++i) {
+    const int status = eval(child(node, i), arguments[i]);
+    if (status != kStatusNormal) return status;
+  }
+  out.clear();
+  const FunctionEntry& function = engine_.functions.at(node.op);
+  function.handler(engine_, *self_, *other_, count, out, arguments);
+  return kStatusNormal;
+}
+
+int Executor::resolve(const RToken& node, Target& target) {
+  target.variable = node.op;
+  if (node.kind == kNodeFixedVariable) {
+    target.designator = node.fixed_instance;
+    target.flat_index = 0;
+    return kStatusNormal;
+  }
+  RValue value;
+  const std::int32_t instance = child(node, 0);
+  int status = eval(instance, value);
+  if (status != kStatusNormal) return status;
+  if (value.is_string()) return error(nodes_[instance].position, "Wrong type of variable index");
+  target.designator = round_to_int32(value.real());
+  std::int32_t flat = 0;
+  for (std::int32_t i = 1; i < node.child_count; ++i) {
+    const std::int32_t index_node = child(node, i);
+    status = eval(index_node, value);
+    if (status != kStatusNormal) return status;
+    const std::int32_t position = nodes_[index_node].position;
+    if (value.is_string()) return error(position, "Wrong type of array index");
+    const double rounded = round_half_even(value.real());
+    if (rounded < 0) return error(position, "Negative array index");
+    if (!(rounded < kArrayRowWidth)) return error(position, "Array index >= 32000");
+    flat = flat * kArrayRowWidth + static_cast<std::int32_t>(rounded);
+  }
+  target.flat_index = flat;
+  return kStatusNormal;
+}
+
+CVariableList* Executor::list_of(std::int32_t designator, std::int32_t variable) {
+  switch (designator) {
+    case kLocal:
+      return &locals_;
+    case kGlobal:
+      return &engine_.globals.list();
+    case kUnspecified:
+      if (engine_.globals.is_declared_global(variable)) return &engine_.globals.list();
+      [[fallthrough]];
+    case kSelf:
+      return variable >= kUserVariableThreshold ? &self_->variables : nullptr;
+    case kOther:
+      return variable >= kUserVariableThreshold ? &other_->variables : nullptr;
+    default:
+      return nullptr;
+  }
+}
+
+const RValue* Executor::find_in(ScriptInstance& instance, const RToken& node, const Target& target,
+                                RValue& scratch) {
+  if (target.variable >= kUserVariableThreshold) {
+    if (target.flat_index == 0) return instance.variables.find_scalar(target.variable, node.hint);
+    return instance.variables.get(target.variable, target.flat_index);
+  }
+  if (target.variable >= engine_.builtin_variables.size()) return nullptr;
+  const BuiltinVariable& builtin = engine_.builtin_variables.at(target.variable);
+  if (!builtin.getter(engine_, instance, target.flat_index, scratch)) return nullptr;
+  return &scratch;
+}
+
+const RValue* Executor::find(const RToken& node, const Target& target, RValue& scratch) {
+  if (CVariableList* list = list_of(target.designator, target.variable)) {
+    if (target.flat_index == 0) return list->find_scalar(target.variable, node.hint);
+    return list->get(target.variable, target.flat_index);
+  }
+  ScriptHost& host = engine_.host();
+  ScriptInstance* instance = nullptr;
+  switch (target.designator) {
+    case kUnspecified:
+    case kSelf:
+      instance = self_;
+      break;
+    case kOther:
+      instance = other_;
+      break;
+    case kAll:
+      for (std::int32_t i = 0, count = host.instance_count(); i < count; ++i) {
+        ScriptInstance* candidate = host.instance_at(i);
+        if (candidate && !candidate->destroyed) {
+          instance = candidate;
+          break;
+        }
+      }
+      break;
+    default:
+      if (target.designator >= kFirstInstanceId) {
+        instance = host.find_instance(target.designator);
+        if (instance && instance->destroyed) instance = nullptr;
+      } else if (target.designator >= 0) {
+        for (std::int32_t i = 0, count = host.family_count(target.designator); i < count; ++i) {
+          ScriptInstance* candidate = host.family_at(target.designator, i);
+          if (candidate && !candidate->destroyed) {
+            instance = candidate;
+            break;
+          }
+        }
+      }
+      break;
+  }
+  return instance ? find_in(*instance, node, target, scratch) : nullptr;
+}
+
+int Executor::missing(const RToken& node, const Target& target, RValue& out) {
+  if (engine_.settings.uninitialized_as_zero) {
+    out.clear();
+    return kStatusNormal;
+  }
+  std::string message = "Unknown variable " + engine_.variable_name(target.variable);
+  if (target.flat_index != 0) message += " or array index out of bounds";
+  return error(node.position, message);
+}
+
+int Executor::read(const RToken& node, RValue& out) {
+  // The commonest reads, a plain name of self or a local, skip the general
+  // resolution.
+  if (node.kind == kNodeFixedVariable && node.op >= kUserVariableThreshold) {
+    CVariableList* list = list_of(node.fixed_instance, node.op);
+    if (list != nullptr) {
+      if (const RValue* value = list->find_scalar(node.op, node.hint)) {
+        out = *value;
+        return kStatusNormal;
+      }
+    }
+  }
+  Target target;
+  const int status = resolve(node, target);
+  if (status != kStatusNormal) return status;
+  RValue scratch;
+  const RValue* value = find(node, target, scratch);
+  if (value == nullptr) return missing(node, target, out);
+  out = *value;
+  return kStatusNormal;
+}
+
+bool Executor::write_to(ScriptInstance& instance, const RToken& node, const Target& target,
+                        const RValue& value) {
+  if (target.variable >= kUserVariableThreshold) {
+    if (target.flat_index == 0) {
+      instance.variables.scalar_slot(target.variable, node.hint) = value;
+    } else {
+      instance.variables.set(target.variable, target.flat_index, value);
+    }
+    return true;
+  }
+  if (target.variable >= engine_.builtin_variables.size()) return false;
+  const BuiltinVariable& builtin = engine_.builtin_variables.at(target.variable);
+  return builtin.setter != nullptr && builtin.setter(engine_, instance, target.flat_index, value);
+}
+
+bool Executor::write(const RToken& node, const Target& target, const RValue& value) {
+  if (CVariableList* list = list_of(target.designator, target.variable)) {
+    if (target.flat_index == 0) {
+      list->scalar_slot(target.variable, node.hint) = value;
+    } else {
+      list->set(target.variable, target.flat_index, value);
+    }
+    return true;
+  }
+  ScriptHost& host = engine_.host();
+  switch (target.designator) {
+    case kUnspecified:
+    case kSelf:
+      return write_to(*self_, node, target, value);
+    case kOther:
+      return write_to(*other_, node, target, value);
+    case kAll: {
+      bool written = true;
+      for (std::int32_t i = 0, count = host.instance_count(); i < count; ++i) {
+        ScriptInstance* instance = host.instance_at(i);
+        if (instance && !instance->destroyed) {
+          written = write_to(*instance, node, target, value) && written;
+        }
+      }
+      return written;
+    }
+    default:
+      break;
+  }
+  if (target.designator >= kFirstInstanceId) {
+    ScriptInstance* instance = host.find_instance(target.designator);
+    return instance == nullptr || instance->destroyed || write_to(*instance, node, target, value);
+  }
+  if (target.designator < 0) return false;
+  bool written = true;
+  for (std::int32_t i = 0, count = host.family_count(target.designator); i < count; ++i) {
+    ScriptInstance* instance = host.family_at(target.designator, i);
+    if (instance && !instance->destroyed) {
+      written = write_to(*instance, node, target, value) && written;
+    }
+  }
+  return written;
+}
+
+int Executor::assign(const RToken& node, RValue& slot) {
+  const RToken& target_node = nodes_[child(node, 0)];
+  const std::int32_t value_index = child(node, 1);
+  Target target;
+  int status = resolve(target_node, target);
+  if (status != kStatusNormal) return status;
+  RValue value;
+  status = eval(value_index, value);
+  if (status != kStatusNormal) return status;
+  if (node.op == kTokAssign) {
+    if (!write(target_node, target, value))
+      return error(node.position, "Cannot assign to the variable");
+    slot = std::move(value);
+    return kStatusNormal;
+  }
+  const std::int32_t op = compound_operator(node.op);
+  std::string_view message;
+  // A variable held in a list is combined where it lies, so that appending
+  // to a string nobody else holds extends it in place.
+  if (CVariableList* list = list_of(target.designator, target.variable)) {
+    RValue* stored = target.flat_index == 0 ? list->find_scalar(target.variable, target_node.hint)
+                                            : list->find_slot(target.variable, target.flat_index);
+    if (stored == nullptr) {
+      if (engine_.settings.uninitialized_as_zero) return kStatusNormal;
+      return missing(target_node, target, value);
+    }
+    if (slot.shares_text_with(*stored)) slot.clear();
+    if (!binary_operation(op, *stored, value, message)) {
+      return error(nodes_[value_index].position, message);
+    }
+    slot = *stored;
+    return kStatusNormal;
+  }
+  RValue scratch;
+  const RValue* current = find(target_node, target, scratch);
+  if (current == nullptr) {
+    if (engine_.settings.uninitialized_as_zero) return kStatusNormal;
+    return missing(target_node, target, value);
+  }
+  RValue combined = *current;
+  if (!binary_operation(op, combined, value, message)) {
+    return error(nodes_[value_index].position, message);
+  }
+  if (!write(target_node, target, combined))
+    return error(node.position, "Cannot assign to the variable");
+  slot = std::move(combined);
+  return kStatusNormal;
+}
+
+int Executor::condition(std::int32_t index, bool& holds, std::string_view message) {
+  RValue value;
+  const int status = eval(index, value);
+  if (status != kStatusNormal) return status;
+  if (value.is_string()) return error(nodes_[index].position, message);
+  holds = value.real() >= 0.5;
+  return kStatusNormal;
+}
+
+int Executor::with_body(ScriptInstance* instance, std::int32_t body, RValue& slot) {
+  ScriptInstance* const saved_self = self_;
+  ScriptInstance* const saved_other = other_;
+  other_ = self_;
+  self_ = instance;
+  const int status = exec(body, slot);
+  self_ = saved_self;
+  other_ = saved_other;
+  return status;
+}
+
+int Executor::with(const RToken& node, RValue& slot) {
+  const std::int32_t target_index = child(node, 0);
+  const std::int32_t body = child(node, 1);
+  RValue target;
+  int status = eval(target_index, target);
+  if (status != kStatusNormal) return status;
+  if (target.is_string()) return error(nodes_[target_index].position, "Object id expected");
+  const std::int32_t designator = round_to_int32(target.real());
+  ScriptHost& host = engine_.host();
+  ScriptInstance* single = nullptr;
+  switch (designator) {
+    case kLocal:
+      return error(node.position, "Cannot use local in with statement.");
+    case kGlobal:
+      return error(node.position, "Cannot use global in with statement.");
+    case kSelf:
+    case kUnspecified:
+      single = self_;
+      break;
+    case kOther:
+      single = other_;
+      break;
+    case kAll:
+      for (std::int32_t i = 0, count = host.instance_count(); i < count; ++i) {
+        ScriptInstance* instance = host.instance_at(i);
+        if (instance == nullptr || instance->destroyed) continue;
+        if (!step()) return out_of_steps(node.position);
+        status = with_body(instance, body, slot);
+        if (status == kStatusBreak) return kStatusNormal;
+        if (status != kStatusNormal && status != kStatusContinue) return status;
+      }
+      return kStatusNormal;
+    default:
+      if (designator >= kFirstInstanceId) {
+        single = host.find_instance(designator);
+        if (single && single->destroyed) single = nullptr;
+        break;
+      }
+      if (designator < 0) return kStatusNormal;
+      for (std::int32_t i = 0, count = host.family_count(designator); i < count; ++i) {
+        ScriptInstance* instance = host.family_at(designator, i);
+        if (instance == nullptr || instance->destroyed) continue;
+        if (!step()) return out_of_steps(node.position);
+        status = with_body(instance, body, slot);
+        if (status == kStatusBreak) return kStatusNormal;
+        if (status != kStatusNormal && status != kStatusContinue) return status;
+      }
+      return kStatusNormal;
+  }
+  if (single == nullptr) return kStatusNormal;
+  // A single instance is no loop: break passes on to the enclosing one.
+  status = with_body(single, body, slot);
+  return status == kStatusContinue ? kStatusNormal : status;
+}
+
+int Executor::switch_statement(const RToken& node, RValue& slot) {
+  RValue value;
+  int status = eval(child(node, 0), value);
+  if (status != kStatusNormal) return status;
+  std::int32_t start = -1;
+  RValue label;
+  for (std::int32_t i = 1; i < node.child_count && start < 0; ++i) {
+    const RToken& statement = nodes_[child(node, i)];
+    if (statement.kind == kNodeDefault) {
+      start = i;
+    } else if (statement.kind == kNodeCase) {
+      status = eval(child(statement, 0), label);
+      if (status != kStatusNormal) return status;
+      // Labels match exactly, without the tolerance of the operators.
+      const bool matches =
+          label.kind() == value.kind() &&
+          (value.is_real() ? label.real() == value.real() : label.text() == value.text());
+      if (matches) start = i;
+    }
+  }
+  if (start < 0) return kStatusNormal;
+  for (std::int32_t i = start + 1; i < node.child_count; ++i) {
+    const std::int32_t statement = child(node, i);
+    const std::int32_t kind = nodes_[statement].kind;
+    if (kind == kNodeCase || kind == kNodeDefault) continue;
+    status = exec(statement, slot);
+    if (status == kStatusBreak) return kStatusNormal;
+    if (status != kStatusNormal) return status;
+  }
+  return kStatusNormal;
+}
+
+int Executor::exec(std::int32_t index, RValue& slot) {
+  const RToken& node = nodes_[index];
+  int status = kStatusNormal;
+  bool holds = false;
+  switch (node.kind) {
+    case kNodeBlock:
+      for (std::int32_t i = 0; i < node.child_count; ++i) {
+        status = exec(child(node, i), slot);
+        if (status != kStatusNormal) return status;
+      }
+      return kStatusNormal;
+    case kNodeAssign:
+      return assign(node, slot);
+    case kNodeCall:
+      return eval(index, slot);
+    case kNodeIf:
+      status = condition(child(node, 0), holds, "Expression expected");
+      if (status != kStatusNormal) return status;
+      if (holds) return exec(child(node, 1), slot);
+      return node.child_count > 2 ? exec(child(node, 2), slot) : kStatusNormal;
+    case kNodeWhile:
+      for (;;) {
+        if (!step()) return out_of_steps(node.position);
+        status = condition(child(node, 0), holds, "Boolean expression expected");
+        if (status != kStatusNormal) return status;
+        if (!holds) return kStatusNormal;
+        status = loop_body(child(node, 1), slot);
+        if (status != -1) return status;
+      }
+    case kNodeDo:
+      for (;;) {
+        if (!step()) return out_of_steps(node.position);
+        status = loop_body(child(node, 0), slot);
+        if (status != -1) return status;
+        status = condition(child(node, 1), holds, "Boolean expression expected");
+        if (status != kStatusNormal) return status;
+        if (holds) return kStatusNormal;
+      }
+    case kNodeFor: {
+      // The initial and step statements leave the result slot alone.
+      RValue scratch;
+      status = exec(child(node, 0), scratch);
+      if (status != kStatusNormal) return status;
+      for (;;) {
+        if (!step()) return out_of_steps(node.position);
+        status = condition(child(node, 1), holds, "Expression expected");
+        if (status != kStatusNormal) return status;
+        if (!holds) return kStatusNormal;
+        status = loop_body(child(node, 3), slot);
+        if (status != -1) return status;
+        status = exec(child(node, 2), scratch);
+        if (status != kStatusNormal) return status;
+      }
+    }
+    case kNodeRepeat: {
+      RValue count;
+      const std::int32_t count_index = child(node, 0);
+      status = eval(count_index, count);
+      if (status != kStatusNormal) return status;
+      if (count.is_string()) {
+        return error(nodes_[count_index].position, "Repeat count must be a number");
+      }
+      for (std::int64_t i = round_to_int64(count.real()); i > 0; --i) {
+        if (!step()) return out_of_steps(node.position);
+        status = loop_body(child(node, 1), slot);
+        if (status != -1) return status;
+      }
+      return kStatusNormal;
+    }
+    case kNodeExit:
+      return kStatusExit;
+    case kNodeBreak:
+      return kStatusBreak;
+    case kNodeContinue:
+      return kStatusContinue;
+    case kNodeReturn:
+      status = eval(child(node, 0), slot);
+      return status == kStatusNormal ? kStatusExit : status;
+    case kNodeWith:
+      return with(node, slot);
+    case kNodeSwitch:
+      return switch_statement(node, slot);
+    case kNodeCase:
+      return error(node.position, "Case statement only allowed inside switch statement.");
+    case kNodeDefault:
+      return error(node.position, "Default statement only allowed inside switch statement.");
+    case kNodeVar:
+      return kStatusNormal;
+    case kNodeGlobalVar:
+      for (std::int32_t i = 0; i < node.child_count; ++i) {
+        engine_.globals.declare_global(nodes_[child(node, i)].op);
+      }
+      return kStatusNormal;
+    default:
+      return error(node.position, "Statement expected.");
+  }
+}
+
+}  // namespace
+
+bool execute(ScriptEngine& engine, const CCode& code, ScriptInstance* self, ScriptInstance* other,
+             RValue& result) {
+  engine.errors.pending = false;
+  result.clear();
+  if (!code.compiled()) {
+    record_code_error(engine, code, 0, "Internal Error: Executing non-compiled code.");
+    return false;
+  }
+  if (self == nullptr || other == nullptr) {
+    record_code_error(engine, code, 0, "Internal Error: Executing code for nil instance.");
+    return false;
+  }
+  if (code.kind() == CodeKind::constant_expression) {
+    result = code.constant();
+    return true;
+  }
+  if (engine.nesting >= engine.limits.max_nesting) {
+    record_code_error(engine, code, 0, "Stack overflow.");
+    return false;
+  }
+  ++engine.nesting;
+  Executor executor(engine, code, self, other);
+  int status = kStatusNormal;
+  if (code.kind() == CodeKind::expression) {
+    status = executor.eval(code.root(), result);
+  } else {
+    const RToken& root = code.nodes[code.root()];
+    if (root.kind == kNodeBlock) {
+      status = executor.exec(code.root(), result);
+    } else if (root.kind != kNodeEmptyProgram) {
+      record_code_error(engine, code, root.position, "This is not a program.");
+      status = kStatusError;
+    }
+  }
+  --engine.nesting;
+  return status != kStatusError;
+}
+
+bool execute_and_report(ScriptEngine& engine, const CCode& code, ScriptInstance* self,
+                        ScriptInstance* other, RValue& result) {
+  if (execute(engine, code, self, other, result)) return true;
+  report_action_error(engine, engine.errors.last_text, false);
+  engine.errors.pending = false;
+  return false;
+}
+
+bool execute_for_value(ScriptEngine& engine, const CCode& code, ScriptInstance* self,
+                       ScriptInstance* other, RValue& result) {
+  if (execute(engine, code, self, other, result)) return true;
+  result.set_text("ERROR");
+  return false;
+}
+
+}  // namespace kestrel

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "script/RValue.h"
+
+namespace kestrel {
+
+class CCode;
+class ScriptEngine;
+struct ScriptInstance;
+
+enum ExecStatus : int {
+  kStatusNormal = 0,
+  kStatusError = -1,  // already recorded
+  kStatusExit = -2,   // exit or return: leave the whole execution
+  kStatusBreak = -3,
+  kStatusContinue = -4,
+};
+
+// Runs compiled code for self and other with fresh locals; the result starts
+// as real 0. Fails after recording the first error.
+bool execute(ScriptEngine& engine, const CCode& code, ScriptInstance* self, ScriptInstance* other,
+             RValue& result);
+
+// As execute, passing a failure to the action error reporter (not fatal).
+bool execute_and_report(ScriptEngine& engine, const CCode& code, ScriptInstance* self,
+                        ScriptInstance* other, RValue& result);
+
+// As execute, with the string "ERROR" as the result of a failure.
+bool execute_for_value(ScriptEngine& engine, const CCode& code, ScriptInstance* self,
+                       ScriptInstance* other, RValue& result);
+
+}  // namespace kestrel

@@ -1,0 +1,107 @@
+#include "script/Variable_Class.h"
+
+namespace kestrel {
+
+namespace {
+
+constexpr std::size_t kIndexedFrom = 24;
+
+}  // namespace
+
+std::int32_t CVariableList::position_of(std::int32_t index) const {
+  if (positions_) {
+    const auto found = positions_->find(index);
+    return found == positions_->end() ? -1 : found->second;
+  }
+  for (std::int32_t position = static_cast<std::int32_t>(entries_.size()) - 1; position >= 0;
+       --position) {
+    if (entries_[position].index == index) return position;
+  }
+  return -1;
+}
+
+std::int32_t CVariableList::append(std::int32_t index) {
+  const auto position = static_cast<std::int32_t>(entries_.size());
+  entries_.push_back(RVariable{index, RValue(), {}});
+  if (positions_) {
+    positions_->emplace(index, position);
+  } else if (entries_.size() > kIndexedFrom) {
+    positions_ = std::make_unique<std::unordered_map<std::int32_t, std::int32_t>>();
+    for (std::int32_t i = 0; i <= position; ++i) (*positions_)[entries_[i].index] = i;
+  }
+  return position;
+}
+
+void CVariableList::set(std::int32_t index, std::int32_t flat_index, const RValue& value) {
+  std::int32_t position = position_of(index);
+  if (position < 0) position = append(index);
+  RVariable& entry = entries_[position];
+  if (flat_index == 0) {
+    entry.value = value;
+    return;
+  }
+  const auto row = static_cast<std::size_t>(flat_index / kArrayRowWidth);
+  const auto column = static_cast<std::size_t>(flat_index % kArrayRowWidth);
+  if (entry.rows.size() <= row) entry.rows.resize(row + 1);
+  std::vector<RValue>& cells = entry.rows[row];
+  if (cells.size() <= column) cells.resize(column + 1);
+  cells[column] = value;
+}
+
+RValue* CVariableList::find_slot(std::int32_t index, std::int32_t flat_index) {
+  const std::int32_t position = position_of(index);
+  if (position < 0) return nullptr;
+  RVariable& entry = entries_[position];
+  if (flat_index == 0) return &entry.value;
+  const auto row = static_cast<std::size_t>(flat_index / kArrayRowWidth);
+  const auto column = static_cast<std::size_t>(flat_index % kArrayRowWidth);
+  if (row >= entry.rows.size() || column >= entry.rows[row].size()) return nullptr;
+  return &entry.rows[row][column];
+}
+
+const RValue* CVariableList::get(std::int32_t index, std::int32_t flat_index) const {
+  return const_cast<CVariableList*>(this)->find_slot(index, flat_index);
+}
+
+RValue& CVariableList::scalar_slot(std::int32_t index) {
+  std::int32_t position = position_of(index);
+  if (position < 0) position = append(index);
+  return entries_[position].value;
+}
+
+RValue* CVariableList::find_scalar(std::int32_t index, std::int32_t& hint) {
+  if (hint >= 0 && static_cast<std::size_t>(hint) < entries_.size() &&
+      entries_[hint].index == index) {
+    return &entries_[hint].value;
+  }
+  const std::int32_t position = position_of(index);
+  if (position < 0) return nullptr;
+  hint = position;
+  return &entries_[position].value;
+}
+
+RValue& CVariableList::scalar_slot(std::int32_t index, std::int32_t& hint) {
+  if (RValue* found = find_scalar(index, hint)) return *found;
+  hint = append(index);
+  return entries_[hint].value;
+}
+
+void CVariableList::declare(std::int32_t index) {
+  if (position_of(index) < 0) append(index);
+}
+
+void CVariableList::clear() {
+  entries_.clear();
+  positions_.reset();
+}
+
+void CVariableList::assign(const CVariableList& other) {
+  entries_ = other.entries_;
+  positions_.reset();
+  if (other.positions_) {
+    positions_ =
+        std::make_unique<std::unordered_map<std::int32_t, std::int32_t>>(*other.positions_);
+  }
+}
+
+}  // namespace kestrel

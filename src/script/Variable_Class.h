@@ -1,0 +1,67 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+#include "script/RValue.h"
+
+namespace kestrel {
+
+// Arrays are rows of columns: flat index i * 32000 + j is row i, column j.
+inline constexpr std::int32_t kArrayRowWidth = 32000;
+
+struct RVariable {
+  std::int32_t index = 0;
+  RValue value;                           // the scalar, which is also element 0
+  std::vector<std::vector<RValue>> rows;  // the other elements
+};
+
+// The variables of one instance, of the globals or of one execution's locals.
+// Entries keep their order of creation; a look-up takes the newest match.
+class CVariableList {
+ public:
+  CVariableList() = default;
+  CVariableList(const CVariableList& other) { assign(other); }
+  CVariableList& operator=(const CVariableList& other) {
+    if (this != &other) assign(other);
+    return *this;
+  }
+  CVariableList(CVariableList&&) noexcept = default;
+  CVariableList& operator=(CVariableList&&) noexcept = default;
+
+  // Stores a copy of the value, creating the entry and the elements as needed.
+  void set(std::int32_t index, std::int32_t flat_index, const RValue& value);
+  // The stored value, or null when the variable or element is missing.
+  const RValue* get(std::int32_t index, std::int32_t flat_index) const;
+  // The storage of a variable or element, or null when it is missing; the
+  // pointer stays valid until the list is next changed.
+  RValue* find_slot(std::int32_t index, std::int32_t flat_index);
+  // The storage of the scalar, created as real 0 when absent.
+  RValue& scalar_slot(std::int32_t index);
+  // As scalar look-ups above, trying the entry position `hint` first and
+  // updating it; code nodes keep one hint each so repeated reads skip the scan.
+  RValue* find_scalar(std::int32_t index, std::int32_t& hint);
+  RValue& scalar_slot(std::int32_t index, std::int32_t& hint);
+
+  // Adds an entry with real 0 unless the index is present already.
+  void declare(std::int32_t index);
+  void clear();
+  // Makes this list a deep copy of the other.
+  void assign(const CVariableList& other);
+
+  std::size_t count() const { return entries_.size(); }
+  const std::vector<RVariable>& entries() const { return entries_; }
+
+ private:
+  std::int32_t position_of(std::int32_t index) const;
+  std::int32_t append(std::int32_t index);
+
+  std::vector<RVariable> entries_;
+  // Long lists (the globals, typically) are indexed by variable index; short
+  // ones are scanned, which is faster for the few variables of an instance.
+  std::unique_ptr<std::unordered_map<std::int32_t, std::int32_t>> positions_;
+};
+
+}  // namespace kestrel

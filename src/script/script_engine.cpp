@@ -1,0 +1,140 @@
+#include "script/script_engine.h"
+
+#include <string>
+#include <utility>
+
+#include "script/Code_Exec.h"
+#include "script/Code_Main.h"
+#include "script/Function_Math.h"
+
+namespace kestrel {
+
+namespace {
+
+constexpr char kCr = '\r';
+
+// The argument slots: argument0..argument15 and the array `argument`, whose
+// index is clamped to element 0 outside 0..15.
+template <int Slot>
+bool get_argument(ScriptEngine& engine, ScriptInstance&, std::int32_t, RValue& value) {
+  value = engine.arguments[Slot];
+  return true;
+}
+template <int Slot>
+bool set_argument(ScriptEngine& engine, ScriptInstance&, std::int32_t, const RValue& value) {
+  engine.arguments[Slot] = value;
+  return true;
+}
+std::size_t argument_slot(std::int32_t flat_index) {
+  return flat_index >= 0 && flat_index < kMaxArguments ? static_cast<std::size_t>(flat_index) : 0;
+}
+bool get_argument_array(ScriptEngine& engine, ScriptInstance&, std::int32_t flat_index,
+                        RValue& value) {
+  value = engine.arguments[argument_slot(flat_index)];
+  return true;
+}
+bool set_argument_array(ScriptEngine& engine, ScriptInstance&, std::int32_t flat_index,
+                        const RValue& value) {
+  engine.arguments[argument_slot(flat_index)] = value;
+  return true;
+}
+
+template <int... Slots>
+void add_argument_variables(BuiltinVariables& variables, std::integer_sequence<int, Slots...>) {
+  (variables.add("argument" + std::to_string(Slots), &get_argument<Slots>, &set_argument<Slots>),
+   ...);
+}
+
+bool get_error_occurred(ScriptEngine& engine, ScriptInstance&, std::int32_t, RValue& value) {
+  value.set_real(engine.errors.error_occurred ? 1.0 : 0.0);
+  return true;
+}
+bool set_error_occurred(ScriptEngine& engine, ScriptInstance&, std::int32_t, const RValue& value) {
+  engine.errors.error_occurred = value.real() >= 0.5;
+  return true;
+}
+bool get_error_last(ScriptEngine& engine, ScriptInstance&, std::int32_t, RValue& value) {
+  value.set_text(engine.errors.error_last);
+  return true;
+}
+bool set_error_last(ScriptEngine& engine, ScriptInstance&, std::int32_t, const RValue& value) {
+  engine.errors.error_last = value.str();
+  return true;
+}
+
+// execute_string(code, arguments...): runs the text as a program for the
+// caller's self and other with its own argument slots and locals.
+void execute_string(ScriptEngine& engine, ScriptInstance& self, ScriptInstance& other,
+                    int argument_count, RValue& result, const RValue* arguments) {
+  if (argument_count == 0) return;
+  const std::array<RValue, kMaxArguments> saved = engine.arguments;
+  for (int i = 0; i < kMaxArguments; ++i) {
+    engine.arguments[i] = i + 1 < argument_count ? arguments[i + 1] : RValue();
+  }
+  CCode code(arguments[0].text(), false);
+  if (code.compile(engine)) {
+    execute_and_report(engine, code, &self, &other, result);
+  } else {
+    report_error(
+        engine,
+        std::string("COMPILATION ERROR in string to be executed") + kCr + engine.errors.last_text,
+        false);
+    engine.errors.pending = false;
+  }
+  engine.arguments = saved;
+}
+
+void show_debug_message(ScriptEngine& engine, ScriptInstance&, ScriptInstance&, int, RValue&,
+                        const RValue* arguments) {
+  if (!engine.settings.debug_mode) return;
+  const RValue& value = arguments[0];
+  engine.host().debug_message(value.is_string() ? value.str() : real_to_text(value.real()));
+}
+
+void register_core(ScriptEngine& engine) {
+  for (const auto& [name, value] : {std::pair{"self", -1.0},
+                                    {"other", -2.0},
+                                    {"all", -3.0},
+                                    {"noone", -4.0},
+                                    {"global", -5.0},
+                                    {"local", -7.0},
+                                    {"true", 1.0},
+                                    {"false", 0.0},
+                                    {"pi", 3.141592653589793}}) {
+    engine.constants.add_real(name, value);
+  }
+  BuiltinVariables& variables = engine.builtin_variables;
+  variables.add("argument", &get_argument_array, &set_argument_array);
+  add_argument_variables(variables, std::make_integer_sequence<int, kMaxArguments>());
+  variables.add("error_occurred", &get_error_occurred, &set_error_occurred);
+  variables.add("error_last", &get_error_last, &set_error_last);
+  engine.functions.add("execute_string", &execute_string, kAnyArgumentCount);
+  engine.functions.add("show_debug_message", &show_debug_message, 1);
+}
+
+}  // namespace
+
+ScriptEngine::ScriptEngine(ScriptHost* host) : host_(host ? host : &default_host_) {
+  register_core(*this);
+  register_math_functions(functions);
+}
+
+std::int32_t ScriptEngine::variable_index(std::string_view name) {
+  const std::int32_t builtin = builtin_variables.index_of(name);
+  return builtin >= 0 ? builtin : user_names.index_of(name);
+}
+
+std::string ScriptEngine::variable_name(std::int32_t index) const {
+  if (index < kUserVariableThreshold) return std::string(builtin_variables.name_of(index));
+  return std::string(user_names.name_of(index));
+}
+
+std::int32_t ScriptEngine::find_function(std::string_view name) const {
+  return functions.find(name);
+}
+
+int ScriptEngine::argument_count(std::int32_t function_index) const {
+  return functions.argument_count(function_index);
+}
+
+}  // namespace kestrel

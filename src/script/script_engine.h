@@ -1,0 +1,83 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "script/Code_Constant.h"
+#include "script/Code_Error.h"
+#include "script/Code_Function.h"
+#include "script/Code_Variable.h"
+#include "script/RValue.h"
+#include "script/Variable_BuiltIn.h"
+#include "script/Variable_Main.h"
+#include "script/script_host.h"
+
+namespace kestrel {
+
+struct ScriptSettings {
+  bool uninitialized_as_zero = false;
+  bool debug_mode = false;
+  ErrorSettings errors;
+  // Under the developer tool every report also goes to standard error.
+  bool echo_reports = false;
+};
+
+// Guards that keep hostile or runaway code from exhausting the machine. The
+// defaults suit games; tests and the fuzzer tighten them.
+struct ScriptLimits {
+  // Code executions nested inside one another (execute_string, scripts).
+  std::int32_t max_nesting = 400;
+  // Nesting of brackets, blocks and operators the parser accepts.
+  std::int32_t max_parse_depth = 400;
+};
+
+// All state of the script engine: settings, names, globals, constants, the
+// registries, the error state and the argument slots. The runner owns one;
+// a test can make a fresh one and throw it away.
+class ScriptEngine {
+ public:
+  // Registers the core built-in constants, variables and functions.
+  explicit ScriptEngine(ScriptHost* host = nullptr);
+  ScriptEngine(const ScriptEngine&) = delete;
+  ScriptEngine& operator=(const ScriptEngine&) = delete;
+
+  ScriptHost& host() { return *host_; }
+  void set_host(ScriptHost* host) { host_ = host ? host : &default_host_; }
+
+  // The compiler's name look-up: built-in names first, then the user table
+  // (which adds a new name), so a user variable never shadows a built-in one.
+  std::int32_t variable_index(std::string_view name);
+  // The name of a variable index, built-in or user.
+  std::string variable_name(std::int32_t index) const;
+  // The function index of a callable name, or -1.
+  std::int32_t find_function(std::string_view name) const;
+  // The argument count the compiler checks a call against (kNoSuchFunction
+  // for an index that names nothing, which accepts any count).
+  int argument_count(std::int32_t function_index) const;
+
+  ScriptSettings settings;
+  ScriptLimits limits;
+  VariableNameTable user_names;
+  BuiltinVariables builtin_variables;
+  Globals globals;
+  ConstantTable constants;
+  FunctionRegistry functions;
+  ErrorState errors;
+  ActionContext action;
+  // The arguments of the running script, read as argument0..argument15.
+  std::array<RValue, 16> arguments;
+
+  // Loop iterations and calls left before code fails; -1: no limit.
+  std::int64_t steps_left = -1;
+  // Code executions running inside one another.
+  std::int32_t nesting = 0;
+  std::uint32_t random_seed = 0;  // the one random generator state of the whole program
+
+ private:
+  ScriptHost default_host_;
+  ScriptHost* host_;
+};
+
+}  // namespace kestrel

@@ -1,0 +1,223 @@
+#include <gtest/gtest.h>
+
+#include "script_fixture.h"
+
+namespace kestrel {
+namespace {
+
+// A program and the value an expression has after it ran.
+struct RunCase {
+  const char* program;
+  const char* expression;
+  double expected;
+};
+
+class Statements : public ScriptFixture, public ::testing::WithParamInterface<RunCase> {};
+
+TEST_P(Statements, LeaveTheExpectedState) {
+  ASSERT_TRUE(run(GetParam().program)) << engine.errors.last_text;
+  EXPECT_EQ(real_of(GetParam().expression), GetParam().expected) << GetParam().program;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Executor, Statements,
+    ::testing::Values(
+        RunCase{"v = 3", "v[0]", 3}, RunCase{"v[0, 0] = 7", "v", 7},
+        RunCase{"v[1] = 2", "v[0, 1]", 2}, RunCase{"v[4] = 1", "v[2]", 0},
+        RunCase{"v[2, 5] = 9", "v[2, 5] * 2", 18},
+        RunCase{"total = 1; global.total = 2", "total * 10 + global.total", 12},
+        RunCase{"global.g = 5; globalvar g; g += 1", "global.g", 6},
+        RunCase{"globalvar h", "h + global.h", 0}, RunCase{"a = 0; while (a < 5) a += 1", "a", 5},
+        RunCase{"a = 0; do a += 2 until a >= 7", "a", 8},
+        RunCase{
+            "a = 0; for (i = 0; i < 10; i += 1) { if i == 3 continue; if i == 6 break; a += i }",
+            "a", 0 + 1 + 2 + 4 + 5},
+        RunCase{"a = 0; repeat 2.5 a += 1; repeat -3 a += 100", "a", 2},
+        RunCase{"a = 0; repeat 3.5 a += 1", "a", 4},
+        RunCase{"a = 1; if a > 0 then a = 2 else a = 3", "a", 2},
+        RunCase{"a = 0; if a a = 2 else if !a a = 3", "a", 3},
+        RunCase{"a = 0; while (1) { a += 1; if a > 3 exit } a = 100", "a", 4},
+        RunCase{"x = 1; switch (x) { case 1: a = 1; case 2: a = 2; break; case 3: a = 3 }", "a", 2},
+        RunCase{"a = 0; switch ('') { case 0: a = 1; }", "a", 0},
+        RunCase{"a = 0; switch (5) { case 1: a = 1; default: a += 10; break; case 5: a += 100 }",
+                "a", 10},
+        RunCase{"a = 0; switch ('k') { case 'j': a = 1; break; case 'k': a = 2; break }", "a", 2},
+        RunCase{"a = 0; switch (1 + 0.00000000000001) { case 1: a = 1 }", "a", 0},
+        RunCase{"a = 0; for (i = 0; i < 3; i += 1) switch i { case 1: continue; default: a += 1 }",
+                "a", 2},
+        RunCase{"a = 0; b = 0 and execute_string('a = 1')", "a", 1},
+        RunCase{"s = ''; repeat 1000 s += 'ab'; n = (s == 1000 * 'ab')", "n", 1},
+        RunCase{"var t; t = 4; u = t * 2", "u", 8}, RunCase{"a = 0; with (self) { a = 3 }", "a", 3},
+        RunCase{"a[3] = 1; a[2] += 5", "a[2]", 5},
+        RunCase{"x = 2; x *= 3; x -= 1; x /= 2; x |= 8; x &= 11; x ^= 1", "x", 11}));
+
+struct ErrorCase {
+  const char* program;
+  const char* message;
+};
+
+class RunErrors : public ScriptFixture, public ::testing::WithParamInterface<ErrorCase> {};
+
+TEST_P(RunErrors, StopTheCodeWithTheirMessage) {
+  EXPECT_FALSE(run(GetParam().program));
+  EXPECT_TRUE(compiled) << engine.errors.last_text;
+  EXPECT_EQ(error(), GetParam().message) << engine.errors.last_text;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Executor, RunErrors,
+    ::testing::Values(
+        ErrorCase{"y = x", "Unknown variable x"},
+        ErrorCase{"a[4] = 1; y = a[5]", "Unknown variable a or array index out of bounds"},
+        ErrorCase{"a[2, 0] = 1; y = a[1, 0]", "Unknown variable a or array index out of bounds"},
+        ErrorCase{"y = (100999).x", "Unknown variable x"},
+        ErrorCase{"x += 1", "Unknown variable x"}, ErrorCase{"a[-1] = 0", "Negative array index"},
+        ErrorCase{"a[32000] = 0", "Array index >= 32000"},
+        ErrorCase{"a[0, 31999.6] = 0", "Array index >= 32000"},
+        ErrorCase{"a['1'] = 0", "Wrong type of array index"},
+        ErrorCase{"i = 'x'; i.a = 0", "Wrong type of variable index"},
+        ErrorCase{";", "Statement expected."}, ErrorCase{"x = 1; {;}", "Statement expected."},
+        ErrorCase{"case 1:", "Case statement only allowed inside switch statement."},
+        ErrorCase{"default:", "Default statement only allowed inside switch statement."},
+        ErrorCase{"if 'a' x = 1", "Expression expected"},
+        ErrorCase{"while 'a' x = 1", "Boolean expression expected"},
+        ErrorCase{"do x = 1 until 'a'", "Boolean expression expected"},
+        ErrorCase{"for (i = 0; 'a'; i += 1) {}", "Expression expected"},
+        ErrorCase{"repeat 'a' x = 1", "Repeat count must be a number"},
+        ErrorCase{"with ('a') x = 1", "Object id expected"},
+        ErrorCase{"with (local) x = 1", "Cannot use local in with statement."},
+        ErrorCase{"with (global) x = 1", "Cannot use global in with statement."},
+        ErrorCase{"noone.x = 1", "Cannot assign to the variable"},
+        ErrorCase{"i = -10; i.x = 1", "Cannot assign to the variable"},
+        ErrorCase{"s = 'a'; s -= 1", "Wrong type of arguments to -."},
+        ErrorCase{"a = 1; b = 'x'; c = a < b", "Cannot compare arguments."},
+        ErrorCase{"a = 0; b = 1 / a", "Division by 0."}));
+
+TEST_F(ScriptFixture, MissingReadsAreZeroWhenUninitializedAsZero) {
+  engine.settings.uninitialized_as_zero = true;
+  ASSERT_TRUE(run("a[3] = 1; y = x + a[7] + noone.z"));
+  EXPECT_EQ(real_of("y"), 0);
+  // A compound assignment to a missing variable writes nothing.
+  ASSERT_TRUE(run("w += 5"));
+  engine.settings.uninitialized_as_zero = false;
+  EXPECT_FALSE(run("q = w"));
+}
+
+TEST_F(ScriptFixture, TheResultSlotHoldsTheLastAssignmentCallOrReturn) {
+  ASSERT_TRUE(run("a = 1; b = 2"));
+  EXPECT_EQ(result.real(), 2);
+  ASSERT_TRUE(run("a = 5; return a * 3; a = 0"));
+  EXPECT_EQ(result.real(), 15);
+  ASSERT_TRUE(run("a = 7; for (i = 0; i < 3; i += 1) {}"));
+  EXPECT_EQ(result.real(), 7);  // the for's own statements use a scratch value
+  ASSERT_TRUE(run("a = 7; execute_string('return 9')"));
+  EXPECT_EQ(result.real(), 9);
+  ASSERT_TRUE(run("a = 7; if a > 100 a = 1"));
+  EXPECT_EQ(result.real(), 7);
+  ASSERT_TRUE(run("x = 1; break; x = 2"));
+  EXPECT_EQ(real_of("x"), 1);
+}
+
+class WithFixture : public ScriptFixture {
+ protected:
+  WithFixture() {
+    for (int i = 0; i < 3; ++i)
+      world.add_instance(1).variables.set(kFirstUserVariable, 0, RValue(i));
+    // The first user name must be n so the instances above carry it.
+    engine.user_names.index_of("n");
+  }
+};
+
+TEST_F(WithFixture, WithVisitsInstancesAndSwapsSelfAndOther) {
+  ASSERT_TRUE(run("total = 0; with (obj_b) other.total += n; with (all) c = 1"));
+  EXPECT_EQ(real_of("total"), 0 + 1 + 2);
+  EXPECT_EQ(real_of("obj_b.c"), 1);
+  // Assigning through an object index writes every instance of it.
+  ASSERT_TRUE(run("obj_b.n = 7; s = 0; with (obj_b) other.s += n"));
+  EXPECT_EQ(real_of("s"), 21);
+  ASSERT_TRUE(run("with (obj_b) { id_seen = n; break }"));
+  const std::int32_t first_b = world.family_at(1, 0)->id;
+  EXPECT_EQ(real_of("(" + std::to_string(first_b) + ").id_seen"), 7);
+  // An instance id names one instance; a missing one is skipped quietly.
+  ASSERT_TRUE(run("(" + std::to_string(first_b) + ").n = 1; (999999).n = 3"));
+  EXPECT_EQ(real_of("obj_b.n"), 1);
+  world.family_at(1, 0)->destroyed = true;
+  EXPECT_EQ(real_of("obj_b.n"), 7);  // destroyed instances are skipped
+}
+
+TEST_F(WithFixture, BreakInAWithOfOneInstanceLeavesTheLoopAround) {
+  ASSERT_TRUE(run("a = 0; repeat 5 { a += 1; with (other) { break } }"));
+  EXPECT_EQ(real_of("a"), 1);
+  ASSERT_TRUE(run("a = 0; repeat 5 { a += 1; with (all) { break } }"));
+  EXPECT_EQ(real_of("a"), 5);
+  ASSERT_TRUE(run("a = 0; repeat 5 { with (self) continue; a += 1 }"));
+  EXPECT_EQ(real_of("a"), 5);
+}
+
+TEST_F(ScriptFixture, ReadOnlyBuiltinsRefuseWrites) {
+  engine.builtin_variables.add(
+      "fixed",
+      [](ScriptEngine&, ScriptInstance&, std::int32_t, RValue& value) {
+        value.set_real(42);
+        return true;
+      },
+      nullptr);
+  EXPECT_EQ(real_of("fixed"), 42);
+  EXPECT_FALSE(run("fixed = 1"));
+  EXPECT_EQ(error(), "Cannot assign to the variable");
+  EXPECT_FALSE(run("var fixed"));
+  EXPECT_EQ(error(), "Cannot redeclare a builtin variable.");
+}
+
+TEST_F(ScriptFixture, ExecuteStringRunsWithItsOwnArguments) {
+  ASSERT_TRUE(run("r = execute_string('return argument0 * 2', 21)"));
+  EXPECT_EQ(real_of("r"), 42);
+  ASSERT_TRUE(run("argument2 = 5; execute_string('inner = argument2', 1, 2); outer = argument2"));
+  EXPECT_EQ(real_of("inner"), 0);
+  EXPECT_EQ(real_of("outer"), 5);
+  // Each level has its own locals and argument slots.
+  ASSERT_TRUE(
+      run("f = 'var n; n = argument0; if n <= 0 return 0; return n + execute_string(f, n - 1)';"
+          "r = execute_string(f, 100)"));
+  EXPECT_EQ(real_of("r"), 5050);
+}
+
+TEST_F(ScriptFixture, ExecuteStringReportsItsErrorsAndGoesOn) {
+  ASSERT_TRUE(run("r = execute_string('a ='); after = 1"));
+  EXPECT_EQ(real_of("r"), 0);
+  EXPECT_EQ(real_of("after"), 1);
+  EXPECT_TRUE(engine.errors.error_occurred);
+  EXPECT_EQ(engine.errors.error_last.rfind("COMPILATION ERROR in string to be executed\r", 0), 0u);
+  EXPECT_NE(engine.errors.error_last.find("at position 3: Unexpected symbol in expression."),
+            std::string::npos)
+      << engine.errors.error_last;
+  ASSERT_TRUE(run("execute_string('x = undefined_one'); after = 2"));
+  EXPECT_NE(engine.errors.error_last.find("Unknown variable undefined_one"), std::string::npos);
+  EXPECT_EQ(real_of("after"), 2);
+  ASSERT_TRUE(run("error_occurred = 0; e = error_occurred"));
+  EXPECT_EQ(real_of("e"), 0);
+}
+
+TEST_F(ScriptFixture, TheStepBudgetEndsRunawayCode) {
+  engine.steps_left = 1000;
+  EXPECT_FALSE(run("while (1) {}"));
+  EXPECT_EQ(error(), "Step limit reached.");
+}
+
+TEST_F(ScriptFixture, RunawayRecursionFailsInsteadOfOverflowing) {
+  ASSERT_TRUE(run("f = 'execute_string(f)'; execute_string(f); after = 1"));
+  EXPECT_NE(engine.errors.error_last.find("Stack overflow."), std::string::npos);
+  EXPECT_EQ(real_of("after"), 1);
+}
+
+TEST_F(ScriptFixture, AppendingToAStringKeepsEarlierCopiesIntact) {
+  ASSERT_TRUE(run("s = 'ab'; t = s; s += 'c'; u = s; s += 'd'"));
+  EXPECT_EQ(text_of("t"), "ab");
+  EXPECT_EQ(text_of("u"), "abc");
+  EXPECT_EQ(text_of("s"), "abcd");
+  ASSERT_TRUE(run("s = 'x'; s += s; s += s"));
+  EXPECT_EQ(text_of("s"), "xxxx");
+}
+
+}  // namespace
+}  // namespace kestrel

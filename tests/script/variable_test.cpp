@@ -1,0 +1,86 @@
+#include <gtest/gtest.h>
+
+#include "script/Code_Variable.h"
+#include "script/Variable_Class.h"
+#include "script/Variable_Main.h"
+
+namespace kestrel {
+namespace {
+
+constexpr std::int32_t kV = kFirstUserVariable;
+
+double real_at(const CVariableList& list, std::int32_t index, std::int32_t flat) {
+  const RValue* value = list.get(index, flat);
+  EXPECT_NE(value, nullptr) << index << "[" << flat << "]";
+  return value ? value->real() : -1;
+}
+
+TEST(VariableList, ArraysAreRowsOfColumnsWithTheScalarAtZero) {
+  CVariableList list;
+  list.set(kV, 0, RValue(3));
+  EXPECT_EQ(real_at(list, kV, 0), 3);
+  list.set(kV, 4, RValue(1));
+  EXPECT_EQ(real_at(list, kV, 2), 0);  // growth fills with real 0
+  EXPECT_EQ(list.get(kV, 5), nullptr);
+  list.set(kV, 2 * kArrayRowWidth, RValue(1));
+  EXPECT_EQ(list.get(kV, kArrayRowWidth), nullptr);  // rows in between stay empty
+  EXPECT_EQ(list.get(kV + 1, 0), nullptr);
+  EXPECT_EQ(list.count(), 1u);
+}
+
+TEST(VariableList, DeclareKeepsAValueAndCopiesAreDeep) {
+  CVariableList list;
+  list.set(kV, 0, RValue(5));
+  list.declare(kV);
+  list.declare(kV + 1);
+  EXPECT_EQ(real_at(list, kV, 0), 5);
+  EXPECT_EQ(real_at(list, kV + 1, 0), 0);
+  list.set(kV, 7, RValue(std::string_view("seven")));
+  CVariableList copy(list);
+  list.set(kV, 7, RValue(1));
+  EXPECT_EQ(copy.get(kV, 7)->text(), "seven");
+  list.clear();
+  EXPECT_EQ(list.count(), 0u);
+  EXPECT_EQ(copy.count(), 2u);
+}
+
+TEST(VariableList, LongListsFindEveryEntry) {
+  CVariableList list;
+  for (int i = 0; i < 200; ++i) list.set(kV + i, 0, RValue(i));
+  CVariableList copy = list;
+  std::int32_t hint = -1;
+  for (int i = 0; i < 200; ++i) {
+    ASSERT_EQ(real_at(copy, kV + i, 0), i);
+    ASSERT_EQ(copy.find_scalar(kV + i, hint)->real(), i);
+  }
+  EXPECT_EQ(copy.entries().front().index, kV);  // creation order is kept
+}
+
+TEST(VariableNames, IndicesAreStableAndUnknownIndicesHaveAName) {
+  VariableNameTable names;
+  EXPECT_EQ(names.index_of("a"), kV);
+  EXPECT_EQ(names.index_of("b"), kV + 1);
+  EXPECT_EQ(names.index_of("a"), kV);
+  EXPECT_EQ(names.index_of("A"), kV + 2);  // names are case-sensitive
+  EXPECT_EQ(names.name_of(kV + 1), "b");
+  EXPECT_EQ(names.name_of(kV + 3), "<unknown variable>");
+  EXPECT_EQ(names.name_of(5), "<unknown variable>");
+}
+
+TEST(Globals, DeclaredFlagsGrowAndKeepValues) {
+  Globals globals;
+  EXPECT_FALSE(globals.is_declared_global(kV));
+  globals.list().set(kV + 20000, 0, RValue(4));
+  globals.declare_global(kV + 20000);
+  EXPECT_TRUE(globals.is_declared_global(kV + 20000));
+  EXPECT_GE(globals.declared_flags().size(), 21000u);
+  EXPECT_EQ(real_at(globals.list(), kV + 20000, 0), 4);
+  globals.declare_global(3);  // built-in indices are never global
+  EXPECT_FALSE(globals.is_declared_global(3));
+  globals.initialise();
+  EXPECT_FALSE(globals.is_declared_global(kV + 20000));
+  EXPECT_EQ(globals.declared_flags().size(), 10000u);
+}
+
+}  // namespace
+}  // namespace kestrel
