@@ -28,7 +28,7 @@ inline constexpr PlayId kNoPlay = 0;
 struct AudioSettings {
   int sample_rate = 44100;
   // The sound font that renders MIDI files; empty leaves the mixer's default.
-  std::string sound_font;
+  std::string sound_font = "/usr/share/sounds/sf2/TimGM6mb.sf2";
 };
 
 // The audio output: voices that play decoded clips through a processor, and
