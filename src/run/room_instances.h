@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+#include "run/Instance_Class.h"
+
+namespace kestrel {
+
+struct GameData;
+
+// The instances of one run-time room: the instance list in its order (live
+// instances and destroyed ones not yet removed), the deactivated list, and per
+// object the instances of exactly that object and those of its whole family.
+class RoomInstances {
+ public:
+  explicit RoomInstances(const GameData& game) : game_(&game) {}
+
+  // Appends a new instance with the object's properties; runs no event.
+  CInstance& add(std::int32_t id, std::int32_t object, double x, double y);
+  // Frees every destroyed instance, keeping the order of the others.
+  void remove_destroyed();
+  // Greatest depth first, equal depths in their order; only the list is sorted.
+  void sort_by_depth();
+  // Moves instances between the list and the deactivated list as their
+  // deactivate flags ask.
+  void sync_deactivated();
+
+  std::int32_t count() const { return static_cast<std::int32_t>(list_.size()); }
+  CInstance& at(std::int32_t position) { return *list_[static_cast<std::size_t>(position)]; }
+  // The instances of exactly this object; empty for an unknown object.
+  const std::vector<CInstance*>& exact(std::int32_t object) const;
+  // The instances of this object and of every object that descends from it.
+  const std::vector<CInstance*>& family(std::int32_t object) const;
+  const std::vector<std::unique_ptr<CInstance>>& deactivated() const { return deactivated_; }
+  // The newest active instance with that id, destroyed or not.
+  CInstance* find(std::int32_t id) const;
+
+ private:
+  void rebuild_tables();
+  void enter_tables(CInstance& instance);
+
+  const GameData* game_;
+  std::vector<std::unique_ptr<CInstance>> list_;
+  std::vector<std::unique_ptr<CInstance>> deactivated_;
+  std::vector<std::vector<CInstance*>> exact_;
+  std::vector<std::vector<CInstance*>> family_;
+  std::unordered_map<std::int32_t, CInstance*> by_id_;
+};
+
+}  // namespace kestrel
