@@ -14,6 +14,12 @@ namespace {
 constexpr char kCr = '\r';
 constexpr std::string_view kCrLf = "\r\n";
 
+// A CR, or an LF that does not follow a CR, breaks a line. Code written with
+// LF alone shows its own line in a report, not the whole text.
+bool starts_line(std::string_view text, std::size_t i) {
+  return text[i] == kCr || (text[i] == '\n' && (i == 0 || text[i - 1] != kCr));
+}
+
 }  // namespace
 
 std::string report_as_lines(std::string_view message) {
@@ -54,24 +60,22 @@ std::string format_code_error(std::string_view text, bool is_program, std::int32
   if (p < 1) p = 1;
   std::int32_t line = 1;
   std::int32_t column = 0;
-  std::int32_t line_start = 0;  // 0-based index just after the last CR before p
+  std::int32_t line_start = 0;  // 0-based index just after the last line break before p
   for (std::int32_t i = 0; i < p && i < length; ++i) {
-    const char c = text[i];
-    const bool line_feed_alone = c == '\n' && (i == 0 || text[i - 1] != kCr);
-    if (c == kCr || line_feed_alone) {
-      ++line;
-      column = 0;
-    } else {
+    if (!starts_line(text, i)) {
       ++column;
+      continue;
     }
-    if (c == kCr && i < p - 1) line_start = i + 1;
+    ++line;
+    column = 0;
+    if (i < p - 1) line_start = i + 1;
   }
   if (!is_program) {
     return "Error in expression:" + std::string(text) + kCr + " position " +
            std::to_string(column) + ": " + std::string(message);
   }
-  std::size_t line_end = text.find(kCr, static_cast<std::size_t>(line_start));
-  if (line_end == std::string_view::npos) line_end = text.size();
+  std::size_t line_end = static_cast<std::size_t>(line_start);
+  while (line_end < text.size() && !starts_line(text, line_end)) ++line_end;
   const std::string_view line_text = text.substr(line_start, line_end - line_start);
   return "Error in code at line " + std::to_string(line) + ":" + kCr + "   " +
          std::string(line_text) + kCr + std::string(column + 1, ' ') + "^" + kCr + "at position " +

@@ -16,9 +16,9 @@ TEST(CodeErrorText, ProgramErrorsShowTheLineAndACaret) {
   // With CR LF line ends the LF counts as a column of the next line.
   EXPECT_EQ(format_code_error("a = 1\r\nb", true, 8, "M"),
             "Error in code at line 2:\r   \nb\r   ^\rat position 2: M");
-  // A lone LF starts a line too; positions beyond the text are clamped.
+  // A lone LF ends a line too; positions beyond the text are clamped.
   EXPECT_EQ(format_code_error("a\nbc", true, 99, "M"),
-            "Error in code at line 2:\r   a\nbc\r   ^\rat position 2: M");
+            "Error in code at line 2:\r   bc\r   ^\rat position 2: M");
   EXPECT_EQ(format_code_error("", true, 0, "M"),
             "Error in code at line 1:\r   \r ^\rat position 0: M");
 }
