@@ -2,10 +2,16 @@
 
 namespace kestrel::app {
 
+void add_build_command(CLI::App& app, int& status);
+void add_extract_command(CLI::App& app, int& status);
+void add_info_command(CLI::App& app, int& status);
 void add_eval_command(CLI::App& app, int& status);
 
 void add_dev_commands(CLI::App& app, int& status) {
   // Subcommands register here as they are built: build, extract, info, run, eval.
+  add_build_command(app, status);
+  add_extract_command(app, status);
+  add_info_command(app, status);
   add_eval_command(app, status);
 }
 

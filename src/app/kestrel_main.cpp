@@ -2,7 +2,11 @@
 #include <glm/gtc/matrix_transform.hpp>
 #include <string>
 
+#include "data/Runner_Load.h"
+#include "data/Support_File.h"
 #include "platform/clock.h"
+#include "platform/message_box.h"
+#include "platform/process.h"
 #include "platform/window.h"
 
 namespace {
@@ -56,13 +60,35 @@ int show_standin_window() {
   return 0;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  if (argc > 1) {
-    std::fprintf(stderr,
-                 "usage: kestrel [GAME [PARAMETERS...]] (loading games is not built yet)\n");
+// Every failure is shown in its own message box, captioned with the game's
+// name as the application title; then the program ends with status 1.
+int play_game(const std::filesystem::path& file, const kestrel::LoadResult& loaded,
+              kestrel::GameData& game) {
+  const std::string title = file.stem().string();
+  auto temp_directory = kestrel::TempDirectory::Create(
+      kestrel::TempDirectory::ProcessPlaces(kestrel::platform::executable_path().parent_path()));
+  if (!temp_directory.created())
+    kestrel::platform::show_message_box(title, kestrel::kTempDirFailedMessage);
+  if (!loaded.ok) {
+    for (const auto& message : loaded.messages) kestrel::platform::show_message_box(title, message);
     return 1;
   }
+  if (temp_directory.created())
+    kestrel::ExportExtensionFiles(game.extension_packages, temp_directory.path());
+  // Until the run time exists, a loaded game shows the stand-in window.
+  return show_standin_window();
+}
+
+}  // namespace
+
+// The game comes from the runner's own file when data is appended to it, else
+// from the file named by the first argument; with neither, the stand-in window.
+int main(int argc, char** argv) {
+  const std::filesystem::path self = kestrel::platform::executable_path();
+  kestrel::GameData game;
+  kestrel::LoadResult own = kestrel::ReadGameFile(self, game);
+  if (own.ok || own.messages != std::vector<std::string>{kestrel::kNotValidMessage})
+    return play_game(self, own, game);
+  if (argc > 1) return play_game(argv[1], kestrel::ReadGameFile(argv[1], game), game);
   return show_standin_window();
 }

@@ -1,0 +1,11 @@
+#include "platform/process.h"
+
+namespace kestrel::platform {
+
+std::filesystem::path executable_path() {
+  std::error_code error;
+  auto path = std::filesystem::read_symlink("/proc/self/exe", error);
+  return error ? std::filesystem::path() : path;
+}
+
+}  // namespace kestrel::platform
