@@ -1,0 +1,196 @@
+#include "project.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <functional>
+#include <iterator>
+
+namespace kestrel::tools {
+namespace {
+
+namespace fs = std::filesystem;
+
+Bytes ReadAll(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteText(const fs::path& path, const std::string& text) {
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+class ProjectTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    scratch_ = fs::temp_directory_path() /
+               ("kestrel_tools_test_" +
+                std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
+    fs::remove_all(scratch_);
+    fs::create_directories(scratch_);
+  }
+  void TearDown() override { fs::remove_all(scratch_); }
+
+  Bytes Build(const fs::path& project, const fs::path& runner = {}) {
+    const fs::path out = scratch_ / "built.game";
+    std::string error;
+    EXPECT_TRUE(BuildGame(project, out, runner, error)) << error;
+    return ReadAll(out);
+  }
+
+  const fs::path project_ = KESTREL_TEST_PROJECT;
+  fs::path scratch_;
+};
+
+TEST_F(ProjectTest, BuildGivesAGameWithEveryResourceKind) {
+  GameData game;
+  const LoadResult loaded = ReadGame(Build(project_), game);
+  ASSERT_TRUE(loaded.ok) << loaded.messages[0];
+  EXPECT_EQ(game.game_id, 424242);
+  EXPECT_EQ(game.settings.LoadingAlpha, 200);
+  EXPECT_TRUE(game.settings.LoadingImage);
+  EXPECT_EQ(game.sounds.count(), 2);
+  EXPECT_FALSE(game.sounds.exists(1));
+  EXPECT_EQ(game.scripts.name(2), "scr_hello");
+  ASSERT_TRUE(game.sprites.get(0));
+  EXPECT_EQ(game.sprites.get(0)->images.size(), 2u);
+  EXPECT_EQ(game.sprites.get(1)->box, (MaskBox{0, 0, 31, 31}));
+  ASSERT_TRUE(game.fonts.get(0));
+  EXPECT_GT(game.fonts.get(0)->glyphs['W'].shift, 0) << "glyphs are rendered at build time";
+  EXPECT_GT(game.fonts.get(0)->image_width, 0);
+  const CObject* player = game.objects.get(0);
+  ASSERT_TRUE(player);
+  EXPECT_EQ(player->sprite, 0);
+  ASSERT_TRUE(player->FindEvent(4, 1)) << "the collision names obj_wall";
+  EXPECT_EQ(player->FindEvent(0, 0)->actions[0].argument_values[0],
+            "lives = max_lives;\nhspeed = 2;\n");
+  EXPECT_EQ(player->FindEvent(11, 0)->actions[0].apply_to, -2);
+  const CRoom* room = game.rooms.get(0);
+  ASSERT_TRUE(room);
+  EXPECT_EQ(room->backgrounds[0].xscale, 10) << "stretched over 640 from 64";
+  EXPECT_EQ(room->instances[1].object, 1);
+  EXPECT_EQ(game.extension_packages[0].files[0].functions[0].code, "return argument0 * 2;\r\n");
+  EXPECT_EQ(game.triggers[0]->moment, 2);
+  EXPECT_FALSE(game.triggers[1]);
+  EXPECT_EQ(game.room_order, std::vector<std::int32_t>{0});
+}
+
+TEST_F(ProjectTest, InfoListsTheGame) {
+  GameData game;
+  ASSERT_TRUE(ReadGame(Build(project_), game).ok);
+  const std::string info = DescribeGame(game);
+  EXPECT_THAT(info, testing::HasSubstr("game id: 424242"));
+  EXPECT_THAT(info, testing::HasSubstr("scripts: 2 (3 slots)\n  0 scr_add\n  2 scr_hello\n"));
+  EXPECT_THAT(info, testing::HasSubstr("objects: 2 (2 slots)\n  0 obj_player\n  1 obj_wall\n"));
+}
+
+TEST_F(ProjectTest, BuildExtractBuildIsByteIdentical) {
+  const Bytes first = Build(project_);
+  GameData game;
+  ASSERT_TRUE(ReadGame(first, game, {.keep_stored_form = true}).ok);
+  std::string error;
+  ASSERT_TRUE(WriteProject(game, scratch_ / "extracted", error)) << error;
+  EXPECT_EQ(Build(scratch_ / "extracted"), first);
+
+  GameData original, extracted;
+  ASSERT_TRUE(ReadProject(project_, original, error)) << error;
+  ASSERT_TRUE(ReadProject(scratch_ / "extracted", extracted, error)) << error;
+  EXPECT_EQ(extracted, original) << "the extracted folder describes the same game";
+  EXPECT_FALSE(WriteProject(game, scratch_ / "extracted", error)) << "a full folder is kept";
+}
+
+TEST_F(ProjectTest, ForeignContainerAndUnmodelledFieldsSurvive) {
+  GameData game;
+  std::string error;
+  ASSERT_TRUE(ReadProject(project_, game, error)) << error;
+  game.container.key = MakeScrambleKey(99);
+  game.container.reserved_flag = true;
+  game.library_name = "D3DX8.dll";
+  game.library = {'M', 'Z', 1};
+  game.sprites.get(0)->masks[0].bits[0] ^= 1;  // a mask no tolerance would give
+  game.fonts.get(0)->glyphs[65].shift += 1;    // glyphs the installed face does not give
+  CAction odd;
+  odd.kind = 5;
+  odd.argument_values = {"3"};
+  game.objects.get(1)->GetOrAddEvent(7, 10)->actions.push_back(odd);
+  const Bytes data = WriteGameData(game);
+  GameData read;
+  ASSERT_TRUE(ReadGame(data, read, {.keep_stored_form = true}).ok);
+  ASSERT_TRUE(WriteProject(read, scratch_ / "foreign", error)) << error;
+  GameData again;
+  ASSERT_TRUE(ReadProject(scratch_ / "foreign", again, error)) << error;
+  EXPECT_EQ(again, read);
+  EXPECT_EQ(WriteGameData(again), data);
+}
+
+TEST_F(ProjectTest, RunnerIsPaddedToTheFirstProbedOffset) {
+  const fs::path runner = scratch_ / "runner";
+  WriteText(runner, std::string(1000, 'R'));
+  const Bytes file = Build(project_, runner);
+  EXPECT_EQ(FindGameData(file), kFirstDataOffset);
+  EXPECT_EQ(file[999], 'R');
+  EXPECT_EQ(file[1000], 0);
+  EXPECT_TRUE((fs::status(scratch_ / "built.game").permissions() & fs::perms::owner_exec) !=
+              fs::perms::none);
+  EXPECT_EQ(GameDataOffsetFor(kFirstDataOffset + 1), kFirstDataOffset + kDataOffsetStep);
+}
+
+struct ProjectFault {
+  const char* name;
+  std::function<void(const fs::path&)> damage;
+  std::string expected;  // the start of the message, after the project folder
+};
+
+TEST_F(ProjectTest, FaultsNameTheFileAndLine) {
+  const ProjectFault faults[] = {
+      {"broken json",
+       [](const fs::path& p) {
+         WriteText(p / "paths/path_loop.json", "{\n  \"kind\": \"smooth\",\n  oops\n}");
+       },
+       "/paths/path_loop.json:3: parse error"},
+      {"unknown key",
+       [](const fs::path& p) {
+         WriteText(p / "sounds/snd_jump.json", "{\n  \"kind\": \"normal\",\n  \"volum\": 1\n}");
+       },
+       "/sounds/snd_jump.json:3: unknown key \"volum\""},
+      {"wrong kind of value",
+       [](const fs::path& p) {
+         WriteText(p / "fonts/fnt_main.json", "{\"font\": \"DejaVu Sans\",\n\"size\": \"big\"}");
+       },
+       "/fonts/fnt_main.json:2: expected a whole number"},
+      {"unknown name",
+       [](const fs::path& p) {
+         WriteText(p / "objects/obj_wall/object.json", "{\n\"sprite\": \"spr_missing\"}");
+       },
+       "/objects/obj_wall/object.json:2: none of the sprites is named \"spr_missing\""},
+      {"missing code file",
+       [](const fs::path& p) { fs::remove(p / "objects/obj_player/create.ks"); },
+       "/objects/obj_player/create.ks: cannot read the file"},
+      {"unreadable image",
+       [](const fs::path& p) { WriteText(p / "sprites/spr_wall/0.png", "not a png"); },
+       "/sprites/spr_wall/0.png: not a readable PNG image"},
+      {"unreadable sound",
+       [](const fs::path& p) { WriteText(p / "sounds/snd_jump.wav", "RIFF...."); },
+       "/sounds/snd_jump.wav: not a readable WAV sound"},
+      {"file outside the project",
+       [](const fs::path& p) {
+         WriteText(p / "triggers/trig_low.json",
+                   "{\"name\": \"t\", \"condition\": \"../../x.ks\"}");
+       },
+       "/triggers/trig_low.json:1: expected a file name inside the project"},
+  };
+  for (const ProjectFault& fault : faults) {
+    const fs::path copy = scratch_ / "copy";
+    fs::remove_all(copy);
+    fs::copy(project_, copy, fs::copy_options::recursive);
+    fault.damage(copy);
+    GameData game;
+    std::string error;
+    EXPECT_FALSE(ReadProject(copy, game, error)) << fault.name;
+    EXPECT_THAT(error, testing::StartsWith(copy.string() + fault.expected)) << fault.name;
+  }
+}
+
+}  // namespace
+}  // namespace kestrel::tools
