@@ -1,0 +1,143 @@
+#include "run/Event_Action.h"
+
+#include <algorithm>
+#include <array>
+#include <string>
+
+#include "data/Action_Class.h"
+#include "run/Runner.h"
+#include "script/Code_Error.h"
+#include "script/Code_Exec.h"
+#include "script/script_engine.h"
+
+namespace kestrel {
+namespace {
+
+constexpr char kCr = '\r';
+
+// Argument kinds whose text is taken as it stands, and the kind whose text is
+// an expression only when it starts with a quote.
+bool is_literal_text(int kind, const std::string& text) {
+  if (kind == 1 || kind == 15) return true;
+  return kind == 2 && (text.empty() || (text[0] != '\'' && text[0] != '"'));
+}
+
+bool prepare_one(ScriptEngine& engine, const CAction& stored, PreparedAction& action) {
+  action.kind = stored.kind;
+  action.execution = stored.execution_type;
+  action.may_be_relative = stored.may_be_relative;
+  action.relative = stored.relative;
+  action.question = stored.question;
+  action.has_apply_to = stored.has_apply_to;
+  action.is_not = stored.is_not;
+  action.apply_to = stored.apply_to;
+
+  std::string code_text = stored.code;
+  int argument_count = stored.argument_count;
+  if (stored.kind == kActionVariable || stored.kind == kActionCode) {
+    const auto argument = [&](int i) {
+      return i < static_cast<int>(stored.argument_values.size()) ? stored.argument_values[i]
+                                                                 : std::string();
+    };
+    code_text = stored.kind == kActionCode
+                    ? argument(0)
+                    : argument(0) + (stored.relative ? " += " : " = ") + argument(1);
+    action.kind = kActionNormal;
+    argument_count = 0;
+  }
+  if (action.execution == kExecuteFunction) {
+    action.function = engine.find_function(stored.function_name);
+  } else if (action.execution == kExecuteCode) {
+    action.code = std::make_unique<CCode>(code_text, false);
+    if (!action.code->compile(engine)) {
+      report_action_error(
+          engine, std::string("COMPILATION ERROR in code action") + kCr + engine.errors.last_text,
+          true);
+      engine.errors.pending = false;
+      return false;
+    }
+  }
+  for (int i = 0; i < argument_count && i < static_cast<int>(stored.argument_values.size()); ++i) {
+    const std::string& text = stored.argument_values[static_cast<std::size_t>(i)];
+    const int kind = i < static_cast<int>(stored.argument_kinds.size())
+                         ? stored.argument_kinds[static_cast<std::size_t>(i)]
+                         : 0;
+    PreparedArgument& argument = action.arguments.emplace_back();
+    if (is_literal_text(kind, text)) {
+      argument.constant = RValue(text);
+      continue;
+    }
+    auto expression = std::make_unique<CCode>(text, true);
+    if (!expression->compile(engine)) {
+      report_action_error(
+          engine,
+          "COMPILATION ERROR in argument " + std::to_string(i) + kCr + engine.errors.last_text,
+          true);
+      engine.errors.pending = false;
+      return false;
+    }
+    if (expression->kind() == CodeKind::constant_expression) {
+      argument.constant = expression->constant();
+    } else {
+      argument.expression = std::move(expression);
+    }
+  }
+  return true;
+}
+
+void evaluate_arguments(Runner& runner, const PreparedAction& action, CInstance& self,
+                        CInstance& other, std::array<RValue, kMaxArguments>& values) {
+  for (std::size_t i = 0; i < action.arguments.size(); ++i) {
+    const PreparedArgument& argument = action.arguments[i];
+    if (argument.expression == nullptr) {
+      values[i] = argument.constant;
+    } else {
+      execute_for_value(runner.engine, *argument.expression, &self, &other, values[i]);
+    }
+  }
+}
+
+}  // namespace
+
+bool prepare_actions(ScriptEngine& engine, const std::vector<CAction>& stored, ActionList& out) {
+  out.clear();
+  out.reserve(stored.size());
+  for (const CAction& action : stored) {
+    if (!prepare_one(engine, action, out.emplace_back())) return false;
+  }
+  return true;
+}
+
+void run_action(Runner& runner, const PreparedAction& action, CInstance& self, CInstance& other,
+                bool& answer) {
+  answer = false;
+  if (action.execution == kExecuteNothing) return;
+  ScriptEngine& engine = runner.engine;
+  const bool relative = action.may_be_relative && action.relative;
+  RValue result;
+  if (action.execution == kExecuteFunction) {
+    if (action.function < 0) return;
+    runner.action_relative = relative;
+    std::array<RValue, kMaxArguments> values;
+    evaluate_arguments(runner, action, self, other, values);
+    const FunctionEntry& function = engine.functions.at(action.function);
+    function.handler(engine, self, other, static_cast<int>(action.arguments.size()), result,
+                     values.data());
+  } else {
+    // Only the slots the action fills are saved: code may leave the others changed.
+    const std::size_t count = action.arguments.size();
+    std::array<RValue, kMaxArguments> saved_arguments;
+    std::copy_n(engine.arguments.begin(), count, saved_arguments.begin());
+    const bool saved_relative = runner.action_relative;
+    runner.action_relative = relative;
+    std::array<RValue, kMaxArguments> values;
+    evaluate_arguments(runner, action, self, other, values);
+    std::copy_n(values.begin(), count, engine.arguments.begin());
+    execute_and_report(engine, *action.code, &self, &other, result);
+    std::copy_n(saved_arguments.begin(), count, engine.arguments.begin());
+    runner.action_relative = saved_relative;
+  }
+  answer = (result.real() >= 0.5) != action.is_not;
+}
+
+}  // namespace kestrel

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "script/Code_Main.h"
+#include "script/RValue.h"
+
+namespace kestrel {
+
+class CAction;
+class CInstance;
+class Runner;
+class ScriptEngine;
+
+enum ActionKind : int {
+  kActionNormal = 0,
+  kActionBeginBlock = 1,
+  kActionEndBlock = 2,
+  kActionElse = 3,
+  kActionExit = 4,
+  kActionRepeat = 5,
+  kActionVariable = 6,
+  kActionCode = 7,
+};
+
+enum ExecutionKind : int { kExecuteNothing = 0, kExecuteFunction = 1, kExecuteCode = 2 };
+
+// An argument ready to use: a constant, or an expression evaluated each run.
+struct PreparedArgument {
+  RValue constant;
+  std::unique_ptr<CCode> expression;
+};
+
+// An action with its code compiled and its function found.
+struct PreparedAction {
+  int kind = kActionNormal;
+  int execution = kExecuteNothing;
+  bool may_be_relative = false;
+  bool relative = false;
+  bool question = false;
+  bool has_apply_to = false;
+  bool is_not = false;
+  std::int32_t apply_to = -1;
+  // A built-in function index; -1 when the function could not be found, and
+  // such an action is skipped (a question then answers false).
+  std::int32_t function = -1;
+  std::vector<PreparedArgument> arguments;
+  std::unique_ptr<CCode> code;
+};
+
+using ActionList = std::vector<PreparedAction>;
+
+// Compiles an event's actions. A compile error is reported as a fatal action
+// error and the preparation fails.
+bool prepare_actions(ScriptEngine& engine, const std::vector<CAction>& stored, ActionList& out);
+
+// Runs one action for self and other. For questions, `answer` is the result
+// tested as true, inverted by the action's NOT.
+void run_action(Runner& runner, const PreparedAction& action, CInstance& self, CInstance& other,
+                bool& answer);
+
+}  // namespace kestrel

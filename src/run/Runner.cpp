@@ -1,0 +1,102 @@
+#include "run/Runner.h"
+
+#include "data/Runner_Load.h"
+#include "run/Event_Main.h"
+#include "script/Code_Error.h"
+
+namespace kestrel {
+
+Runner::Runner(const GameData& game)
+    : game(game),
+      engine(this),
+      room(std::make_unique<RoomInstances>(game)),
+      last_instance_id(game.last_instance_id) {
+  register_event_variables(engine);
+}
+
+bool Runner::prepare_objects() {
+  prepared_.clear();
+  prepared_.resize(static_cast<std::size_t>(game.objects.count()));
+  for (std::int32_t index = 0; index < game.objects.count(); ++index) {
+    const CObject* object = game.objects.get(index);
+    if (object == nullptr) continue;
+    for (int type = 0; type < static_cast<int>(object->events.size()); ++type) {
+      for (const auto& [number, event] : object->events[static_cast<std::size_t>(type)]) {
+        if (event.empty()) continue;
+        engine.action = {index, type, number, 0};
+        ActionList& list =
+            prepared_[static_cast<std::size_t>(index)][static_cast<std::size_t>(type)][number];
+        if (!prepare_actions(engine, event.actions, list)) return false;
+      }
+    }
+  }
+  return true;
+}
+
+const ActionList* Runner::event_actions(std::int32_t object, int type, int number) const {
+  if (object < 0 || static_cast<std::size_t>(object) >= prepared_.size() || type < 0 ||
+      type >= 12) {
+    return nullptr;
+  }
+  const auto& events = prepared_[static_cast<std::size_t>(object)][static_cast<std::size_t>(type)];
+  const auto found = events.find(number);
+  return found != events.end() && !found->second.empty() ? &found->second : nullptr;
+}
+
+CInstance& Runner::add_instance(std::int32_t object, double x, double y) {
+  return room->add(++last_instance_id, object, x, y);
+}
+
+CInstance* Runner::create_instance(std::int32_t object, double x, double y) {
+  if (!game.objects.exists(object)) {
+    report_action_error(
+        engine, "Creating instance for non-existing object: " + std::to_string(object), false);
+    return nullptr;
+  }
+  CInstance& instance = add_instance(object, x, y);
+  perform_event(*this, instance, instance, object, kEventCreate, 0);
+  return &instance;
+}
+
+std::int32_t Runner::instance_count() {
+  return room->count();
+}
+
+ScriptInstance* Runner::instance_at(std::int32_t position) {
+  return &room->at(position);
+}
+
+std::int32_t Runner::family_count(std::int32_t object_index) {
+  return static_cast<std::int32_t>(room->family(object_index).size());
+}
+
+ScriptInstance* Runner::family_at(std::int32_t object_index, std::int32_t position) {
+  return room->family(object_index)[static_cast<std::size_t>(position)];
+}
+
+ScriptInstance* Runner::find_instance(std::int32_t id) {
+  return room->find(id);
+}
+
+bool Runner::find_resource_name(std::string_view name, double& index) {
+  const std::string key(name);
+  for (int found : {game.objects.find(key), game.sprites.find(key), game.sounds.find(key),
+                    game.backgrounds.find(key), game.paths.find(key), game.fonts.find(key),
+                    game.timelines.find(key), game.scripts.find(key), game.rooms.find(key)}) {
+    if (found >= 0) {
+      index = found;
+      return true;
+    }
+  }
+  return false;
+}
+
+std::string Runner::object_name(std::int32_t index) {
+  return game.objects.name(index);
+}
+
+std::string Runner::time_line_name(std::int32_t index) {
+  return game.timelines.name(index);
+}
+
+}  // namespace kestrel

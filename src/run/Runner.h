@@ -1,0 +1,68 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "run/Event_Action.h"
+#include "run/IO_Main.h"
+#include "run/room_instances.h"
+#include "script/script_engine.h"
+
+namespace kestrel {
+
+struct GameData;
+
+// The one pending request that the main loop carries out between steps.
+inline constexpr std::int32_t kNoTransfer = -1;
+inline constexpr std::int32_t kTransferEndGame = -100;
+inline constexpr std::int32_t kTransferRestart = -200;
+inline constexpr std::int32_t kTransferLoad = -300;
+inline constexpr std::int32_t kTransferAbort = -400;
+
+// All state of one running game, reachable from here so that a test can make
+// a fresh game, run it and throw it away.
+class Runner final : public ScriptHost {
+ public:
+  explicit Runner(const GameData& game);
+  Runner(const Runner&) = delete;
+  Runner& operator=(const Runner&) = delete;
+
+  // Compiles the actions of every object; false after a fatal report.
+  bool prepare_objects();
+  // The object's own prepared actions for the event; null when it has none.
+  const ActionList* event_actions(std::int32_t object, int type, int number) const;
+
+  // A new instance with the next id, without events.
+  CInstance& add_instance(std::int32_t object, double x, double y);
+  // As add_instance, then its create event; reports a missing object.
+  CInstance* create_instance(std::int32_t object, double x, double y);
+
+  std::int32_t instance_count() override;
+  ScriptInstance* instance_at(std::int32_t position) override;
+  std::int32_t family_count(std::int32_t object_index) override;
+  ScriptInstance* family_at(std::int32_t object_index, std::int32_t position) override;
+  ScriptInstance* find_instance(std::int32_t id) override;
+  bool find_resource_name(std::string_view name, double& index) override;
+  std::string object_name(std::int32_t index) override;
+  std::string time_line_name(std::int32_t index) override;
+  void clear_input() override { input.clear(); }
+  void end_game() override { pending_transfer = kTransferAbort; }
+
+  const GameData& game;
+  ScriptEngine engine;
+  InputState input;
+  std::unique_ptr<RoomInstances> room;
+  std::int32_t pending_transfer = kNoTransfer;
+  // The relative flag of the action running now, read by the action functions.
+  bool action_relative = false;
+  std::int32_t last_instance_id;
+
+ private:
+  using ObjectEvents = std::array<std::map<int, ActionList>, 12>;
+  std::vector<ObjectEvents> prepared_;
+};
+
+}  // namespace kestrel
