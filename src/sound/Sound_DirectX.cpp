@@ -9,6 +9,10 @@ namespace kestrel {
 namespace {
 
 constexpr int kSilentLevel = -9600;
+// The master level at which sounds play as they were recorded: the top of its
+// range, which games reach with a master volume of 1. Anything louder would
+// only clip the mix.
+constexpr int kMasterUnityLevel = 1000;
 // How much quieter a 3D sound straight to one side is in the far ear.
 constexpr int kFarEarLevel = -2000;
 
@@ -294,7 +298,7 @@ void SoundEngine::update_placement(Entry& entry) {
 }
 
 void SoundEngine::set_global_volume(double volume) {
-  master_gain_ = level_gain(master_volume_level(volume));
+  master_gain_ = level_gain(master_volume_level(volume) - kMasterUnityLevel);
   if (device_ == nullptr) return;
   for (Entry& entry : entries_) {
     update_voices(entry, [&](Voice& voice) { voice.master = master_gain_; });
