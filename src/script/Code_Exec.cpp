@@ -70,6 +70,15 @@ class Executor {
   int out_of_steps(std::int32_t position) { return error(position, "Step limit reached."); }
 
   int call(const RToken& node, RValue& out);
+  int binary(const RToken& node, RValue& out);
+  // An operand's value: a constant or a stored plain variable in place,
+  // anything else evaluated into `scratch`.
+  const RValue* operand(std::int32_t index, RValue& scratch, int& status);
+  // True when evaluating the node runs no code, so values read before it stay put.
+  bool is_leaf(std::int32_t index) const {
+    const std::int32_t kind = nodes_[index].kind;
+    return kind == kNodeConstant || kind == kNodeFixedVariable;
+  }
   int resolve(const RToken& node, Target& target);
   int read(const RToken& node, RValue& out);
   // The value of a variable, or null when it is missing.
@@ -114,42 +123,8 @@ int Executor::eval(std::int32_t index, RValue& out) {
     case kNodeFixedVariable:
     case kNodeVariable:
       return read(node, out);
-    case kNodeBinary: {
-      const std::int32_t right_index = child(node, 1);
-      int status = eval(child(node, 0), out);
-      if (status != kStatusNormal) return status;
-      RValue right;
-      status = eval(right_index, right);
-      if (status != kStatusNormal) return status;
-      if (out.is_real() && right.is_real()) [[likely]] {
-        const double a = out.real();
-        const double b = right.real();
-        switch (node.op) {
-          case kOpAdd:
-            out.set_real(a + b);
-            return kStatusNormal;
-          case kOpSubtract:
-            out.set_real(a - b);
-            return kStatusNormal;
-          case kOpMultiply:
-            out.set_real(a * b);
-            return kStatusNormal;
-          case kOpLess:
-            out.set_real(a - b < -kCompareEpsilon ? 1.0 : 0.0);
-            return kStatusNormal;
-          case kOpGreater:
-            out.set_real(a - b > kCompareEpsilon ? 1.0 : 0.0);
-            return kStatusNormal;
-          default:
-            break;
-        }
-      }
-      std::string_view message;
-      if (!binary_operation(node.op, out, right, message)) {
-        return error(nodes_[right_index].position, message);
-      }
-      return kStatusNormal;
-    }
+    case kNodeBinary:
+      return binary(node, out);
     case kNodeUnary: {
       const std::int32_t operand = child(node, 0);
       const int status = eval(operand, out);
@@ -163,6 +138,45 @@ int Executor::eval(std::int32_t index, RValue& out) {
     default:
       return error(node.position, "(Sub-)expression expected.");
   }
+}
+
+const RValue* Executor::operand(std::int32_t index, RValue& scratch, int& status) {
+  const RToken& node = nodes_[index];
+  if (node.kind == kNodeConstant) return &constants_[node.constant];
+  if (node.kind == kNodeFixedVariable && node.op >= kUserVariableThreshold) {
+    if (CVariableList* list = list_of(node.fixed_instance, node.op)) {
+      if (const RValue* value = list->find_scalar(node.op, node.hint)) return value;
+    }
+  }
+  status = eval(index, scratch);
+  return &scratch;
+}
+
+int Executor::binary(const RToken& node, RValue& out) {
+  const std::int32_t right_index = child(node, 1);
+  int status = kStatusNormal;
+  const RValue* left = operand(child(node, 0), out, status);
+  if (status != kStatusNormal) return status;
+  if (left != &out && !is_leaf(right_index)) {
+    out = *left;
+    left = &out;
+  }
+  RValue scratch;
+  const RValue* right = operand(right_index, scratch, status);
+  if (status != kStatusNormal) return status;
+  double real_result = 0.0;
+  if (left->is_real() && right->is_real() &&
+      real_operation(node.op, left->real(), right->real(), real_result)) [[likely]] {
+    if (left != &out) out = *left;
+    out.set_real(real_result);
+    return kStatusNormal;
+  }
+  if (left != &out) out = *left;
+  std::string_view message;
+  if (!binary_operation(node.op, out, *right, message)) {
+    return error(nodes_[right_index].position, message);
+  }
+  return kStatusNormal;
 }
 
 int Executor::call(const RToken& node, RValue& out) {
@@ -186,20 +200,21 @@ int Executor::resolve(const RToken& node, Target& target) {
     target.flat_index = 0;
     return kStatusNormal;
   }
-  RValue value;
+  RValue scratch;
+  int status = kStatusNormal;
   const std::int32_t instance = child(node, 0);
-  int status = eval(instance, value);
+  const RValue* value = operand(instance, scratch, status);
   if (status != kStatusNormal) return status;
-  if (value.is_string()) return error(nodes_[instance].position, "Wrong type of variable index");
-  target.designator = round_to_int32(value.real());
+  if (value->is_string()) return error(nodes_[instance].position, "Wrong type of variable index");
+  target.designator = round_to_int32(value->real());
   std::int32_t flat = 0;
   for (std::int32_t i = 1; i < node.child_count; ++i) {
     const std::int32_t index_node = child(node, i);
-    status = eval(index_node, value);
+    value = operand(index_node, scratch, status);
     if (status != kStatusNormal) return status;
     const std::int32_t position = nodes_[index_node].position;
-    if (value.is_string()) return error(position, "Wrong type of array index");
-    const double rounded = round_half_even(value.real());
+    if (value->is_string()) return error(position, "Wrong type of array index");
+    const double rounded = round_half_even(value->real());
     if (rounded < 0) return error(position, "Negative array index");
     if (!(rounded < kArrayRowWidth)) return error(position, "Array index >= 32000");
     flat = flat * kArrayRowWidth + static_cast<std::int32_t>(rounded);

@@ -20,6 +20,7 @@ double from_signed_bits(std::uint64_t bits) {
 // The quotient of div: truncated toward zero, wrapped to 32 bits.
 double wrapped_quotient(double left, double right) {
   const double truncated = std::trunc(left / right);
+  if (truncated > -2147483648.0 && truncated < 2147483648.0) return truncated;
   if (!std::isfinite(truncated)) return 0.0;
   double wrapped = std::fmod(truncated, 4294967296.0);
   if (wrapped < 0) wrapped += 4294967296.0;
@@ -30,24 +31,6 @@ double wrapped_quotient(double left, double right) {
 bool fail(std::string_view& message, std::string_view text) {
   message = text;
   return false;
-}
-
-bool compare(std::int32_t op, double d) {
-  switch (op) {
-    case kTokAssign:
-    case kOpEqual:
-      return d > -kCompareEpsilon && d < kCompareEpsilon;
-    case kOpNotEqual:
-      return d < -kCompareEpsilon || d > kCompareEpsilon;
-    case kOpLess:
-      return d < -kCompareEpsilon;
-    case kOpLessEqual:
-      return d <= kCompareEpsilon;
-    case kOpGreater:
-      return d > kCompareEpsilon;
-    default:  // kOpGreaterEqual
-      return d >= -kCompareEpsilon;
-  }
 }
 
 }  // namespace
@@ -77,15 +60,17 @@ bool unary_operation(std::int32_t op, RValue& value, std::string_view& message) 
   }
 }
 
+// Two reals under the operators of real_operation never reach the switch.
 bool binary_operation(std::int32_t op, RValue& left, const RValue& right,
                       std::string_view& message) {
   const bool reals = left.is_real() && right.is_real();
+  double real_result = 0.0;
+  if (reals && real_operation(op, left.real(), right.real(), real_result)) {
+    left.set_real(real_result);
+    return true;
+  }
   switch (op) {
     case kOpAdd:
-      if (reals) {
-        left.set_real(left.real() + right.real());
-        return true;
-      }
       if (!left.is_string() || !right.is_string()) {
         return fail(message, "Wrong type of arguments to +.");
       }
@@ -95,14 +80,8 @@ bool binary_operation(std::int32_t op, RValue& left, const RValue& right,
       left.append_text(right.text());
       return true;
     case kOpSubtract:
-      if (!reals) return fail(message, "Wrong type of arguments to -.");
-      left.set_real(left.real() - right.real());
-      return true;
+      return fail(message, "Wrong type of arguments to -.");
     case kOpMultiply: {
-      if (reals) {
-        left.set_real(left.real() * right.real());
-        return true;
-      }
       if (!left.is_real() || !right.is_string()) {
         return fail(message, "Wrong type of arguments to *.");
       }
@@ -122,9 +101,7 @@ bool binary_operation(std::int32_t op, RValue& left, const RValue& right,
     }
     case kOpDivide:
       if (!reals) return fail(message, "Wrong type of arguments to /.");
-      if (right.real() == 0.0) return fail(message, "Division by 0.");
-      left.set_real(left.real() / right.real());
-      return true;
+      return fail(message, "Division by 0.");
     case kOpDiv:
       if (!reals) return fail(message, "Wrong type of arguments to div.");
       if (right.real() == 0.0) return fail(message, "Division by 0.");
@@ -136,13 +113,9 @@ bool binary_operation(std::int32_t op, RValue& left, const RValue& right,
       left.set_real(left.real() - wrapped_quotient(left.real(), right.real()) * right.real());
       return true;
     case kOpAnd:
-      if (!reals) return fail(message, "Wrong type of arguments for &&.");
-      left.set_real(is_true(left) && is_true(right) ? 1.0 : 0.0);
-      return true;
+      return fail(message, "Wrong type of arguments for &&.");
     case kOpOr:
-      if (!reals) return fail(message, "Wrong type of arguments for ||.");
-      left.set_real(is_true(left) || is_true(right) ? 1.0 : 0.0);
-      return true;
+      return fail(message, "Wrong type of arguments for ||.");
     case kOpXor:
       if (!reals) return fail(message, "Wrong type of arguments for ^^.");
       left.set_real(is_true(left) != is_true(right) ? 1.0 : 0.0);
@@ -185,7 +158,9 @@ bool binary_operation(std::int32_t op, RValue& left, const RValue& right,
     case kOpGreater:
     case kOpGreaterEqual:
       if (left.kind() != right.kind()) return fail(message, "Cannot compare arguments.");
-      left.set_real(compare(op, compare_values(left, right)) ? 1.0 : 0.0);
+      // Strings compare by their order, with the tolerance of the reals.
+      real_operation(op, compare_values(left, right), 0.0, real_result);
+      left.set_real(real_result);
       return true;
     default:
       return fail(message, "Internal error: unknown binary operator.");

@@ -10,6 +10,53 @@ namespace kestrel {
 // Two reals closer than this compare equal.
 inline constexpr double kCompareEpsilon = 1e-13;
 
+// The commonest operators of two reals, which the executor applies inline;
+// false for every other operator and for a division that must fail.
+inline bool real_operation(std::int32_t op, double a, double b, double& result) {
+  switch (op) {
+    case 210:  // +
+      result = a + b;
+      return true;
+    case 211:  // -
+      result = a - b;
+      return true;
+    case 212:  // *
+      result = a * b;
+      return true;
+    case 101:  // = in an expression
+    case 206:  // ==
+      result = (a - b > -kCompareEpsilon && a - b < kCompareEpsilon) ? 1.0 : 0.0;
+      return true;
+    case 207:  // !=
+      result = (a - b < -kCompareEpsilon || a - b > kCompareEpsilon) ? 1.0 : 0.0;
+      return true;
+    case 204:  // <
+      result = a - b < -kCompareEpsilon ? 1.0 : 0.0;
+      return true;
+    case 205:  // <=
+      result = a - b <= kCompareEpsilon ? 1.0 : 0.0;
+      return true;
+    case 209:  // >
+      result = a - b > kCompareEpsilon ? 1.0 : 0.0;
+      return true;
+    case 208:  // >=
+      result = a - b >= -kCompareEpsilon ? 1.0 : 0.0;
+      return true;
+    case 213:  // /, unless it must report a division by 0
+      if (b == 0.0) return false;
+      result = a / b;
+      return true;
+    case 201:  // and
+      result = (a >= 0.5 && b >= 0.5) ? 1.0 : 0.0;
+      return true;
+    case 202:  // or
+      result = (a >= 0.5 || b >= 0.5) ? 1.0 : 0.0;
+      return true;
+    default:
+      return false;
+  }
+}
+
 // Applies a unary operator code to the value in place. On failure the value
 // is unchanged and `message` holds the error text.
 bool unary_operation(std::int32_t op, RValue& value, std::string_view& message);
