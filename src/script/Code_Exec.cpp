@@ -60,12 +60,24 @@ class Executor {
     record_code_error(engine_, code_, position, message);
     return kStatusError;
   }
-  // Counts one loop iteration or call against the engine's step budget.
-  bool step() {
+  // Counts a statement, a call or created array elements against the
+  // engine's step budget.
+  bool step(std::int64_t cost = 1) {
     if (engine_.steps_left < 0) return true;
-    if (engine_.steps_left == 0) return false;
-    --engine_.steps_left;
+    if (engine_.steps_left < cost) {
+      engine_.steps_left = 0;
+      return false;
+    }
+    engine_.steps_left -= cost;
     return true;
+  }
+  // Array growth costs one step per 16 created elements.
+  bool grown(std::size_t created) {
+    return created == 0 || step(static_cast<std::int64_t>(created / 16 + 1));
+  }
+  // Strings that running code makes are bounded by the engine's limit.
+  bool fits(const RValue& value) const {
+    return !value.is_string() || value.text().size() <= engine_.limits.max_string_length;
   }
   int out_of_steps(std::int32_t position) { return error(position, "Step limit reached."); }
 
@@ -95,11 +107,12 @@ class Executor {
   int with(const RToken& node, RValue& slot);
   int with_body(ScriptInstance* instance, std::int32_t body, RValue& slot);
   int switch_statement(const RToken& node, RValue& slot);
-  // Runs a loop body: -1 for "go on", else the status that ends the loop.
-  int loop_body(std::int32_t body, RValue& slot) {
-    const int status = exec(body, slot);
-    if (status == kStatusNormal || status == kStatusContinue) return -1;
-    return status == kStatusBreak ? kStatusNormal : status;
+  // Runs a loop body; true when the loop goes on, else `status` ends it.
+  bool loop_body(std::int32_t body, RValue& slot, int& status) {
+    status = exec(body, slot);
+    if (status == kStatusNormal || status == kStatusContinue) return true;
+    if (status == kStatusBreak) status = kStatusNormal;
+    return false;
   }
   // Evaluates a condition; -1 (after reporting `message`) for a string.
   int condition(std::int32_t index, bool& holds, std::string_view message);
@@ -176,6 +189,7 @@ int Executor::binary(const RToken& node, RValue& out) {
   if (!binary_operation(node.op, out, *right, message)) {
     return error(nodes_[right_index].position, message);
   }
+  if (!fits(out)) return error(nodes_[right_index].position, "String too long.");
   return kStatusNormal;
 }
 
@@ -333,7 +347,7 @@ bool Executor::write_to(ScriptInstance& instance, const RToken& node, const Targ
     if (target.flat_index == 0) {
       instance.variables.scalar_slot(target.variable, node.hint) = value;
     } else {
-      instance.variables.set(target.variable, target.flat_index, value);
+      return grown(instance.variables.set(target.variable, target.flat_index, value));
     }
     return true;
   }
@@ -347,7 +361,7 @@ bool Executor::write(const RToken& node, const Target& target, const RValue& val
     if (target.flat_index == 0) {
       list->scalar_slot(target.variable, node.hint) = value;
     } else {
-      list->set(target.variable, target.flat_index, value);
+      return grown(list->set(target.variable, target.flat_index, value));
     }
     return true;
   }
@@ -416,6 +430,7 @@ int Executor::assign(const RToken& node, RValue& slot) {
     if (!binary_operation(op, *stored, value, message)) {
       return error(nodes_[value_index].position, message);
     }
+    if (!fits(*stored)) return error(nodes_[value_index].position, "String too long.");
     slot = *stored;
     return kStatusNormal;
   }
@@ -429,6 +444,7 @@ int Executor::assign(const RToken& node, RValue& slot) {
   if (!binary_operation(op, combined, value, message)) {
     return error(nodes_[value_index].position, message);
   }
+  if (!fits(combined)) return error(nodes_[value_index].position, "String too long.");
   if (!write(target_node, target, combined))
     return error(node.position, "Cannot assign to the variable");
   slot = std::move(combined);
@@ -481,7 +497,6 @@ int Executor::with(const RToken& node, RValue& slot) {
       for (std::int32_t i = 0, count = host.instance_count(); i < count; ++i) {
         ScriptInstance* instance = host.instance_at(i);
         if (instance == nullptr || instance->destroyed) continue;
-        if (!step()) return out_of_steps(node.position);
         status = with_body(instance, body, slot);
         if (status == kStatusBreak) return kStatusNormal;
         if (status != kStatusNormal && status != kStatusContinue) return status;
@@ -497,7 +512,6 @@ int Executor::with(const RToken& node, RValue& slot) {
       for (std::int32_t i = 0, count = host.family_count(designator); i < count; ++i) {
         ScriptInstance* instance = host.family_at(designator, i);
         if (instance == nullptr || instance->destroyed) continue;
-        if (!step()) return out_of_steps(node.position);
         status = with_body(instance, body, slot);
         if (status == kStatusBreak) return kStatusNormal;
         if (status != kStatusNormal && status != kStatusContinue) return status;
@@ -544,6 +558,7 @@ int Executor::switch_statement(const RToken& node, RValue& slot) {
 
 int Executor::exec(std::int32_t index, RValue& slot) {
   const RToken& node = nodes_[index];
+  if (!step()) return out_of_steps(node.position);
   int status = kStatusNormal;
   bool holds = false;
   switch (node.kind) {
@@ -564,18 +579,14 @@ int Executor::exec(std::int32_t index, RValue& slot) {
       return node.child_count > 2 ? exec(child(node, 2), slot) : kStatusNormal;
     case kNodeWhile:
       for (;;) {
-        if (!step()) return out_of_steps(node.position);
         status = condition(child(node, 0), holds, "Boolean expression expected");
         if (status != kStatusNormal) return status;
         if (!holds) return kStatusNormal;
-        status = loop_body(child(node, 1), slot);
-        if (status != -1) return status;
+        if (!loop_body(child(node, 1), slot, status)) return status;
       }
     case kNodeDo:
       for (;;) {
-        if (!step()) return out_of_steps(node.position);
-        status = loop_body(child(node, 0), slot);
-        if (status != -1) return status;
+        if (!loop_body(child(node, 0), slot, status)) return status;
         status = condition(child(node, 1), holds, "Boolean expression expected");
         if (status != kStatusNormal) return status;
         if (holds) return kStatusNormal;
@@ -586,12 +597,10 @@ int Executor::exec(std::int32_t index, RValue& slot) {
       status = exec(child(node, 0), scratch);
       if (status != kStatusNormal) return status;
       for (;;) {
-        if (!step()) return out_of_steps(node.position);
         status = condition(child(node, 1), holds, "Expression expected");
         if (status != kStatusNormal) return status;
         if (!holds) return kStatusNormal;
-        status = loop_body(child(node, 3), slot);
-        if (status != -1) return status;
+        if (!loop_body(child(node, 3), slot, status)) return status;
         status = exec(child(node, 2), scratch);
         if (status != kStatusNormal) return status;
       }
@@ -605,9 +614,7 @@ int Executor::exec(std::int32_t index, RValue& slot) {
         return error(nodes_[count_index].position, "Repeat count must be a number");
       }
       for (std::int64_t i = round_to_int64(count.real()); i > 0; --i) {
-        if (!step()) return out_of_steps(node.position);
-        status = loop_body(child(node, 1), slot);
-        if (status != -1) return status;
+        if (!loop_body(child(node, 1), slot, status)) return status;
       }
       return kStatusNormal;
     }

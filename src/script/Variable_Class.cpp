@@ -32,20 +32,28 @@ std::int32_t CVariableList::append(std::int32_t index) {
   return position;
 }
 
-void CVariableList::set(std::int32_t index, std::int32_t flat_index, const RValue& value) {
+std::size_t CVariableList::set(std::int32_t index, std::int32_t flat_index, const RValue& value) {
   std::int32_t position = position_of(index);
   if (position < 0) position = append(index);
   RVariable& entry = entries_[position];
   if (flat_index == 0) {
     entry.value = value;
-    return;
+    return 0;
   }
   const auto row = static_cast<std::size_t>(flat_index / kArrayRowWidth);
   const auto column = static_cast<std::size_t>(flat_index % kArrayRowWidth);
-  if (entry.rows.size() <= row) entry.rows.resize(row + 1);
+  std::size_t created = 0;
+  if (entry.rows.size() <= row) {
+    created += row + 1 - entry.rows.size();
+    entry.rows.resize(row + 1);
+  }
   std::vector<RValue>& cells = entry.rows[row];
-  if (cells.size() <= column) cells.resize(column + 1);
+  if (cells.size() <= column) {
+    created += column + 1 - cells.size();
+    cells.resize(column + 1);
+  }
   cells[column] = value;
+  return created;
 }
 
 RValue* CVariableList::find_slot(std::int32_t index, std::int32_t flat_index) {

@@ -31,8 +31,9 @@ class CVariableList {
   CVariableList(CVariableList&&) noexcept = default;
   CVariableList& operator=(CVariableList&&) noexcept = default;
 
-  // Stores a copy of the value, creating the entry and the elements as needed.
-  void set(std::int32_t index, std::int32_t flat_index, const RValue& value);
+  // Stores a copy of the value, creating the entry and the elements as needed;
+  // returns how many rows and elements it created.
+  std::size_t set(std::int32_t index, std::int32_t flat_index, const RValue& value);
   // The stored value, or null when the variable or element is missing.
   const RValue* get(std::int32_t index, std::int32_t flat_index) const;
   // The storage of a variable or element, or null when it is missing; the

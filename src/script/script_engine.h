@@ -31,6 +31,8 @@ struct ScriptLimits {
   std::int32_t max_nesting = 400;
   // Nesting of brackets, blocks and operators the parser accepts.
   std::int32_t max_parse_depth = 400;
+  // The longest string an operator of running code may make.
+  std::size_t max_string_length = kMaxStringLength;
 };
 
 // All state of the script engine: settings, names, globals, constants, the
@@ -69,7 +71,8 @@ class ScriptEngine {
   // The arguments of the running script, read as argument0..argument15.
   std::array<RValue, 16> arguments;
 
-  // Loop iterations and calls left before code fails; -1: no limit.
+  // Statements, calls and created array elements (one per 16) left before
+  // code fails; -1: no limit.
   std::int64_t steps_left = -1;
   // Code executions running inside one another.
   std::int32_t nesting = 0;

@@ -68,6 +68,12 @@ INSTANTIATE_TEST_SUITE_P(
     Executor, RunErrors,
     ::testing::Values(
         ErrorCase{"y = x", "Unknown variable x"},
+        // An error in a loop body ends the loop and the code.
+        ErrorCase{"while (1) { y = x }", "Unknown variable x"},
+        ErrorCase{"do y = x until 0", "Unknown variable x"},
+        ErrorCase{"for (i = 0; 1; i += 1) y = x", "Unknown variable x"},
+        ErrorCase{"repeat 1000000000 y = x", "Unknown variable x"},
+        ErrorCase{"with (all) y = x", "Unknown variable x"},
         ErrorCase{"a[4] = 1; y = a[5]", "Unknown variable a or array index out of bounds"},
         ErrorCase{"a[2, 0] = 1; y = a[1, 0]", "Unknown variable a or array index out of bounds"},
         ErrorCase{"y = (100999).x", "Unknown variable x"},
