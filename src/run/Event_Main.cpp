@@ -51,7 +51,7 @@ class ListWalker {
       return true;
     }
     // The family list may grow while actions run; new instances are not visited.
-    const auto& family = runner_.room->family(action.apply_to);
+    const auto& family = runner_.instances().family(action.apply_to);
     const std::size_t size = family.size();
     for (std::size_t k = 0; k < size && k < family.size(); ++k) {
       CInstance* target = family[k];
@@ -202,9 +202,9 @@ void perform_event(Runner& runner, CInstance& self, CInstance& other, std::int32
 
 void perform_event_all(Runner& runner, int type, int number) {
   if (runner.pending_transfer != kNoTransfer) return;
-  const std::int32_t count = runner.room->count();
-  for (std::int32_t i = 0; i < count && i < runner.room->count(); ++i) {
-    CInstance& instance = runner.room->at(i);
+  const std::int32_t count = runner.instances().count();
+  for (std::int32_t i = 0; i < count && i < runner.instances().count(); ++i) {
+    CInstance& instance = runner.instances().at(i);
     if (instance.destroyed) continue;
     perform_event(runner, instance, instance, instance.object_index, type, number);
   }

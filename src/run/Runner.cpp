@@ -2,6 +2,8 @@
 
 #include "data/Runner_Load.h"
 #include "run/Event_Main.h"
+#include "run/Function_Game.h"
+#include "run/instance_variables.h"
 #include "script/Code_Error.h"
 
 namespace kestrel {
@@ -9,9 +11,62 @@ namespace kestrel {
 Runner::Runner(const GameData& game)
     : game(game),
       engine(this),
-      room(std::make_unique<RoomInstances>(game)),
-      last_instance_id(game.last_instance_id) {
+      room(&blank_room_),
+      last_instance_id(game.last_instance_id),
+      blank_room_(game, blank_definition_) {
+  register_instance_variables(engine);
+  register_room_variables(engine);
   register_event_variables(engine);
+  register_game_functions(engine.functions);
+  register_interaction_functions(engine.functions);
+}
+
+bool Runner::prepare_triggers() {
+  trigger_conditions_.clear();
+  for (const auto& trigger : game.triggers) {
+    auto& condition = trigger_conditions_.emplace_back();
+    if (!trigger) continue;
+    condition = std::make_unique<CCode>(trigger->condition, false);
+    if (!condition->compile(engine)) {
+      report_error(engine,
+                   "COMPILATION ERROR in condition of trigger " + trigger->name + '\r' +
+                       engine.errors.last_text,
+                   true);
+      engine.errors.pending = false;
+      return false;
+    }
+  }
+  return true;
+}
+
+bool Runner::prepare_time_lines() {
+  time_lines_.clear();
+  time_lines_.resize(static_cast<std::size_t>(game.timelines.count()));
+  for (std::int32_t index = 0; index < game.timelines.count(); ++index) {
+    const CTimeLine* line = game.timelines.get(index);
+    if (line == nullptr) continue;
+    auto& lists = time_lines_[static_cast<std::size_t>(index)];
+    lists.resize(line->moments.size());
+    for (std::size_t m = 0; m < line->moments.size(); ++m) {
+      engine.action = {index, kTimeLineEvent, line->moments[m].step, 0};
+      if (!prepare_actions(engine, line->moments[m].event.actions, lists[m])) return false;
+    }
+  }
+  return true;
+}
+
+const ActionList* Runner::time_line_actions(std::int32_t time_line, int moment) const {
+  if (time_line < 0 || static_cast<std::size_t>(time_line) >= time_lines_.size()) return nullptr;
+  const auto& lists = time_lines_[static_cast<std::size_t>(time_line)];
+  if (moment < 0 || static_cast<std::size_t>(moment) >= lists.size()) return nullptr;
+  return &lists[static_cast<std::size_t>(moment)];
+}
+
+const CCode* Runner::trigger_condition(int trigger) const {
+  if (trigger < 0 || static_cast<std::size_t>(trigger) >= trigger_conditions_.size()) {
+    return nullptr;
+  }
+  return trigger_conditions_[static_cast<std::size_t>(trigger)].get();
 }
 
 bool Runner::prepare_objects() {
@@ -44,7 +99,7 @@ const ActionList* Runner::event_actions(std::int32_t object, int type, int numbe
 }
 
 CInstance& Runner::add_instance(std::int32_t object, double x, double y) {
-  return room->add(++last_instance_id, object, x, y);
+  return instances().add(++last_instance_id, object, x, y);
 }
 
 CInstance* Runner::create_instance(std::int32_t object, double x, double y) {
@@ -58,24 +113,29 @@ CInstance* Runner::create_instance(std::int32_t object, double x, double y) {
   return &instance;
 }
 
+void Runner::destroy_instance(CInstance& instance) {
+  perform_event(*this, instance, instance, instance.object_index, kEventDestroy, 0);
+  instance.destroyed = true;
+}
+
 std::int32_t Runner::instance_count() {
-  return room->count();
+  return instances().count();
 }
 
 ScriptInstance* Runner::instance_at(std::int32_t position) {
-  return &room->at(position);
+  return &instances().at(position);
 }
 
 std::int32_t Runner::family_count(std::int32_t object_index) {
-  return static_cast<std::int32_t>(room->family(object_index).size());
+  return static_cast<std::int32_t>(instances().family(object_index).size());
 }
 
 ScriptInstance* Runner::family_at(std::int32_t object_index, std::int32_t position) {
-  return room->family(object_index)[static_cast<std::size_t>(position)];
+  return instances().family(object_index)[static_cast<std::size_t>(position)];
 }
 
 ScriptInstance* Runner::find_instance(std::int32_t id) {
-  return room->find(id);
+  return instances().find(id);
 }
 
 bool Runner::find_resource_name(std::string_view name, double& index) {

@@ -4,11 +4,13 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "run/Event_Action.h"
 #include "run/IO_Main.h"
-#include "run/room_instances.h"
+#include "run/Object_Lists.h"
+#include "run/run_room.h"
 #include "script/script_engine.h"
 
 namespace kestrel {
@@ -30,15 +32,22 @@ class Runner final : public ScriptHost {
   Runner(const Runner&) = delete;
   Runner& operator=(const Runner&) = delete;
 
-  // Compiles the actions of every object; false after a fatal report.
+  // Compile the game's code before it starts; each is false after a fatal report.
+  bool prepare_triggers();
+  bool prepare_time_lines();
   bool prepare_objects();
   // The object's own prepared actions for the event; null when it has none.
   const ActionList* event_actions(std::int32_t object, int type, int number) const;
+  const ActionList* time_line_actions(std::int32_t time_line, int moment) const;
+  // Null for a trigger that does not exist.
+  const CCode* trigger_condition(int trigger) const;
 
   // A new instance with the next id, without events.
   CInstance& add_instance(std::int32_t object, double x, double y);
   // As add_instance, then its create event; reports a missing object.
   CInstance* create_instance(std::int32_t object, double x, double y);
+  // Runs the destroy event and marks the instance; it leaves the lists after the step.
+  void destroy_instance(CInstance& instance);
 
   std::int32_t instance_count() override;
   ScriptInstance* instance_at(std::int32_t position) override;
@@ -51,18 +60,39 @@ class Runner final : public ScriptHost {
   void clear_input() override { input.clear(); }
   void end_game() override { pending_transfer = kTransferAbort; }
 
+  RoomInstances& instances() { return room->instances; }
+  // The room that stands in while no room of the game is current.
+  RunRoom* blank_room() { return &blank_room_; }
+
   const GameData& game;
   ScriptEngine engine;
   InputState input;
-  std::unique_ptr<RoomInstances> room;
+  ObjectEventLists event_lists;
+  // The room being run; a blank one until the game starts.
+  RunRoom* room;
+  std::int32_t room_index = -1;
+  // Run-time rooms by room index: the current one, and persistent ones kept
+  // for their next visit.
+  std::vector<std::unique_ptr<RunRoom>> room_copies;
+  // Persistent instances on their way to the next room.
+  std::vector<std::unique_ptr<CInstance>> carried;
   std::int32_t pending_transfer = kNoTransfer;
   // The relative flag of the action running now, read by the action functions.
   bool action_relative = false;
   std::int32_t last_instance_id;
+  std::int32_t step_counter = 0;
+  std::int32_t fps = 0;
+  bool game_running = false;
+  // Set by automated runs so that a game plays the same way every time.
+  std::optional<std::uint32_t> fixed_seed;
 
  private:
   using ObjectEvents = std::array<std::map<int, ActionList>, 12>;
   std::vector<ObjectEvents> prepared_;
+  std::vector<std::vector<ActionList>> time_lines_;
+  std::vector<std::unique_ptr<CCode>> trigger_conditions_;
+  CRoom blank_definition_;
+  RunRoom blank_room_;
 };
 
 }  // namespace kestrel

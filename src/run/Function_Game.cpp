@@ -1,0 +1,81 @@
+#include "run/Function_Game.h"
+
+#include "run/Runner.h"
+#include "run/room_lifecycle.h"
+#include "script/Code_Error.h"
+
+namespace kestrel {
+namespace {
+
+Runner& as_runner(ScriptEngine& engine) {
+  return static_cast<Runner&>(engine.host());
+}
+
+void room_goto(ScriptEngine& engine, ScriptInstance&, ScriptInstance&, int, RValue&,
+               const RValue* arguments) {
+  request_room(as_runner(engine), round_to_int32(arguments[0].real()));
+}
+
+void room_goto_next(ScriptEngine& engine, ScriptInstance&, ScriptInstance&, int, RValue&,
+                    const RValue*) {
+  Runner& runner = as_runner(engine);
+  const std::int32_t next = next_room(runner, runner.room_index);
+  if (next < 0) {
+    report_action_error(engine, "Moving to next room after the last room.", true);
+    runner.pending_transfer = kTransferAbort;
+    return;
+  }
+  request_room(runner, next);
+}
+
+void room_goto_previous(ScriptEngine& engine, ScriptInstance&, ScriptInstance&, int, RValue&,
+                        const RValue*) {
+  Runner& runner = as_runner(engine);
+  const std::int32_t previous = previous_room(runner, runner.room_index);
+  if (previous < 0) {
+    report_action_error(engine, "Moving to previous room before the first room.", true);
+    runner.pending_transfer = kTransferAbort;
+    return;
+  }
+  request_room(runner, previous);
+}
+
+void room_restart(ScriptEngine& engine, ScriptInstance&, ScriptInstance&, int, RValue&,
+                  const RValue*) {
+  Runner& runner = as_runner(engine);
+  request_room(runner, runner.room_index);
+}
+
+void room_next(ScriptEngine& engine, ScriptInstance&, ScriptInstance&, int, RValue& result,
+               const RValue* arguments) {
+  result.set_real(next_room(as_runner(engine), round_to_int32(arguments[0].real())));
+}
+
+void room_previous(ScriptEngine& engine, ScriptInstance&, ScriptInstance&, int, RValue& result,
+                   const RValue* arguments) {
+  result.set_real(previous_room(as_runner(engine), round_to_int32(arguments[0].real())));
+}
+
+void game_end(ScriptEngine& engine, ScriptInstance&, ScriptInstance&, int, RValue&, const RValue*) {
+  as_runner(engine).pending_transfer = kTransferEndGame;
+}
+
+void game_restart(ScriptEngine& engine, ScriptInstance&, ScriptInstance&, int, RValue&,
+                  const RValue*) {
+  as_runner(engine).pending_transfer = kTransferRestart;
+}
+
+}  // namespace
+
+void register_game_functions(FunctionRegistry& functions) {
+  functions.add("room_goto", &room_goto, 1);
+  functions.add("room_goto_previous", &room_goto_previous, 0);
+  functions.add("room_goto_next", &room_goto_next, 0);
+  functions.add("room_previous", &room_previous, 1);
+  functions.add("room_next", &room_next, 1);
+  functions.add("room_restart", &room_restart, 0);
+  functions.add("game_end", &game_end, 0);
+  functions.add("game_restart", &game_restart, 0);
+}
+
+}  // namespace kestrel

@@ -1,0 +1,12 @@
+#pragma once
+
+namespace kestrel {
+
+class FunctionRegistry;
+
+// Moving between rooms, ending and restarting the game.
+void register_game_functions(FunctionRegistry& functions);
+// Creating, finding and destroying instances, and running their events.
+void register_interaction_functions(FunctionRegistry& functions);
+
+}  // namespace kestrel

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+namespace kestrel {
+
+class Runner;
+
+// For every event, the objects that have it themselves or through their
+// parents, in ascending order: the order in which a step runs that event.
+class ObjectEventLists {
+ public:
+  void build(const Runner& runner);
+
+  // Empty for an event number outside the listed range.
+  const std::vector<std::int32_t>& objects(int type, int number) const;
+  // Pairs (a, b), a <= b, where either object has a collision event with the other.
+  const std::vector<std::pair<std::int32_t, std::int32_t>>& collision_pairs() const {
+    return collision_pairs_;
+  }
+
+ private:
+  std::array<std::vector<std::vector<std::int32_t>>, 12> lists_;
+  std::vector<std::pair<std::int32_t, std::int32_t>> collision_pairs_;
+};
+
+}  // namespace kestrel

@@ -1,0 +1,331 @@
+#include "run/Run_Main.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "data/Runner_Load.h"
+#include "platform/clock.h"
+#include "platform/window.h"
+#include "run/Event_Main.h"
+#include "run/Runner.h"
+#include "run/room_lifecycle.h"
+#include "script/Code_Error.h"
+#include "script/Code_Exec.h"
+
+namespace kestrel {
+namespace {
+
+constexpr char kCr = '\r';
+
+// Step event numbers, and the trigger moments that run with them.
+constexpr int kStepNormal = 0;
+constexpr int kStepBegin = 1;
+constexpr int kStepEnd = 2;
+constexpr int kTriggerMomentBegin = 0;
+constexpr int kTriggerMomentNormal = 1;
+constexpr int kTriggerMomentEnd = 2;
+
+// Other-event numbers raised by the step.
+constexpr int kOutsideRoom = 0;
+constexpr int kIntersectBoundary = 1;
+constexpr int kAnimationEnd = 7;
+constexpr int kOutsideView = 40;
+constexpr int kBoundaryView = 50;
+
+bool pending(const Runner& runner) {
+  return runner.pending_transfer != kNoTransfer;
+}
+
+// Runs an event for every object that has it, object by object in ascending
+// index, each object's instances in table order; `fires` decides per instance.
+template <class Test>
+void dispatch_if(Runner& runner, int type, int number, Test fires) {
+  for (std::int32_t object : runner.event_lists.objects(type, number)) {
+    const auto& instances = runner.instances().exact(object);
+    const std::size_t count = instances.size();
+    for (std::size_t k = 0; k < count && k < instances.size(); ++k) {
+      CInstance& instance = *instances[k];
+      if (instance.destroyed || !fires(instance)) continue;
+      perform_event(runner, instance, instance, instance.object_index, type, number);
+    }
+  }
+}
+
+void dispatch(Runner& runner, int type, int number) {
+  dispatch_if(runner, type, number, [](const CInstance&) { return true; });
+}
+
+void run_triggers(Runner& runner, int moment) {
+  for (std::size_t t = 0; t < runner.game.triggers.size(); ++t) {
+    const auto& trigger = runner.game.triggers[t];
+    const CCode* condition = runner.trigger_condition(static_cast<int>(t));
+    if (!trigger || trigger->moment != moment || condition == nullptr) continue;
+    const int number = static_cast<int>(t);
+    dispatch_if(runner, kEventTrigger, number, [&](CInstance& instance) {
+      RValue result;
+      if (!execute(runner.engine, *condition, &instance, &instance, result)) {
+        report_error(
+            runner.engine,
+            "ERROR in trigger " + trigger->name + kCr + "\n" + runner.engine.errors.last_text,
+            false);
+        runner.engine.errors.pending = false;
+        return false;
+      }
+      return result.is_real() && result.real() >= 0.5;
+    });
+  }
+}
+
+void run_time_lines(Runner& runner) {
+  RoomInstances& instances = runner.instances();
+  const std::int32_t count = instances.count();
+  for (std::int32_t i = 0; i < count && i < instances.count(); ++i) {
+    CInstance& instance = instances.at(i);
+    const CTimeLine* line = runner.game.timelines.get(instance.timeline_index);
+    if (instance.destroyed || line == nullptr || line->moments.empty() ||
+        !instance.timeline_running || instance.timeline_speed == 0) {
+      continue;
+    }
+    const auto& moments = line->moments;
+    const auto first_at_or_after = [&](double position) {
+      return static_cast<int>(std::find_if(moments.begin(), moments.end(),
+                                           [&](const auto& m) { return m.step >= position; }) -
+                              moments.begin());
+    };
+    const auto last_at_or_before = [&](double position) {
+      int found = -1;
+      for (int m = 0; m < static_cast<int>(moments.size()); ++m) {
+        if (moments[static_cast<std::size_t>(m)].step <= position) found = m;
+      }
+      return found;
+    };
+    const auto run_moment = [&](int m) {
+      const ActionList* actions = runner.time_line_actions(instance.timeline_index, m);
+      if (actions == nullptr) return;
+      run_action_list(runner, instance, instance, *actions, instance.timeline_index, kTimeLineEvent,
+                      moments[static_cast<std::size_t>(m)].step);
+    };
+    const double last_step = moments.back().step;
+    if (instance.timeline_speed > 0) {
+      const int a = first_at_or_after(instance.timeline_position);
+      instance.timeline_position += instance.timeline_speed;
+      const int b = first_at_or_after(instance.timeline_position);
+      for (int m = a; m < b; ++m) run_moment(m);
+      if (instance.timeline_position > last_step && instance.timeline_loop) {
+        instance.timeline_position = 0;
+      }
+    } else {
+      const int a = last_at_or_before(instance.timeline_position);
+      instance.timeline_position += instance.timeline_speed;
+      const int b = last_at_or_before(instance.timeline_position);
+      for (int m = a; m > b; --m) run_moment(m);
+      if (instance.timeline_position < 0 && instance.timeline_loop) {
+        instance.timeline_position = last_step;
+      }
+    }
+  }
+}
+
+void run_alarms(Runner& runner) {
+  for (int alarm = 0; alarm < kAlarmCount; ++alarm) {
+    dispatch_if(runner, kEventAlarm, alarm, [alarm](CInstance& instance) {
+      if (instance.alarm(alarm) < 0) return false;
+      instance.set_alarm(alarm, instance.alarm(alarm) - 1);
+      return instance.alarm(alarm) == 0;
+    });
+  }
+}
+
+// The keyboard, key press and key release events, each followed by the
+// event for no key or for any key.
+void run_keyboard(Runner& runner) {
+  const InputState& input = runner.input;
+  struct Phase {
+    int type;
+    bool (InputState::*fires)(int) const;
+  };
+  const auto held = [](const InputState& in, int key) {
+    return in.key_down_now(key) || in.key_pressed_now(key);
+  };
+  for (const Phase& phase :
+       {Phase{kEventKeyboard, nullptr}, Phase{kEventKeyPress, &InputState::key_pressed_now},
+        Phase{kEventKeyRelease, &InputState::key_released_now}}) {
+    bool any = false;
+    for (int key = 8; key <= 255; ++key) {
+      const bool fires = phase.fires == nullptr ? held(input, key) : (input.*phase.fires)(key);
+      if (!fires) continue;
+      any = true;
+      dispatch(runner, phase.type, key);
+    }
+    dispatch(runner, phase.type, any ? kAnyKey : kNoKey);
+    if (pending(runner)) return;
+  }
+}
+
+void move_instances(Runner& runner) {
+  RoomInstances& instances = runner.instances();
+  const std::int32_t count = instances.count();
+  for (std::int32_t i = 0; i < count && i < instances.count(); ++i) {
+    CInstance& instance = instances.at(i);
+    instance.apply_friction_and_gravity();
+    instance.set_position(instance.x() + instance.hspeed(), instance.y() + instance.vspeed());
+  }
+}
+
+void run_boundary_events(Runner& runner) {
+  const CRoom& room = runner.room->settings;
+  const auto outside_room = [&](const CInstance& i) {
+    if (!i.has_mask_sprite()) {
+      return !(0 <= i.x() && i.x() <= room.width && 0 <= i.y() && i.y() <= room.height);
+    }
+    return i.bbox_right() < 0 || i.bbox_left() > room.width || i.bbox_bottom() < 0 ||
+           i.bbox_top() > room.height;
+  };
+  dispatch_if(runner, kEventOther, kOutsideRoom, outside_room);
+  if (pending(runner)) return;
+  dispatch_if(runner, kEventOther, kIntersectBoundary, [&](const CInstance& i) {
+    if (!i.has_mask_sprite()) return outside_room(i);
+    return i.bbox_left() < 0 || i.bbox_right() > room.width || i.bbox_top() < 0 ||
+           i.bbox_bottom() > room.height;
+  });
+  if (!room.views_enabled) return;
+  for (int v = 0; v < kRoomViews && !pending(runner); ++v) {
+    const CView& view = room.views[static_cast<std::size_t>(v)];
+    if (!view.visible) continue;
+    const double left = view.xview, top = view.yview;
+    const double right = left + view.wview, bottom = top + view.hview;
+    const auto outside_view = [&](const CInstance& i) {
+      if (!i.has_mask_sprite()) {
+        return !(left <= i.x() && i.x() <= right && top <= i.y() && i.y() <= bottom);
+      }
+      return !(i.bbox_right() >= left && i.bbox_left() <= right && i.bbox_bottom() >= top &&
+               i.bbox_top() <= bottom);
+    };
+    dispatch_if(runner, kEventOther, kOutsideView + v, outside_view);
+    if (pending(runner)) return;
+    dispatch_if(runner, kEventOther, kBoundaryView + v, [&](const CInstance& i) {
+      if (!i.has_mask_sprite()) return outside_view(i);
+      return !(i.bbox_left() >= left && i.bbox_right() <= right && i.bbox_top() >= top &&
+               i.bbox_bottom() <= bottom);
+    });
+  }
+}
+
+void animate(Runner& runner) {
+  RoomInstances& instances = runner.instances();
+  const std::int32_t count = instances.count();
+  for (std::int32_t i = 0; i < count && i < instances.count(); ++i) {
+    CInstance& instance = instances.at(i);
+    instance.image_index += instance.image_speed;
+    const CSprite* sprite = runner.game.sprites.get(instance.sprite());
+    const auto frames = sprite != nullptr ? static_cast<double>(sprite->images.size()) : 0.0;
+    if (std::floor(instance.image_index) >= frames) {
+      instance.image_index -= frames;
+      perform_event(runner, instance, instance, instance.object_index, kEventOther, kAnimationEnd);
+    }
+  }
+}
+
+// Function keys the game settings give to the player; the key is used up.
+void function_keys(Runner& runner) {
+  InputState& input = runner.input;
+  const GameSettings& settings = runner.game.settings;
+  if (input.last_key == 27 && settings.KeyEscEnds) {
+    input.last_key = 0;
+    runner.pending_transfer = kTransferEndGame;
+  }
+}
+
+// Until rooms are drawn, a frame shows the room's colour.
+void present_frame(Runner& runner, platform::Window& window) {
+  platform::RenderDevice& device = window.device();
+  const CRoom& room = runner.room->settings;
+  if (room.show_colour) {
+    const auto bgr = static_cast<std::uint32_t>(room.colour);
+    device.clear(0xFF000000 | (bgr & 0xFF) << 16 | (bgr & 0xFF00) | (bgr >> 16 & 0xFF));
+  }
+  const platform::ScreenRectangle client = window.client_rectangle();
+  device.present(0, 0, client.width, client.height, 0xFF000000);
+}
+
+}  // namespace
+
+void frame_step(Runner& runner) {
+  function_keys(runner);
+  if (!runner.input.active()) runner.input.clear();
+  RoomInstances& instances = runner.instances();
+  for (std::int32_t i = 0; i < instances.count(); ++i) {
+    CInstance& instance = instances.at(i);
+    instance.xprevious = instance.x();
+    instance.yprevious = instance.y();
+    instance.path_positionprevious = std::clamp(instance.path_position, 0.0, 1.0);
+  }
+  run_triggers(runner, kTriggerMomentBegin);
+  dispatch(runner, kEventStep, kStepBegin);
+  if (pending(runner)) return;
+  run_time_lines(runner);
+  if (pending(runner)) return;
+  run_alarms(runner);
+  if (pending(runner)) return;
+  run_keyboard(runner);
+  if (pending(runner)) return;
+  run_triggers(runner, kTriggerMomentNormal);
+  dispatch(runner, kEventStep, kStepNormal);
+  if (pending(runner)) return;
+  move_instances(runner);
+  run_boundary_events(runner);
+  if (pending(runner)) return;
+  run_triggers(runner, kTriggerMomentEnd);
+  dispatch(runner, kEventStep, kStepEnd);
+  if (pending(runner)) return;
+  runner.instances().remove_destroyed();
+  for (CBack& back : runner.room->settings.backgrounds) {
+    back.x += back.hspeed;
+    back.y += back.vspeed;
+  }
+  animate(runner);
+  ++runner.step_counter;
+  runner.input.clear_pressed();
+}
+
+void main_loop(Runner& runner, platform::Window& window, const LoopOptions& options) {
+  if (!handle_transfer(runner)) return;
+  platform::Clock clock;
+  std::int64_t last = clock.microseconds();
+  std::int64_t second_start = last;
+  std::int32_t counter = 0;
+  runner.fps = 0;
+  window.pump_events(runner.input);
+  for (std::int64_t steps = 0;
+       runner.game_running && (options.max_steps < 0 || steps < options.max_steps); ++steps) {
+    frame_step(runner);
+    if (runner.input.close_event_pending) {
+      runner.input.close_event_pending = false;
+      perform_event_all(runner, kEventOther, 30);
+    }
+    const std::int64_t now = clock.microseconds();
+    if (now < last) last = now;
+    std::int64_t wait = 0;
+    if (options.real_time) {
+      if (runner.room->settings.speed < 1) runner.room->settings.speed = 1;
+      wait = std::clamp<std::int64_t>(1'000'000 / runner.room->settings.speed - (now - last), 0,
+                                      1'000'000);
+      // The coarse part blocks; the last millisecond keeps the window answering.
+      if (wait >= 2000) platform::Clock::sleep(wait - 1000);
+      while (clock.microseconds() < now + wait) window.pump_events(runner.input);
+    }
+    last = now + wait;
+    if (last < second_start) second_start = last;
+    if (last / 1'000'000 > second_start / 1'000'000) {
+      runner.fps = counter;
+      counter = 0;
+      second_start = last;
+    }
+    ++counter;
+    if (runner.pending_transfer == kNoTransfer) present_frame(runner, window);
+    if (!handle_transfer(runner)) return;
+    window.pump_events(runner.input);
+  }
+}
+
+}  // namespace kestrel

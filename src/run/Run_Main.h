@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstdint>
+
+namespace kestrel {
+
+namespace platform {
+class Window;
+}
+class Runner;
+
+// One step of the game: every phase in its fixed order, cut short when a
+// phase leaves a room change or an end pending.
+void frame_step(Runner& runner);
+
+struct LoopOptions {
+  // Steps to run before stopping; -1 runs until the game ends.
+  std::int64_t max_steps = -1;
+  // Off, steps follow one another without waiting (automated runs).
+  bool real_time = true;
+};
+
+// Runs steps at the room's speed until the game ends, pumping the window's
+// events into the input state and presenting each frame.
+void main_loop(Runner& runner, platform::Window& window, const LoopOptions& options);
+
+}  // namespace kestrel

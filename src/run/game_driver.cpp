@@ -1,0 +1,49 @@
+#include "run/game_driver.h"
+
+#include "data/Runner_Load.h"
+#include "platform/window.h"
+#include "run/Runner.h"
+#include "run/room_lifecycle.h"
+
+namespace kestrel {
+
+bool prepare_game(Runner& runner, const DriverOptions& options) {
+  ScriptEngine& engine = runner.engine;
+  const GameSettings& settings = runner.game.settings;
+  engine.settings.debug_mode = runner.game.debug_mode || options.developer;
+  engine.settings.uninitialized_as_zero = settings.UninitializedAsZero;
+  engine.settings.errors.show_errors = settings.ShowErrors && !options.developer;
+  engine.settings.errors.log_errors = settings.LogErrors;
+  engine.settings.errors.abort_on_all_errors = settings.AbortOnAllErrors;
+  engine.settings.echo_reports = options.developer;
+  runner.input.close_button_is_escape = settings.CloseAsEscape;
+  runner.fixed_seed = options.seed;
+
+  struct Phase {
+    bool (Runner::*run)();
+    const char* failure;
+  };
+  static constexpr Phase kPhases[] = {
+      {&Runner::prepare_triggers, "Failed to prepare triggers."},
+      {&Runner::prepare_time_lines, "Failed to compile the actions in the time lines."},
+      {&Runner::prepare_objects, "Failed to compile the actions in the objects."},
+  };
+  for (const Phase& phase : kPhases) {
+    if ((runner.*phase.run)()) continue;
+    if (options.show_failure) options.show_failure(phase.failure);
+    return false;
+  }
+  return true;
+}
+
+int play_loaded_game(const GameData& game, platform::Window& window, const DriverOptions& options) {
+  Runner runner(game);
+  if (!prepare_game(runner, options)) return kGameFailed;
+  runner.game_running = true;
+  start_game(runner);
+  main_loop(runner, window, options.loop);
+  if (!runner.game_running) end_game(runner);
+  return runner.engine.errors.aborting ? kGameFailed : kGameEnded;
+}
+
+}  // namespace kestrel

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string_view>
+
+#include "run/Run_Main.h"
+
+namespace kestrel {
+
+struct GameData;
+class Runner;
+namespace platform {
+class Window;
+}
+
+struct DriverOptions {
+  LoopOptions loop;
+  // A fixed seed for the random generator instead of the clock.
+  std::optional<std::uint32_t> seed;
+  // The developer tool: every debug message is printed and every report goes
+  // to standard error instead of a window.
+  bool developer = false;
+  // Shows one failure of the preparation to the player.
+  std::function<void(std::string_view message)> show_failure;
+};
+
+enum DriverStatus : int { kGameEnded = 0, kGameFailed = 1 };
+
+// Prepares a loaded game (compiles its code, phase by phase) and plays it in
+// the window until it ends. A phase that fails shows its message and the game
+// does not start.
+int play_loaded_game(const GameData& game, platform::Window& window, const DriverOptions& options);
+
+// The preparation alone, for tests that drive the runner step by step.
+bool prepare_game(Runner& runner, const DriverOptions& options);
+
+}  // namespace kestrel

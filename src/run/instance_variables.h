@@ -1,0 +1,11 @@
+#pragma once
+
+namespace kestrel {
+
+class ScriptEngine;
+
+// The built-in variables backed by the instance record and by the room.
+void register_instance_variables(ScriptEngine& engine);
+void register_room_variables(ScriptEngine& engine);
+
+}  // namespace kestrel

@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Builds a game project, plays it headless and compares what it prints with
+# the project's expected.txt. Usage: run_game_test.sh KESTREL_DEV PROJECT
+set -euo pipefail
+
+tool=$1
+project=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+"$tool" build "$project" --data-only -o "$work/game"
+"$tool" run "$work/game" --headless --frames 1000 --seed 1 >"$work/output.txt"
+diff -u "$project/expected.txt" "$work/output.txt"
