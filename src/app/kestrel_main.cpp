@@ -8,6 +8,7 @@
 #include "platform/message_box.h"
 #include "platform/process.h"
 #include "platform/window.h"
+#include "run/game_driver.h"
 
 namespace {
 
@@ -75,8 +76,17 @@ int play_game(const std::filesystem::path& file, const kestrel::LoadResult& load
   }
   if (temp_directory.created())
     kestrel::ExportExtensionFiles(game.extension_packages, temp_directory.path());
-  // Until the run time exists, a loaded game shows the stand-in window.
-  return show_standin_window();
+  std::string error;
+  auto window = kestrel::platform::open_sdl_window({title, 640, 480, false}, error);
+  if (window == nullptr) {
+    kestrel::platform::show_message_box(title, error);
+    return 1;
+  }
+  kestrel::DriverOptions options;
+  options.show_failure = [&title](std::string_view message) {
+    kestrel::platform::show_message_box(title, std::string(message));
+  };
+  return kestrel::play_loaded_game(game, *window, options);
 }
 
 }  // namespace
