@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -82,6 +83,7 @@ class ProjectReader {
     ReadList("timelines", game_.timelines, [this](const OrderEntry& e) { return ReadTimeLine(e); });
     ReadList("objects", game_.objects, [this](const OrderEntry& e) { return ReadObject(e); });
     ReadList("rooms", game_.rooms, [this](const OrderEntry& e) { return ReadRoom(e); });
+    CountPlacedIds();
     for (const auto& entry : ReadOrder("triggers")) {
       auto& trigger = game_.triggers.emplace_back();
       if (!entry.stem.empty()) trigger = ReadTrigger(entry);
@@ -93,6 +95,25 @@ class ProjectReader {
   }
 
  private:
+  static constexpr int kUnstated = -1;
+
+  // A project that does not state the id counters starts them after the
+  // highest placed ids, so that instances and tiles made while playing never
+  // take an id the rooms already use.
+  void CountPlacedIds() {
+    int instance_id = 100000;
+    int tile_id = 10000000;
+    for (int index = 0; index < game_.rooms.count(); ++index) {
+      const CRoom* room = game_.rooms.get(index);
+      if (room == nullptr) continue;
+      for (const RoomInstance& instance : room->instances)
+        instance_id = std::max(instance_id, instance.id);
+      for (const RoomTile& tile : room->tiles) tile_id = std::max(tile_id, tile.id);
+    }
+    if (game_.last_instance_id == kUnstated) game_.last_instance_id = instance_id;
+    if (game_.last_tile_id == kUnstated) game_.last_tile_id = tile_id;
+  }
+
   fs::path Resolve(const fs::path& folder, const JsonObject& object, const std::string& key) {
     const fs::path relative = fs::path(object.String(key, "")).lexically_normal();
     if (relative.empty() || relative.is_absolute() || *relative.begin() == "..")
@@ -210,8 +231,8 @@ class ProjectReader {
     for (std::size_t i = 0; i < order.size(); ++i)
       game_.room_order.push_back(RefValue("rooms", file, order[i], game.where("room_order") / i));
     if (game_.room_order.empty()) game.Fail("room_order", "the room order names at least one room");
-    game_.last_instance_id = game.Int("last_instance_id", 100000);
-    game_.last_tile_id = game.Int("last_tile_id", 10000000);
+    game_.last_instance_id = game.Int("last_instance_id", kUnstated);
+    game_.last_tile_id = game.Int("last_tile_id", kUnstated);
     game.Finish();
   }
 
