@@ -1,0 +1,37 @@
+// Any bytes given as code must compile to a tree or to the first error, and
+// running what compiles must end within the step budget: no crash, no hang,
+// no read out of bounds, no unbounded memory.
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+#include "script/Code_Exec.h"
+#include "script/Code_Main.h"
+#include "script/script_engine.h"
+#include "script/stand_in_world.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace kestrel;
+  const std::string_view text(reinterpret_cast<const char*>(data), size);
+
+  StandInWorld world;
+  const std::int32_t first = world.add_object("obj_first");
+  const std::int32_t second = world.add_object("obj_second");
+  world.add_room("room_only");
+  ScriptInstance& self = world.add_instance(first);
+  ScriptInstance& other = world.add_instance(second);
+  world.add_instance(second);
+
+  ScriptEngine engine(&world);
+  engine.settings.errors.show_errors = false;
+  engine.limits.max_string_length = 1 << 16;
+
+  for (const bool is_expression : {false, true}) {
+    CCode code(text, is_expression);
+    if (!code.compile(engine)) continue;
+    engine.steps_left = 5000;
+    RValue result;
+    execute(engine, code, &self, &other, result);
+  }
+  return 0;
+}
