@@ -1,5 +1,6 @@
 #include "run/Runner.h"
 
+#include "data/Event_Name.h"
 #include "data/Runner_Load.h"
 #include "run/Event_Main.h"
 #include "run/Function_Game.h"
@@ -153,6 +154,10 @@ bool Runner::find_resource_name(std::string_view name, double& index) {
 
 std::string Runner::object_name(std::int32_t index) {
   return game.objects.name(index);
+}
+
+std::string Runner::event_name(std::int32_t type, std::int32_t number) {
+  return EventName(game, type, number);
 }
 
 std::string Runner::time_line_name(std::int32_t index) {

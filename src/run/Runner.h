@@ -57,6 +57,7 @@ class Runner final : public ScriptHost {
   bool find_resource_name(std::string_view name, double& index) override;
   std::string object_name(std::int32_t index) override;
   std::string time_line_name(std::int32_t index) override;
+  std::string event_name(std::int32_t type, std::int32_t number) override;
   void clear_input() override { input.clear(); }
   void end_game() override { pending_transfer = kTransferAbort; }
 

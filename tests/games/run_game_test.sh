@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds a game project, plays it headless and compares what it prints with
-# the project's expected.txt. The game ends itself, or after the number of
-# steps in the project's `frames` file. Usage: run_game_test.sh KESTREL_DEV PROJECT
+# the project's expected.txt, and its error reports with expected_errors.txt
+# when the project has one. The game ends itself, or after the number of steps
+# in the project's `frames` file. Usage: run_game_test.sh KESTREL_DEV PROJECT
 set -euo pipefail
 
 tool=$1
@@ -12,5 +13,10 @@ trap 'rm -rf "$work"' EXIT
 "$tool" build "$project" --data-only -o "$work/game"
 frames=1000
 [[ -f $project/frames ]] && frames=$(<"$project/frames")
-"$tool" run "$work/game" --headless --frames "$frames" --seed 1 >"$work/output.txt"
+# The game's own files (such as its error log) land in the scratch folder.
+(cd "$work" && "$tool" run game --headless --frames "$frames" --seed 1 >output.txt 2>errors.txt) ||
+  { cat "$work/errors.txt" >&2; exit 1; }
 diff -u "$project/expected.txt" "$work/output.txt"
+if [[ -f $project/expected_errors.txt ]]; then
+  diff -u "$project/expected_errors.txt" "$work/errors.txt"
+fi
