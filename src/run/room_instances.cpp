@@ -90,6 +90,16 @@ const std::vector<CInstance*>& RoomInstances::family(std::int32_t object) const 
   return family_[static_cast<std::size_t>(object)];
 }
 
+bool RoomInstances::is_of_family(const CInstance& instance, std::int32_t object) const {
+  std::int32_t ancestor = instance.object_index;
+  for (int steps = 0; ancestor >= 0 && steps <= game_->objects.count(); ++steps) {
+    if (ancestor == object) return true;
+    const CObject* record = game_->objects.get(ancestor);
+    ancestor = record != nullptr ? record->parent : -1;
+  }
+  return false;
+}
+
 CInstance* RoomInstances::find(std::int32_t id) const {
   const auto found = by_id_.find(id);
   return found != by_id_.end() ? found->second : nullptr;

@@ -37,6 +37,12 @@ class RoomInstances {
   const std::vector<std::unique_ptr<CInstance>>& deactivated() const { return deactivated_; }
   // The newest active instance with that id, destroyed or not.
   CInstance* find(std::int32_t id) const;
+  // Whether the instance's object is `object` or descends from it.
+  bool is_of_family(const CInstance& instance, std::int32_t object) const;
+  // After an instance took another's id: the id look-up finds it.
+  void refresh_id(CInstance& instance) { by_id_[instance.id] = &instance; }
+  // After an instance changed its object: its tables follow.
+  void refresh_tables() { rebuild_tables(); }
 
  private:
   void rebuild_tables();
