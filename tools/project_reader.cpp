@@ -130,7 +130,7 @@ class ProjectReader {
     const fs::path path = root_ / kind / kOrderFile;
     if (!fs::exists(path)) return entries;
     const JsonFile file = JsonFile::Read(path);
-    if (!file.root().is_array()) file.Fail({}, "expected a list of entries");
+    if (!file.root().is_array()) file.Fail(Json::json_pointer(), "expected a list of entries");
     for (std::size_t i = 0; i < file.root().size(); ++i) {
       const Json& item = file.root()[i];
       const auto where = Json::json_pointer("/" + std::to_string(i));
@@ -194,7 +194,7 @@ class ProjectReader {
   }
 
   void ReadGameFile(const JsonFile& file) {
-    JsonObject game(file, file.root(), {});
+    JsonObject game(file, file.root(), Json::json_pointer());
     if (game.Int("format", kFormatVersion) != kFormatVersion)
       game.Fail("format", "this project format version is not known");
     game_.game_id = game.Int("game_id", 0);
@@ -326,7 +326,7 @@ class ProjectReader {
   CSound ReadSound(const OrderEntry& entry) {
     const fs::path folder = root_ / "sounds";
     const JsonFile file = JsonFile::Read(folder / (entry.stem + ".json"));
-    JsonObject object(file, file.root(), {});
+    JsonObject object(file, file.root(), Json::json_pointer());
     CSound sound;
     sound.kind = NamedNumber(object, "kind", kSoundKindNames, 0);
     sound.file_type = object.String("file_type", "");
@@ -380,7 +380,7 @@ class ProjectReader {
   CSprite ReadSprite(const OrderEntry& entry) {
     const fs::path folder = root_ / "sprites" / entry.stem;
     const JsonFile file = JsonFile::Read(folder / "sprite.json");
-    JsonObject object(file, file.root(), {});
+    JsonObject object(file, file.root(), Json::json_pointer());
     CSprite sprite;
     const Json& origin = object.Array("origin");
     if (!origin.empty()) {
@@ -442,14 +442,14 @@ class ProjectReader {
       background.image = ReadPng(folder / (entry.stem + ".png"));
     } else {
       const JsonFile file = JsonFile::Read(folder / (entry.stem + ".json"));
-      background.image = ReadImage(folder, file, file.root(), {});
+      background.image = ReadImage(folder, file, file.root(), Json::json_pointer());
     }
     return background;
   }
 
   CPath ReadPath(const OrderEntry& entry) {
     const JsonFile file = JsonFile::Read(root_ / "paths" / (entry.stem + ".json"));
-    JsonObject object(file, file.root(), {});
+    JsonObject object(file, file.root(), Json::json_pointer());
     CPath path;
     path.kind = NamedNumber(object, "kind", kPathKindNames, 0);
     path.closed = object.Bool("closed", true);
@@ -471,7 +471,7 @@ class ProjectReader {
   CFont ReadFont(const OrderEntry& entry) {
     const fs::path folder = root_ / "fonts";
     const JsonFile file = JsonFile::Read(folder / (entry.stem + ".json"));
-    JsonObject object(file, file.root(), {});
+    JsonObject object(file, file.root(), Json::json_pointer());
     CFont font;
     font.font_name = object.String("font", "Arial");
     font.size = object.Int("size", 12);
@@ -558,7 +558,7 @@ class ProjectReader {
   CTimeLine ReadTimeLine(const OrderEntry& entry) {
     const fs::path folder = root_ / "timelines" / entry.stem;
     const JsonFile file = JsonFile::Read(folder / "timeline.json");
-    JsonObject object(file, file.root(), {});
+    JsonObject object(file, file.root(), Json::json_pointer());
     CTimeLine timeline;
     const Json& moments = object.Array("moments");
     for (std::size_t i = 0; i < moments.size(); ++i) {
@@ -573,7 +573,7 @@ class ProjectReader {
   CObject ReadObject(const OrderEntry& entry) {
     const fs::path folder = root_ / "objects" / entry.stem;
     const JsonFile file = JsonFile::Read(folder / "object.json");
-    JsonObject object(file, file.root(), {});
+    JsonObject object(file, file.root(), Json::json_pointer());
     CObject result;
     result.sprite = Ref("sprites", object, "sprite");
     result.solid = object.Bool("solid", false);
@@ -603,7 +603,7 @@ class ProjectReader {
   CRoom ReadRoom(const OrderEntry& entry) {
     const fs::path folder = root_ / "rooms" / entry.stem;
     const JsonFile file = JsonFile::Read(folder / "room.json");
-    JsonObject object(file, file.root(), {});
+    JsonObject object(file, file.root(), Json::json_pointer());
     CRoom room;
     room.caption = object.String("caption", "");
     room.width = object.Int("width", room.width);
@@ -695,7 +695,7 @@ class ProjectReader {
   CTrigger ReadTrigger(const OrderEntry& entry) {
     const fs::path folder = root_ / "triggers";
     const JsonFile file = JsonFile::Read(folder / (entry.stem + ".json"));
-    JsonObject object(file, file.root(), {});
+    JsonObject object(file, file.root(), Json::json_pointer());
     CTrigger trigger;
     trigger.name = object.String("name", entry.stem);
     trigger.moment = NamedNumber(object, "moment", kTriggerMomentNames, 1);
@@ -708,7 +708,7 @@ class ProjectReader {
   CDataFile ReadIncludedFile(const OrderEntry& entry) {
     const fs::path folder = root_ / "included_files";
     const JsonFile file = JsonFile::Read(folder / (entry.stem + ".json"));
-    JsonObject object(file, file.root(), {});
+    JsonObject object(file, file.root(), Json::json_pointer());
     CDataFile included;
     included.file_name = object.String("file_name", entry.stem);
     included.source_path = object.String("source_path", "");
@@ -728,7 +728,7 @@ class ProjectReader {
   CExtensionPackage ReadExtension(const OrderEntry& entry) {
     const fs::path folder = root_ / "extensions" / entry.stem;
     const JsonFile file = JsonFile::Read(folder / "package.json");
-    JsonObject object(file, file.root(), {});
+    JsonObject object(file, file.root(), Json::json_pointer());
     CExtensionPackage package;
     package.name = object.String("name", entry.stem);
     package.folder_name = object.String("folder", package.name);
