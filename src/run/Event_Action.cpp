@@ -22,7 +22,8 @@ bool is_literal_text(int kind, const std::string& text) {
   return kind == 2 && (text.empty() || (text[0] != '\'' && text[0] != '"'));
 }
 
-bool prepare_one(ScriptEngine& engine, const CAction& stored, PreparedAction& action) {
+bool prepare_one(Runner& runner, const CAction& stored, PreparedAction& action) {
+  ScriptEngine& engine = runner.engine;
   action.kind = stored.kind;
   action.execution = stored.execution_type;
   action.may_be_relative = stored.may_be_relative;
@@ -47,6 +48,9 @@ bool prepare_one(ScriptEngine& engine, const CAction& stored, PreparedAction& ac
   }
   if (action.execution == kExecuteFunction) {
     action.function = engine.find_function(stored.function_name);
+    if (action.function < 0 && runner.show_message) {
+      runner.show_message("Failed to locate action function " + stored.function_name);
+    }
   } else if (action.execution == kExecuteCode) {
     action.code = std::make_unique<CCode>(code_text, false);
     if (!action.code->compile(engine)) {
@@ -99,11 +103,11 @@ void evaluate_arguments(Runner& runner, const PreparedAction& action, CInstance&
 
 }  // namespace
 
-bool prepare_actions(ScriptEngine& engine, const std::vector<CAction>& stored, ActionList& out) {
+bool prepare_actions(Runner& runner, const std::vector<CAction>& stored, ActionList& out) {
   out.clear();
   out.reserve(stored.size());
   for (const CAction& action : stored) {
-    if (!prepare_one(engine, action, out.emplace_back())) return false;
+    if (!prepare_one(runner, action, out.emplace_back())) return false;
   }
   return true;
 }

@@ -52,9 +52,10 @@ struct PreparedAction {
 
 using ActionList = std::vector<PreparedAction>;
 
-// Compiles an event's actions. A compile error is reported as a fatal action
-// error and the preparation fails.
-bool prepare_actions(ScriptEngine& engine, const std::vector<CAction>& stored, ActionList& out);
+// Compiles an event's actions and finds their functions. A compile error is
+// reported as a fatal action error and the preparation fails; a function that
+// cannot be found is told and its action skipped when it runs.
+bool prepare_actions(Runner& runner, const std::vector<CAction>& stored, ActionList& out);
 
 // Runs one action for self and other. For questions, `answer` is the result
 // tested as true, inverted by the action's NOT.

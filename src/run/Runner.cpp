@@ -50,7 +50,7 @@ bool Runner::prepare_time_lines() {
     lists.resize(line->moments.size());
     for (std::size_t m = 0; m < line->moments.size(); ++m) {
       engine.action = {index, kTimeLineEvent, line->moments[m].step, 0};
-      if (!prepare_actions(engine, line->moments[m].event.actions, lists[m])) return false;
+      if (!prepare_actions(*this, line->moments[m].event.actions, lists[m])) return false;
     }
   }
   return true;
@@ -82,7 +82,7 @@ bool Runner::prepare_objects() {
         engine.action = {index, type, number, 0};
         ActionList& list =
             prepared_[static_cast<std::size_t>(index)][static_cast<std::size_t>(type)][number];
-        if (!prepare_actions(engine, event.actions, list)) return false;
+        if (!prepare_actions(*this, event.actions, list)) return false;
       }
     }
   }

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -84,6 +85,9 @@ class Runner final : public ScriptHost {
   std::int32_t step_counter = 0;
   std::int32_t fps = 0;
   bool game_running = false;
+  // Shows a message to the player (a message box, or standard error under the
+  // developer tool); none while unset.
+  std::function<void(std::string_view)> show_message;
   // Set by automated runs so that a game plays the same way every time.
   std::optional<std::uint32_t> fixed_seed;
 

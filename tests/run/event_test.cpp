@@ -170,6 +170,22 @@ TEST_F(EventTest, APendingTransferStopsTheList) {
   EXPECT_EQ(log(self), "");
 }
 
+TEST_F(EventTest, AnUnknownActionFunctionIsToldAndSkipped) {
+  objects({-1});
+  CAction unknown;
+  unknown.question = true;
+  unknown.execution_type = kExecuteFunction;
+  unknown.function_name = "action_from_nowhere";
+  on(0, kEventStep, 0, {unknown, say("A"), marker(kActionElse), say("B")});
+  runner_ = std::make_unique<Runner>(game_);
+  std::vector<std::string> told;
+  runner_->show_message = [&told](std::string_view message) { told.emplace_back(message); };
+  ASSERT_TRUE(runner_->prepare_objects());
+  EXPECT_EQ(told,
+            std::vector<std::string>({"Failed to locate action function action_from_nowhere"}));
+  EXPECT_EQ(run(0, kEventStep, 0), "B") << "the skipped question answers false";
+}
+
 TEST_F(EventTest, ACompileErrorInACodeActionFailsThePreparation) {
   objects({-1});
   on(0, kEventStep, 0, {code("x = ")});
