@@ -1,11 +1,18 @@
 #include <CLI/CLI.hpp>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "data/Runner_Load.h"
 #include "platform/window.h"
+#include "png_io.h"
+#include "run/Runner.h"
 #include "run/game_driver.h"
 
 namespace kestrel::app {
@@ -14,11 +21,41 @@ namespace {
 
 struct RunOptions {
   std::string file;
+  std::vector<std::string> screenshots;  // each STEP:FILE
   std::int64_t frames = -1;
   bool headless = false;
   bool real_time = false;
   std::optional<std::uint32_t> seed;
 };
+
+// Writes the drawn region as a PNG file (through a temporary file).
+bool save_screenshot(Runner& runner, const std::string& file) {
+  Capture capture;
+  if (!runner.graphics.capture(0, 0, runner.graphics.region_width(),
+                               runner.graphics.region_height(), capture)) {
+    std::fprintf(stderr,
+                 "kestrel-dev run: nothing was drawn for %s (a headless run draws nothing)\n",
+                 file.c_str());
+    return false;
+  }
+  TBitmap32 image{capture.width, capture.height, {}};
+  image.pixels.resize(capture.argb.size() * 4);
+  std::memcpy(image.pixels.data(), capture.argb.data(), image.pixels.size());
+  for (std::size_t i = 3; i < image.pixels.size(); i += 4) image.pixels[i] = 255;
+  const std::vector<std::uint8_t> png = tools::EncodePng(image);
+  const std::filesystem::path temporary = file + ".part";
+  {
+    std::ofstream out(temporary, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
+    if (!out) {
+      std::fprintf(stderr, "kestrel-dev run: cannot write %s\n", file.c_str());
+      return false;
+    }
+  }
+  std::error_code error;
+  std::filesystem::rename(temporary, file, error);
+  return !error;
+}
 
 int run_game(const RunOptions& options) {
   GameData game;
@@ -45,13 +82,27 @@ int run_game(const RunOptions& options) {
   driver.loop.real_time = options.real_time;
   driver.seed = options.seed;
   driver.developer = true;
+  std::map<std::int64_t, std::string> shots;
+  for (const std::string& shot : options.screenshots) {
+    const auto colon = shot.find(':');
+    if (colon == std::string::npos || colon == 0) {
+      std::fprintf(stderr, "kestrel-dev run: --screenshot wants STEP:FILE, not %s\n", shot.c_str());
+      return 2;
+    }
+    shots[std::stoll(shot.substr(0, colon))] = shot.substr(colon + 1);
+  }
+  int status = 0;
+  driver.after_step = [&shots, &status](Runner& runner, std::int64_t steps) {
+    const auto shot = shots.find(steps);
+    if (shot != shots.end() && !save_screenshot(runner, shot->second)) status = 1;
+  };
   driver.show_failure = [](std::string_view message) {
     std::fprintf(stderr, "kestrel-dev run: %.*s\n", static_cast<int>(message.size()),
                  message.data());
   };
-  const int status = play_loaded_game(game, *window, driver);
+  const int played = play_loaded_game(game, *window, driver);
   std::fflush(stdout);
-  return status;
+  return played != kGameEnded ? played : status;
 }
 
 }  // namespace
@@ -65,6 +116,8 @@ void add_run_command(CLI::App& app, int& status) {
   run->add_flag("--headless", options->headless, "No window: nothing is drawn or shown");
   run->add_flag("--real-time", options->real_time, "Wait between steps as a player's game does");
   run->add_option("--seed", options->seed, "Seed of the random generator");
+  run->add_option("--screenshot", options->screenshots,
+                  "STEP:FILE: save the frame drawn in that step as a PNG file");
   run->callback([options, &status] { status = run_game(*options); });
 }
 

@@ -8,6 +8,7 @@
 #include "platform/window.h"
 #include "run/Event_Main.h"
 #include "run/Runner.h"
+#include "run/room_draw.h"
 #include "run/room_lifecycle.h"
 #include "script/Code_Error.h"
 #include "script/Code_Exec.h"
@@ -236,18 +237,6 @@ void function_keys(Runner& runner) {
   }
 }
 
-// Until rooms are drawn, a frame shows the room's colour.
-void present_frame(Runner& runner, platform::Window& window) {
-  platform::RenderDevice& device = window.device();
-  const CRoom& room = runner.room->settings;
-  if (room.show_colour) {
-    const auto bgr = static_cast<std::uint32_t>(room.colour);
-    device.clear(0xFF000000 | (bgr & 0xFF) << 16 | (bgr & 0xFF00) | (bgr >> 16 & 0xFF));
-  }
-  const platform::ScreenRectangle client = window.client_rectangle();
-  device.present(0, 0, client.width, client.height, 0xFF000000);
-}
-
 }  // namespace
 
 void frame_step(Runner& runner) {
@@ -279,6 +268,7 @@ void frame_step(Runner& runner) {
   dispatch(runner, kEventStep, kStepEnd);
   if (pending(runner)) return;
   runner.instances().remove_destroyed();
+  redraw_room(runner);
   for (CBack& back : runner.room->settings.backgrounds) {
     back.x += back.hspeed;
     back.y += back.vspeed;
@@ -299,6 +289,7 @@ void main_loop(Runner& runner, platform::Window& window, const LoopOptions& opti
   for (std::int64_t steps = 0;
        runner.game_running && (options.max_steps < 0 || steps < options.max_steps); ++steps) {
     frame_step(runner);
+    if (options.after_step) options.after_step(steps + 1);
     if (runner.input.close_event_pending) {
       runner.input.close_event_pending = false;
       perform_event_all(runner, kEventOther, 30);
@@ -322,7 +313,7 @@ void main_loop(Runner& runner, platform::Window& window, const LoopOptions& opti
       second_start = last;
     }
     ++counter;
-    if (runner.pending_transfer == kNoTransfer) present_frame(runner, window);
+    if (runner.pending_transfer == kNoTransfer) present_room(runner);
     if (!handle_transfer(runner)) return;
     window.pump_events(runner.input);
   }

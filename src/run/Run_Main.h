@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 namespace kestrel {
 
@@ -18,6 +19,9 @@ struct LoopOptions {
   std::int64_t max_steps = -1;
   // Off, steps follow one another without waiting (automated runs).
   bool real_time = true;
+  // Called after each step with the number of steps run so far, while the
+  // step's frame is still in the back buffer.
+  std::function<void(std::int64_t steps)> after_step;
 };
 
 // Runs steps at the room's speed until the game ends, pumping the window's

@@ -1,11 +1,15 @@
 #include "run/Runner.h"
 
+#include <algorithm>
+#include <cctype>
+
 #include "data/Event_Name.h"
 #include "data/Runner_Load.h"
 #include "run/Event_Main.h"
 #include "run/Function_Game.h"
 #include "run/instance_variables.h"
 #include "script/Code_Error.h"
+#include "script/Code_Exec.h"
 
 namespace kestrel {
 
@@ -20,6 +24,50 @@ Runner::Runner(const GameData& game)
   register_event_variables(engine);
   register_game_functions(engine.functions);
   register_interaction_functions(engine.functions);
+}
+
+namespace {
+
+bool is_valid_constant_name(std::string_view name) {
+  const auto letter = [](char c) {
+    return std::isalpha(static_cast<unsigned char>(c)) || c == '_';
+  };
+  if (name.empty() || !letter(name[0])) return false;
+  return std::all_of(name.begin(), name.end(), [&](char c) {
+    return letter(c) || std::isdigit(static_cast<unsigned char>(c));
+  });
+}
+
+std::string trimmed(std::string_view text) {
+  const auto first = text.find_first_not_of(" \t\r\n");
+  if (first == std::string_view::npos) return {};
+  const auto last = text.find_last_not_of(" \t\r\n");
+  return std::string(text.substr(first, last - first + 1));
+}
+
+}  // namespace
+
+bool Runner::define_constants() {
+  for (const auto& [raw_name, value_text] : game.constants) {
+    const std::string name = trimmed(raw_name);
+    const auto refuse = [&](const char* what) {
+      if (show_message) show_message(std::string(what) + name + "  is not valid.");
+      return false;
+    };
+    if (!is_valid_constant_name(name)) return refuse("Constant name ");
+    CCode code(value_text, true);
+    if (!code.compile(engine)) {
+      engine.errors.pending = false;
+      return refuse("Value for constant ");
+    }
+    // A value that fails while it is worked out is the string "ERROR", without a message.
+    CInstance scratch(game, 0, 0, 0, 0);
+    RValue value;
+    execute_for_value(engine, code, &scratch, &scratch, value);
+    engine.errors.pending = false;
+    engine.constants.add(name, value);
+  }
+  return true;
 }
 
 bool Runner::prepare_triggers() {
@@ -154,6 +202,20 @@ bool Runner::find_resource_name(std::string_view name, double& index) {
 
 std::string Runner::object_name(std::int32_t index) {
   return game.objects.name(index);
+}
+
+int Runner::background_texture(std::int32_t background) const {
+  if (background < 0 || static_cast<std::size_t>(background) >= background_textures.size()) {
+    return -1;
+  }
+  return background_textures[static_cast<std::size_t>(background)];
+}
+
+int Runner::sprite_texture(std::int32_t sprite, int frame) const {
+  if (sprite < 0 || static_cast<std::size_t>(sprite) >= sprite_textures.size()) return -1;
+  const auto& frames = sprite_textures[static_cast<std::size_t>(sprite)];
+  if (frame < 0 || static_cast<std::size_t>(frame) >= frames.size()) return -1;
+  return frames[static_cast<std::size_t>(frame)];
 }
 
 std::string Runner::event_name(std::int32_t type, std::int32_t number) {

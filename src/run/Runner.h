@@ -8,6 +8,8 @@
 #include <optional>
 #include <vector>
 
+#include "graphics/Graphics_D3D.h"
+#include "graphics/Graphics_Window.h"
 #include "run/Event_Action.h"
 #include "run/IO_Main.h"
 #include "run/Object_Lists.h"
@@ -34,6 +36,7 @@ class Runner final : public ScriptHost {
   Runner& operator=(const Runner&) = delete;
 
   // Compile the game's code before it starts; each is false after a fatal report.
+  bool define_constants();
   bool prepare_triggers();
   bool prepare_time_lines();
   bool prepare_objects();
@@ -63,12 +66,19 @@ class Runner final : public ScriptHost {
   void end_game() override { pending_transfer = kTransferAbort; }
 
   RoomInstances& instances() { return room->instances; }
+  // Texture ids of resources' images; -1 when there is none.
+  int background_texture(std::int32_t background) const;
+  int sprite_texture(std::int32_t sprite, int frame) const;
   // The room that stands in while no room of the game is current.
   RunRoom* blank_room() { return &blank_room_; }
 
   const GameData& game;
   ScriptEngine engine;
   InputState input;
+  Graphics graphics;
+  GameWindow layout;
+  std::vector<int> background_textures;
+  std::vector<std::vector<int>> sprite_textures;
   ObjectEventLists event_lists;
   // The room being run; a blank one until the game starts.
   RunRoom* room;

@@ -22,6 +22,8 @@ struct DriverOptions {
   // The developer tool: every debug message is printed and every report goes
   // to standard error instead of a window.
   bool developer = false;
+  // Called after each step, as LoopOptions::after_step, with the runner.
+  std::function<void(Runner& runner, std::int64_t steps)> after_step;
   // Shows a message of the preparation to the player, such as the failure of
   // a phase.
   std::function<void(std::string_view message)> show_failure;

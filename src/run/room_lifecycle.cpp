@@ -6,6 +6,7 @@
 #include "data/Runner_Load.h"
 #include "run/Event_Main.h"
 #include "run/Runner.h"
+#include "run/room_draw.h"
 #include "script/Code_Error.h"
 #include "script/Code_Exec.h"
 #include "script/Function_Math.h"
@@ -144,6 +145,7 @@ void start_room(Runner& runner, std::int32_t index, bool game_start) {
   runner.room_index = index;
   runner.room = copy.get();
   RoomInstances& instances = runner.instances();
+  fit_region_to_room(runner);
 
   const auto carried_count = static_cast<std::int32_t>(runner.carried.size());
   for (auto& carried : runner.carried) {
@@ -177,6 +179,10 @@ void start_room(Runner& runner, std::int32_t index, bool game_start) {
              "creation code of room " + runner.game.rooms.name(index), false, scratch);
   }
   perform_event_all(runner, kEventOther, kRoomStartEvent);
+  if (runner.pending_transfer == kNoTransfer) {
+    redraw_room(runner);
+    present_room(runner);
+  }
 }
 
 void goto_room(Runner& runner, std::int32_t index) {

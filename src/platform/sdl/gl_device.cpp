@@ -368,6 +368,9 @@ bool GlDevice::read_pixels(int x, int y, int width, int height, std::uint32_t* a
     return false;
   }
   flush();
+  // Only the read's own failure counts, not one left by an earlier call.
+  while (glGetError() != GL_NO_ERROR) {
+  }
   glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer_);
   glPixelStorei(GL_PACK_ALIGNMENT, 4);
   glReadPixels(x, region_height_ - y - height, width, height, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV,
