@@ -13,8 +13,6 @@
 namespace kestrel {
 namespace {
 
-constexpr char kCr = '\r';
-
 // Argument kinds whose text is taken as it stands, and the kind whose text is
 // an expression only when it starts with a quote.
 bool is_literal_text(int kind, const std::string& text) {

@@ -7,18 +7,14 @@
 namespace kestrel {
 namespace {
 
-Runner& as_runner(ScriptEngine& engine) {
-  return static_cast<Runner&>(engine.host());
-}
-
 void room_goto(ScriptEngine& engine, ScriptInstance&, ScriptInstance&, int, RValue&,
                const RValue* arguments) {
-  request_room(as_runner(engine), round_to_int32(arguments[0].real()));
+  request_room(runner_of(engine), round_to_int32(arguments[0].real()));
 }
 
 void room_goto_next(ScriptEngine& engine, ScriptInstance&, ScriptInstance&, int, RValue&,
                     const RValue*) {
-  Runner& runner = as_runner(engine);
+  Runner& runner = runner_of(engine);
   const std::int32_t next = next_room(runner, runner.room_index);
   if (next < 0) {
     report_action_error(engine, "Moving to next room after the last room.", true);
@@ -30,7 +26,7 @@ void room_goto_next(ScriptEngine& engine, ScriptInstance&, ScriptInstance&, int,
 
 void room_goto_previous(ScriptEngine& engine, ScriptInstance&, ScriptInstance&, int, RValue&,
                         const RValue*) {
-  Runner& runner = as_runner(engine);
+  Runner& runner = runner_of(engine);
   const std::int32_t previous = previous_room(runner, runner.room_index);
   if (previous < 0) {
     report_action_error(engine, "Moving to previous room before the first room.", true);
@@ -42,27 +38,27 @@ void room_goto_previous(ScriptEngine& engine, ScriptInstance&, ScriptInstance&, 
 
 void room_restart(ScriptEngine& engine, ScriptInstance&, ScriptInstance&, int, RValue&,
                   const RValue*) {
-  Runner& runner = as_runner(engine);
+  Runner& runner = runner_of(engine);
   request_room(runner, runner.room_index);
 }
 
 void room_next(ScriptEngine& engine, ScriptInstance&, ScriptInstance&, int, RValue& result,
                const RValue* arguments) {
-  result.set_real(next_room(as_runner(engine), round_to_int32(arguments[0].real())));
+  result.set_real(next_room(runner_of(engine), round_to_int32(arguments[0].real())));
 }
 
 void room_previous(ScriptEngine& engine, ScriptInstance&, ScriptInstance&, int, RValue& result,
                    const RValue* arguments) {
-  result.set_real(previous_room(as_runner(engine), round_to_int32(arguments[0].real())));
+  result.set_real(previous_room(runner_of(engine), round_to_int32(arguments[0].real())));
 }
 
 void game_end(ScriptEngine& engine, ScriptInstance&, ScriptInstance&, int, RValue&, const RValue*) {
-  as_runner(engine).pending_transfer = kTransferEndGame;
+  runner_of(engine).pending_transfer = kTransferEndGame;
 }
 
 void game_restart(ScriptEngine& engine, ScriptInstance&, ScriptInstance&, int, RValue&,
                   const RValue*) {
-  as_runner(engine).pending_transfer = kTransferRestart;
+  runner_of(engine).pending_transfer = kTransferRestart;
 }
 
 }  // namespace

@@ -11,13 +11,6 @@
 namespace kestrel {
 namespace {
 
-Runner& as_runner(ScriptEngine& engine) {
-  return static_cast<Runner&>(engine.host());
-}
-CInstance& as_instance(ScriptInstance& instance) {
-  return static_cast<CInstance&>(instance);
-}
-
 // Calls `visit` for every live instance a specifier names, until it returns false.
 template <class Visit>
 void for_each_named(Runner& runner, ScriptInstance& self, ScriptInstance& other,
@@ -27,7 +20,7 @@ void for_each_named(Runner& runner, ScriptInstance& self, ScriptInstance& other,
   };
   if (specifier == kSelf || specifier == kOther) {
     ScriptInstance& named = specifier == kSelf ? self : other;
-    if (live(&named)) visit(as_instance(named));
+    if (live(&named)) visit(instance_of(named));
     return;
   }
   RoomInstances& instances = runner.instances();
@@ -48,20 +41,20 @@ void for_each_named(Runner& runner, ScriptInstance& self, ScriptInstance& other,
 
 void instance_create(ScriptEngine& engine, ScriptInstance&, ScriptInstance&, int, RValue& result,
                      const RValue* arguments) {
-  CInstance* created = as_runner(engine).create_instance(round_to_int32(arguments[2].real()),
+  CInstance* created = runner_of(engine).create_instance(round_to_int32(arguments[2].real()),
                                                          arguments[0].real(), arguments[1].real());
   result.set_real(created != nullptr ? created->id : kNoone);
 }
 
 void instance_destroy(ScriptEngine& engine, ScriptInstance& self, ScriptInstance&, int, RValue&,
                       const RValue*) {
-  as_runner(engine).destroy_instance(as_instance(self));
+  runner_of(engine).destroy_instance(instance_of(self));
 }
 
 void instance_exists(ScriptEngine& engine, ScriptInstance& self, ScriptInstance& other, int,
                      RValue& result, const RValue* arguments) {
   bool found = false;
-  for_each_named(as_runner(engine), self, other, round_to_int32(arguments[0].real()),
+  for_each_named(runner_of(engine), self, other, round_to_int32(arguments[0].real()),
                  [&](CInstance&) { return !(found = true); });
   result.set_real(found ? 1 : 0);
 }
@@ -69,43 +62,43 @@ void instance_exists(ScriptEngine& engine, ScriptInstance& self, ScriptInstance&
 void instance_number(ScriptEngine& engine, ScriptInstance& self, ScriptInstance& other, int,
                      RValue& result, const RValue* arguments) {
   int count = 0;
-  for_each_named(as_runner(engine), self, other, round_to_int32(arguments[0].real()),
+  for_each_named(runner_of(engine), self, other, round_to_int32(arguments[0].real()),
                  [&](CInstance&) { return ++count > 0; });
   result.set_real(count);
 }
 
 void event_perform(ScriptEngine& engine, ScriptInstance& self, ScriptInstance& other, int, RValue&,
                    const RValue* arguments) {
-  perform_event(as_runner(engine), as_instance(self), as_instance(other), self.object_index,
+  perform_event(runner_of(engine), instance_of(self), instance_of(other), self.object_index,
                 round_to_int32(arguments[0].real()), round_to_int32(arguments[1].real()));
 }
 
 void event_user(ScriptEngine& engine, ScriptInstance& self, ScriptInstance& other, int, RValue&,
                 const RValue* arguments) {
-  perform_event(as_runner(engine), as_instance(self), as_instance(other), self.object_index,
+  perform_event(runner_of(engine), instance_of(self), instance_of(other), self.object_index,
                 kEventOther, round_to_int32(arguments[0].real()) + 10);
 }
 
 void event_perform_object(ScriptEngine& engine, ScriptInstance& self, ScriptInstance& other, int,
                           RValue&, const RValue* arguments) {
-  perform_event(as_runner(engine), as_instance(self), as_instance(other),
+  perform_event(runner_of(engine), instance_of(self), instance_of(other),
                 round_to_int32(arguments[0].real()), round_to_int32(arguments[1].real()),
                 round_to_int32(arguments[2].real()));
 }
 
 void event_inherited(ScriptEngine& engine, ScriptInstance& self, ScriptInstance& other, int,
                      RValue&, const RValue*) {
-  Runner& runner = as_runner(engine);
+  Runner& runner = runner_of(engine);
   const CObject* owner = runner.game.objects.get(engine.action.object);
   if (owner == nullptr || !runner.game.objects.exists(owner->parent)) return;
-  perform_event(runner, as_instance(self), as_instance(other), owner->parent,
+  perform_event(runner, instance_of(self), instance_of(other), owner->parent,
                 engine.action.event_type, engine.action.event_number);
 }
 
 void instance_copy(ScriptEngine& engine, ScriptInstance& self, ScriptInstance&, int, RValue& result,
                    const RValue* arguments) {
-  Runner& runner = as_runner(engine);
-  CInstance& original = as_instance(self);
+  Runner& runner = runner_of(engine);
+  CInstance& original = instance_of(self);
   CInstance& copy = runner.add_instance(original.object_index, original.x(), original.y());
   const std::int32_t id = copy.id;
   copy.assign(original);
@@ -119,7 +112,7 @@ void instance_copy(ScriptEngine& engine, ScriptInstance& self, ScriptInstance&, 
 
 void instance_change(ScriptEngine& engine, ScriptInstance& self, ScriptInstance&, int, RValue&,
                      const RValue* arguments) {
-  Runner& runner = as_runner(engine);
+  Runner& runner = runner_of(engine);
   const std::int32_t object = round_to_int32(arguments[0].real());
   if (!runner.game.objects.exists(object)) {
     report_action_error(
@@ -127,7 +120,7 @@ void instance_change(ScriptEngine& engine, ScriptInstance& self, ScriptInstance&
     return;
   }
   const bool events = is_true(arguments[1]);
-  CInstance& old = as_instance(self);
+  CInstance& old = instance_of(self);
   if (events) perform_event(runner, old, old, old.object_index, kEventDestroy, 0);
   CInstance& changed = runner.add_instance(object, old.x(), old.y());
   changed.assign(old);
@@ -140,19 +133,19 @@ void instance_change(ScriptEngine& engine, ScriptInstance& self, ScriptInstance&
 void instance_sprite(ScriptEngine& engine, ScriptInstance& self, ScriptInstance&, int, RValue&,
                      const RValue* arguments) {
   const std::int32_t sprite = round_to_int32(arguments[0].real());
-  if (!as_runner(engine).game.sprites.exists(sprite)) {
+  if (!runner_of(engine).game.sprites.exists(sprite)) {
     report_action_error(
         engine, "Setting instance to non-existing sprite: " + std::to_string(sprite), false);
     return;
   }
-  as_instance(self).set_sprite(sprite);
+  instance_of(self).set_sprite(sprite);
 }
 
 void instance_find(ScriptEngine& engine, ScriptInstance& self, ScriptInstance& other, int,
                    RValue& result, const RValue* arguments) {
   std::int64_t n = round_to_int64(arguments[1].real());
   std::int32_t found = kNoone;
-  for_each_named(as_runner(engine), self, other, round_to_int32(arguments[0].real()),
+  for_each_named(runner_of(engine), self, other, round_to_int32(arguments[0].real()),
                  [&](CInstance& instance) {
                    if (n-- > 0) return true;
                    found = instance.id;
@@ -171,7 +164,7 @@ void instance_by_distance(ScriptEngine& engine, ScriptInstance& self, ScriptInst
   double best = nearest ? 10000000000.0 : -1.0;
   std::int32_t found = kNoone;
   if (specifier < kFirstInstanceId) {
-    for_each_named(as_runner(engine), self, other, specifier, [&](CInstance& instance) {
+    for_each_named(runner_of(engine), self, other, specifier, [&](CInstance& instance) {
       const double dx = instance.x() - x;
       const double dy = instance.y() - y;
       const double distance = dx * dx + dy * dy;
@@ -208,26 +201,26 @@ void set_deactivate(Runner& runner, ScriptInstance& self, ScriptInstance& other,
 
 void instance_deactivate_all(ScriptEngine& engine, ScriptInstance& self, ScriptInstance& other, int,
                              RValue&, const RValue* arguments) {
-  Runner& runner = as_runner(engine);
+  Runner& runner = runner_of(engine);
   RoomInstances& instances = runner.instances();
   for (std::int32_t i = 0; i < instances.count(); ++i) instances.at(i).deactivate = true;
-  if (is_true(arguments[0])) as_instance(self).deactivate = false;
+  if (is_true(arguments[0])) instance_of(self).deactivate = false;
   instances.sync_deactivated();
 }
 
 void instance_deactivate_object(ScriptEngine& engine, ScriptInstance& self, ScriptInstance& other,
                                 int, RValue&, const RValue* arguments) {
-  set_deactivate(as_runner(engine), self, other, round_to_int32(arguments[0].real()), true);
+  set_deactivate(runner_of(engine), self, other, round_to_int32(arguments[0].real()), true);
 }
 
 void instance_activate_all(ScriptEngine& engine, ScriptInstance& self, ScriptInstance& other, int,
                            RValue&, const RValue*) {
-  set_deactivate(as_runner(engine), self, other, kAll, false);
+  set_deactivate(runner_of(engine), self, other, kAll, false);
 }
 
 void instance_activate_object(ScriptEngine& engine, ScriptInstance& self, ScriptInstance& other,
                               int, RValue&, const RValue* arguments) {
-  set_deactivate(as_runner(engine), self, other, round_to_int32(arguments[0].real()), false);
+  set_deactivate(runner_of(engine), self, other, round_to_int32(arguments[0].real()), false);
 }
 
 // Whether the instance lies outside the rectangle, by its box when it has a
@@ -244,7 +237,7 @@ bool outside_region(const CInstance& instance, double left, double top, double w
 
 void instance_deactivate_region(ScriptEngine& engine, ScriptInstance& self, ScriptInstance&, int,
                                 RValue&, const RValue* arguments) {
-  RoomInstances& instances = as_runner(engine).instances();
+  RoomInstances& instances = runner_of(engine).instances();
   const bool inside = is_true(arguments[4]);
   for (std::int32_t i = 0; i < instances.count(); ++i) {
     CInstance& instance = instances.at(i);
@@ -253,13 +246,13 @@ void instance_deactivate_region(ScriptEngine& engine, ScriptInstance& self, Scri
       instance.deactivate = true;
     }
   }
-  if (is_true(arguments[5])) as_instance(self).deactivate = false;
+  if (is_true(arguments[5])) instance_of(self).deactivate = false;
   instances.sync_deactivated();
 }
 
 void instance_activate_region(ScriptEngine& engine, ScriptInstance&, ScriptInstance&, int, RValue&,
                               const RValue* arguments) {
-  RoomInstances& instances = as_runner(engine).instances();
+  RoomInstances& instances = runner_of(engine).instances();
   const bool inside = is_true(arguments[4]);
   for (const auto& instance : instances.deactivated()) {
     if (outside_region(*instance, arguments[0].real(), arguments[1].real(), arguments[2].real(),
@@ -272,18 +265,18 @@ void instance_activate_region(ScriptEngine& engine, ScriptInstance&, ScriptInsta
 
 void motion_set(ScriptEngine&, ScriptInstance& self, ScriptInstance&, int, RValue&,
                 const RValue* arguments) {
-  as_instance(self).set_direction(arguments[0].real());
-  as_instance(self).set_speed(arguments[1].real());
+  instance_of(self).set_direction(arguments[0].real());
+  instance_of(self).set_speed(arguments[1].real());
 }
 
 void motion_add(ScriptEngine&, ScriptInstance& self, ScriptInstance&, int, RValue&,
                 const RValue* arguments) {
-  as_instance(self).add_motion(arguments[0].real(), arguments[1].real());
+  instance_of(self).add_motion(arguments[0].real(), arguments[1].real());
 }
 
 void move_towards_point(ScriptEngine&, ScriptInstance& self, ScriptInstance&, int, RValue&,
                         const RValue* arguments) {
-  CInstance& instance = as_instance(self);
+  CInstance& instance = instance_of(self);
   instance.set_hspeed(arguments[0].real() - instance.x());
   instance.set_vspeed(arguments[1].real() - instance.y());
   instance.set_speed(arguments[2].real());
@@ -295,14 +288,14 @@ double snapped(double value, double snap) {
 
 void move_snap(ScriptEngine&, ScriptInstance& self, ScriptInstance&, int, RValue&,
                const RValue* arguments) {
-  CInstance& instance = as_instance(self);
+  CInstance& instance = instance_of(self);
   instance.set_position(snapped(instance.x(), arguments[0].real()),
                         snapped(instance.y(), arguments[1].real()));
 }
 
 void place_snapped(ScriptEngine&, ScriptInstance& self, ScriptInstance&, int, RValue& result,
                    const RValue* arguments) {
-  const CInstance& instance = as_instance(self);
+  const CInstance& instance = instance_of(self);
   const bool on_grid =
       std::abs(instance.x() - snapped(instance.x(), arguments[0].real())) < 0.001 &&
       std::abs(instance.y() - snapped(instance.y(), arguments[1].real())) < 0.001;
@@ -317,8 +310,8 @@ double wrapped(double value, double size, double margin) {
 
 void move_wrap(ScriptEngine& engine, ScriptInstance& self, ScriptInstance&, int, RValue&,
                const RValue* arguments) {
-  CInstance& instance = as_instance(self);
-  const CRoom& room = as_runner(engine).room->settings;
+  CInstance& instance = instance_of(self);
+  const CRoom& room = runner_of(engine).room->settings;
   const double margin = arguments[2].real();
   const double x = is_true(arguments[0]) ? wrapped(instance.x(), room.width, margin) : instance.x();
   const double y =
@@ -334,7 +327,7 @@ double box_gap(double low, double high, double point) {
 
 void distance_to_point(ScriptEngine&, ScriptInstance& self, ScriptInstance&, int, RValue& result,
                        const RValue* arguments) {
-  const CInstance& instance = as_instance(self);
+  const CInstance& instance = instance_of(self);
   const double dx = box_gap(instance.bbox_left(), instance.bbox_right(), arguments[0].real());
   const double dy = box_gap(instance.bbox_top(), instance.bbox_bottom(), arguments[1].real());
   result.set_real(std::sqrt(dx * dx + dy * dy));
@@ -348,11 +341,11 @@ double boxes_gap(double self_low, double self_high, double other_low, double oth
 
 void distance_to_object(ScriptEngine& engine, ScriptInstance& self, ScriptInstance& other, int,
                         RValue& result, const RValue* arguments) {
-  const CInstance& me = as_instance(self);
+  const CInstance& me = instance_of(self);
   double best = 1000000;
   bool any = false;
   for_each_named(
-      as_runner(engine), self, other, round_to_int32(arguments[0].real()), [&](CInstance& target) {
+      runner_of(engine), self, other, round_to_int32(arguments[0].real()), [&](CInstance& target) {
         if (&target == &me) return true;
         const double dx =
             boxes_gap(me.bbox_left(), me.bbox_right(), target.bbox_left(), target.bbox_right());

@@ -16,8 +16,6 @@
 namespace kestrel {
 namespace {
 
-constexpr char kCr = '\r';
-
 // Step event numbers, and the trigger moments that run with them.
 constexpr int kStepNormal = 0;
 constexpr int kStepBegin = 1;

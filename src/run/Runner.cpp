@@ -78,7 +78,7 @@ bool Runner::prepare_triggers() {
     condition = std::make_unique<CCode>(trigger->condition, false);
     if (!condition->compile(engine)) {
       report_error(engine,
-                   "COMPILATION ERROR in condition of trigger " + trigger->name + '\r' +
+                   "COMPILATION ERROR in condition of trigger " + trigger->name + kCr +
                        engine.errors.last_text,
                    true);
       engine.errors.pending = false;

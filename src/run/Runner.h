@@ -27,6 +27,17 @@ inline constexpr std::int32_t kTransferRestart = -200;
 inline constexpr std::int32_t kTransferLoad = -300;
 inline constexpr std::int32_t kTransferAbort = -400;
 
+// Reports put a carriage return between their heading and the error text.
+inline constexpr char kCr = '\r';
+
+class Runner;
+// Built-in functions and variables get the engine and the script's view of an
+// instance; in a running game these are always the runner and its instances.
+inline Runner& runner_of(ScriptEngine& engine);
+inline CInstance& instance_of(ScriptInstance& instance) {
+  return static_cast<CInstance&>(instance);
+}
+
 // All state of one running game, reachable from here so that a test can make
 // a fresh game, run it and throw it away.
 class Runner final : public ScriptHost {
@@ -109,5 +120,9 @@ class Runner final : public ScriptHost {
   CRoom blank_definition_;
   RunRoom blank_room_;
 };
+
+inline Runner& runner_of(ScriptEngine& engine) {
+  return static_cast<Runner&>(engine.host());
+}
 
 }  // namespace kestrel

@@ -10,13 +10,6 @@
 namespace kestrel {
 namespace {
 
-CInstance& as_instance(ScriptInstance& instance) {
-  return static_cast<CInstance&>(instance);
-}
-Runner& as_runner(ScriptEngine& engine) {
-  return static_cast<Runner&>(engine.host());
-}
-
 bool flag(const RValue& value) {
   return round_to_int32(value.real()) >= 1;
 }
@@ -24,13 +17,13 @@ bool flag(const RValue& value) {
 // Plain fields of the instance record.
 template <class Field, Field CInstance::*field>
 bool get_field(ScriptEngine&, ScriptInstance& instance, std::int32_t, RValue& value) {
-  value.set_real(static_cast<double>(as_instance(instance).*field));
+  value.set_real(static_cast<double>(instance_of(instance).*field));
   return true;
 }
 
 template <class Field, Field CInstance::*field>
 bool set_field(ScriptEngine&, ScriptInstance& instance, std::int32_t, const RValue& value) {
-  Field& target = as_instance(instance).*field;
+  Field& target = instance_of(instance).*field;
   if constexpr (std::is_same_v<Field, bool>)
     target = flag(value);
   else if constexpr (std::is_same_v<Field, std::int32_t>)
@@ -43,19 +36,19 @@ bool set_field(ScriptEngine&, ScriptInstance& instance, std::int32_t, const RVal
 // Fields behind a getter and a setter that keep other fields in step.
 template <auto getter>
 bool get_through(ScriptEngine&, ScriptInstance& instance, std::int32_t, RValue& value) {
-  value.set_real(static_cast<double>((as_instance(instance).*getter)()));
+  value.set_real(static_cast<double>((instance_of(instance).*getter)()));
   return true;
 }
 
 template <auto setter>
 bool set_through(ScriptEngine&, ScriptInstance& instance, std::int32_t, const RValue& value) {
-  (as_instance(instance).*setter)(value.real());
+  (instance_of(instance).*setter)(value.real());
   return true;
 }
 
 template <auto setter>
 bool set_index_through(ScriptEngine&, ScriptInstance& instance, std::int32_t, const RValue& value) {
-  (as_instance(instance).*setter)(round_to_int32(value.real()));
+  (instance_of(instance).*setter)(round_to_int32(value.real()));
   return true;
 }
 
@@ -70,35 +63,35 @@ bool get_object_index(ScriptEngine&, ScriptInstance& instance, std::int32_t, RVa
 }
 
 bool set_x(ScriptEngine&, ScriptInstance& instance, std::int32_t, const RValue& value) {
-  CInstance& self = as_instance(instance);
+  CInstance& self = instance_of(instance);
   self.set_position(value.real(), self.y());
   return true;
 }
 
 bool set_y(ScriptEngine&, ScriptInstance& instance, std::int32_t, const RValue& value) {
-  CInstance& self = as_instance(instance);
+  CInstance& self = instance_of(instance);
   self.set_position(self.x(), value.real());
   return true;
 }
 
 bool get_alarm(ScriptEngine&, ScriptInstance& instance, std::int32_t index, RValue& value) {
-  value.set_real(as_instance(instance).alarm(index < 0 || index >= kAlarmCount ? 0 : index));
+  value.set_real(instance_of(instance).alarm(index < 0 || index >= kAlarmCount ? 0 : index));
   return true;
 }
 
 bool set_alarm(ScriptEngine&, ScriptInstance& instance, std::int32_t index, const RValue& value) {
-  as_instance(instance).set_alarm(index, value.real());
+  instance_of(instance).set_alarm(index, value.real());
   return true;
 }
 
 bool set_path_position(ScriptEngine&, ScriptInstance& instance, std::int32_t, const RValue& value) {
-  as_instance(instance).path_position = std::clamp(value.real(), 0.0, 1.0);
+  instance_of(instance).path_position = std::clamp(value.real(), 0.0, 1.0);
   return true;
 }
 
 bool set_path_positionprevious(ScriptEngine&, ScriptInstance& instance, std::int32_t,
                                const RValue& value) {
-  as_instance(instance).path_positionprevious = std::clamp(value.real(), 0.0, 1.0);
+  instance_of(instance).path_positionprevious = std::clamp(value.real(), 0.0, 1.0);
   return true;
 }
 
@@ -108,8 +101,8 @@ enum class SpriteMeasure { width, height, xoffset, yoffset, images };
 template <SpriteMeasure measure>
 bool get_sprite_measure(ScriptEngine& engine, ScriptInstance& instance, std::int32_t,
                         RValue& value) {
-  const CInstance& self = as_instance(instance);
-  const CSprite* sprite = as_runner(engine).game.sprites.get(self.sprite());
+  const CInstance& self = instance_of(instance);
+  const CSprite* sprite = runner_of(engine).game.sprites.get(self.sprite());
   double result = 0;
   if (sprite != nullptr) {
     switch (measure) {
@@ -136,17 +129,17 @@ bool get_sprite_measure(ScriptEngine& engine, ScriptInstance& instance, std::int
 
 // Game-wide: the current room.
 bool get_room(ScriptEngine& engine, ScriptInstance&, std::int32_t, RValue& value) {
-  value.set_real(as_runner(engine).room_index);
+  value.set_real(runner_of(engine).room_index);
   return true;
 }
 
 bool set_room(ScriptEngine& engine, ScriptInstance&, std::int32_t, const RValue& value) {
-  request_room(as_runner(engine), round_to_int32(value.real()));
+  request_room(runner_of(engine), round_to_int32(value.real()));
   return true;
 }
 
 bool get_room_speed(ScriptEngine& engine, ScriptInstance&, std::int32_t, RValue& value) {
-  value.set_real(as_runner(engine).room->settings.speed);
+  value.set_real(runner_of(engine).room->settings.speed);
   return true;
 }
 
@@ -156,65 +149,65 @@ bool set_room_speed(ScriptEngine& engine, ScriptInstance&, std::int32_t, const R
     report_error(engine, "Trying to set the room speed to a value <= 0.", false);
     return false;
   }
-  as_runner(engine).room->settings.speed = speed;
+  runner_of(engine).room->settings.speed = speed;
   return true;
 }
 
 bool get_room_width(ScriptEngine& engine, ScriptInstance&, std::int32_t, RValue& value) {
-  value.set_real(as_runner(engine).room->settings.width);
+  value.set_real(runner_of(engine).room->settings.width);
   return true;
 }
 
 bool get_room_height(ScriptEngine& engine, ScriptInstance&, std::int32_t, RValue& value) {
-  value.set_real(as_runner(engine).room->settings.height);
+  value.set_real(runner_of(engine).room->settings.height);
   return true;
 }
 
 bool get_room_caption(ScriptEngine& engine, ScriptInstance&, std::int32_t, RValue& value) {
-  value.set_text(as_runner(engine).room->settings.caption);
+  value.set_text(runner_of(engine).room->settings.caption);
   return true;
 }
 
 bool set_room_caption(ScriptEngine& engine, ScriptInstance&, std::int32_t, const RValue& value) {
-  as_runner(engine).room->settings.caption = value.str();
+  runner_of(engine).room->settings.caption = value.str();
   return true;
 }
 
 bool get_room_persistent(ScriptEngine& engine, ScriptInstance&, std::int32_t, RValue& value) {
-  value.set_real(as_runner(engine).room->settings.persistent ? 1 : 0);
+  value.set_real(runner_of(engine).room->settings.persistent ? 1 : 0);
   return true;
 }
 
 bool set_room_persistent(ScriptEngine& engine, ScriptInstance&, std::int32_t, const RValue& value) {
-  as_runner(engine).room->settings.persistent = flag(value);
+  runner_of(engine).room->settings.persistent = flag(value);
   return true;
 }
 
 bool get_room_first(ScriptEngine& engine, ScriptInstance&, std::int32_t, RValue& value) {
-  const auto& order = as_runner(engine).game.room_order;
+  const auto& order = runner_of(engine).game.room_order;
   value.set_real(order.empty() ? -1 : order.front());
   return true;
 }
 
 bool get_room_last(ScriptEngine& engine, ScriptInstance&, std::int32_t, RValue& value) {
-  const auto& order = as_runner(engine).game.room_order;
+  const auto& order = runner_of(engine).game.room_order;
   value.set_real(order.empty() ? -1 : order.back());
   return true;
 }
 
 bool get_instance_count(ScriptEngine& engine, ScriptInstance&, std::int32_t, RValue& value) {
-  value.set_real(as_runner(engine).instances().count());
+  value.set_real(runner_of(engine).instances().count());
   return true;
 }
 
 bool get_instance_id(ScriptEngine& engine, ScriptInstance&, std::int32_t index, RValue& value) {
-  RoomInstances& instances = as_runner(engine).instances();
+  RoomInstances& instances = runner_of(engine).instances();
   value.set_real(index >= 0 && index < instances.count() ? instances.at(index).id : -4);
   return true;
 }
 
 bool get_fps(ScriptEngine& engine, ScriptInstance&, std::int32_t, RValue& value) {
-  value.set_real(as_runner(engine).fps);
+  value.set_real(runner_of(engine).fps);
   return true;
 }
 

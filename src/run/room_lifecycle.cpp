@@ -14,8 +14,6 @@
 namespace kestrel {
 namespace {
 
-constexpr char kCr = '\r';
-
 // Other-event numbers of the game and room lifecycle.
 constexpr int kGameStartEvent = 2;
 constexpr int kGameEndEvent = 3;
