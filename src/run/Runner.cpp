@@ -21,6 +21,7 @@ Runner::Runner(const GameData& game)
       blank_room_(game, blank_definition_) {
   register_instance_variables(engine);
   register_room_variables(engine);
+  register_score_variables(engine);
   register_event_variables(engine);
   register_game_functions(engine.functions);
   register_interaction_functions(engine.functions);

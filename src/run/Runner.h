@@ -38,6 +38,23 @@ inline CInstance& instance_of(ScriptInstance& instance) {
   return static_cast<CInstance&>(instance);
 }
 
+// Score, lives and health with how the window caption shows them.
+struct GameScore {
+  double score = 0;
+  double lives = -1;
+  double health = 100;
+  bool show_score = true;
+  bool show_lives = false;
+  bool show_health = false;
+  // Set by the first assignment to show_score; from then on the caption shows
+  // the score even while it is below 1.
+  bool score_shown_explicitly = false;
+  std::string caption_score = "Score: ";
+  std::string caption_lives = "Lives: ";
+  std::string caption_health = "Health: ";
+  std::int32_t cursor_sprite = -1;
+};
+
 // All state of one running game, reachable from here so that a test can make
 // a fresh game, run it and throw it away.
 class Runner final : public ScriptHost {
@@ -103,6 +120,7 @@ class Runner final : public ScriptHost {
   // The relative flag of the action running now, read by the action functions.
   bool action_relative = false;
   std::int32_t last_instance_id;
+  GameScore score;
   std::int32_t step_counter = 0;
   std::int32_t fps = 0;
   bool game_running = false;

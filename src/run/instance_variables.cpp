@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "data/Runner_Load.h"
+#include "run/Event_Main.h"
 #include "run/Runner.h"
 #include "run/room_lifecycle.h"
 #include "script/Code_Error.h"
@@ -211,6 +212,71 @@ bool get_fps(ScriptEngine& engine, ScriptInstance&, std::int32_t, RValue& value)
   return true;
 }
 
+// Score, lives and health, and how the caption shows them.
+template <double GameScore::*field>
+bool get_score_real(ScriptEngine& engine, ScriptInstance&, std::int32_t, RValue& value) {
+  value.set_real(runner_of(engine).score.*field);
+  return true;
+}
+
+bool set_score(ScriptEngine& engine, ScriptInstance&, std::int32_t, const RValue& value) {
+  runner_of(engine).score.score = value.real();
+  return true;
+}
+
+// Lives and health run their event when they run out, not when they stay out.
+template <double GameScore::*field, int event_number, bool (*ran_out)(double, double)>
+bool set_running_out(ScriptEngine& engine, ScriptInstance&, std::int32_t, const RValue& value) {
+  Runner& runner = runner_of(engine);
+  const double old = runner.score.*field;
+  runner.score.*field = value.real();
+  if (ran_out(old, value.real())) perform_event_all(runner, kEventOther, event_number);
+  return true;
+}
+
+bool lives_ran_out(double old, double now) {
+  return old >= 1 && now < 1;
+}
+bool health_ran_out(double old, double now) {
+  return old > 0 && now <= 0;
+}
+
+template <bool GameScore::*field>
+bool get_score_flag(ScriptEngine& engine, ScriptInstance&, std::int32_t, RValue& value) {
+  value.set_real(runner_of(engine).score.*field ? 1 : 0);
+  return true;
+}
+
+template <bool GameScore::*field>
+bool set_score_flag(ScriptEngine& engine, ScriptInstance&, std::int32_t, const RValue& value) {
+  GameScore& score = runner_of(engine).score;
+  score.*field = flag(value);
+  if constexpr (field == &GameScore::show_score) score.score_shown_explicitly = true;
+  return true;
+}
+
+template <std::string GameScore::*field>
+bool get_score_text(ScriptEngine& engine, ScriptInstance&, std::int32_t, RValue& value) {
+  value.set_text(runner_of(engine).score.*field);
+  return true;
+}
+
+template <std::string GameScore::*field>
+bool set_score_text(ScriptEngine& engine, ScriptInstance&, std::int32_t, const RValue& value) {
+  runner_of(engine).score.*field = value.str();
+  return true;
+}
+
+bool get_cursor_sprite(ScriptEngine& engine, ScriptInstance&, std::int32_t, RValue& value) {
+  value.set_real(runner_of(engine).score.cursor_sprite);
+  return true;
+}
+
+bool set_cursor_sprite(ScriptEngine& engine, ScriptInstance&, std::int32_t, const RValue& value) {
+  runner_of(engine).score.cursor_sprite = round_to_int32(value.real());
+  return true;
+}
+
 }  // namespace
 
 void register_instance_variables(ScriptEngine& engine) {
@@ -303,6 +369,28 @@ void register_room_variables(ScriptEngine& engine) {
   v.add("instance_count", &get_instance_count, nullptr);
   v.add("instance_id", &get_instance_id, nullptr);
   v.add("fps", &get_fps, nullptr);
+}
+
+void register_score_variables(ScriptEngine& engine) {
+  BuiltinVariables& v = engine.builtin_variables;
+  v.add("score", &get_score_real<&GameScore::score>, &set_score);
+  v.add("lives", &get_score_real<&GameScore::lives>,
+        &set_running_out<&GameScore::lives, 6, &lives_ran_out>);
+  v.add("health", &get_score_real<&GameScore::health>,
+        &set_running_out<&GameScore::health, 9, &health_ran_out>);
+  v.add("show_score", &get_score_flag<&GameScore::show_score>,
+        &set_score_flag<&GameScore::show_score>);
+  v.add("show_lives", &get_score_flag<&GameScore::show_lives>,
+        &set_score_flag<&GameScore::show_lives>);
+  v.add("show_health", &get_score_flag<&GameScore::show_health>,
+        &set_score_flag<&GameScore::show_health>);
+  v.add("caption_score", &get_score_text<&GameScore::caption_score>,
+        &set_score_text<&GameScore::caption_score>);
+  v.add("caption_lives", &get_score_text<&GameScore::caption_lives>,
+        &set_score_text<&GameScore::caption_lives>);
+  v.add("caption_health", &get_score_text<&GameScore::caption_health>,
+        &set_score_text<&GameScore::caption_health>);
+  v.add("cursor_sprite", &get_cursor_sprite, &set_cursor_sprite);
 }
 
 }  // namespace kestrel

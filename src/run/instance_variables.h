@@ -7,5 +7,7 @@ class ScriptEngine;
 // The built-in variables backed by the instance record and by the room.
 void register_instance_variables(ScriptEngine& engine);
 void register_room_variables(ScriptEngine& engine);
+// score, lives, health, what the caption shows of them, and the cursor sprite.
+void register_score_variables(ScriptEngine& engine);
 
 }  // namespace kestrel

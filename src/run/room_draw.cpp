@@ -159,6 +159,19 @@ void follow_views(Runner& runner) {
   }
 }
 
+// The room's caption followed by the score, lives and health that are shown.
+std::string window_caption(const Runner& runner) {
+  const GameScore& s = runner.score;
+  std::string caption = runner.room->settings.caption;
+  const auto whole = [](double value) { return std::to_string(round_to_int(value)); };
+  if (s.show_score && (s.score_shown_explicitly || s.score > 0)) {
+    caption += " " + s.caption_score + whole(s.score);
+  }
+  if (s.show_lives) caption += " " + s.caption_lives + whole(s.lives);
+  if (s.show_health) caption += " " + s.caption_health + whole(s.health);
+  return caption;
+}
+
 }  // namespace
 
 void prepare_textures(Runner& runner) {
@@ -237,7 +250,7 @@ void redraw_room(Runner& runner) {
   }
   graphics.set_viewport(0, 0, graphics.region_width(), graphics.region_height());
   graphics.set_projection(0, 0, graphics.region_width(), graphics.region_height(), 0);
-  runner.layout.set_caption(room.caption);
+  runner.layout.set_caption(window_caption(runner));
 }
 
 void present_room(Runner& runner) {

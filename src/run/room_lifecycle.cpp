@@ -70,6 +70,9 @@ std::int32_t previous_room(const Runner& runner, std::int32_t room) {
 void start_game(Runner& runner) {
   runner.event_lists.build(runner);
   runner.engine.globals.initialise();
+  runner.score.score = 0;
+  runner.score.lives = -1;
+  runner.score.cursor_sprite = -1;
   runner.step_counter = 0;
   if (runner.fixed_seed)
     runner.engine.random_seed = *runner.fixed_seed;
