@@ -25,6 +25,7 @@ Runner::Runner(const GameData& game)
   register_event_variables(engine);
   register_game_functions(engine.functions);
   register_interaction_functions(engine.functions);
+  register_graphics_functions(engine.functions);
 }
 
 namespace {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "graphics/Graphics_D3D.h"
+#include "graphics/Graphics_Draw.h"
 #include "graphics/Graphics_Window.h"
 #include "run/Event_Action.h"
 #include "run/IO_Main.h"
@@ -104,6 +105,7 @@ class Runner final : public ScriptHost {
   ScriptEngine engine;
   InputState input;
   Graphics graphics;
+  DrawingState drawing;
   GameWindow layout;
   std::vector<int> background_textures;
   std::vector<std::vector<int>> sprite_textures;

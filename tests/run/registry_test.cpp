@@ -1,0 +1,50 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include "data/Runner_Load.h"
+#include "run/Runner.h"
+
+namespace kestrel {
+namespace {
+
+// The list of every built-in function the system defines with its argument
+// count (-1: any number); it is also the map of what remains to build.
+std::map<std::string, int> defined_functions() {
+  std::ifstream file(KESTREL_BUILTIN_LIST);
+  std::map<std::string, int> defined;
+  std::string line;
+  std::getline(file, line);  // the column names
+  while (std::getline(file, line)) {
+    std::istringstream fields(line);
+    std::string name;
+    int count = 0;
+    if (fields >> name >> count) defined[name] = count;
+  }
+  return defined;
+}
+
+TEST(Registry, EveryRegisteredFunctionIsDefinedWithItsArgumentCount) {
+  const std::map<std::string, int> defined = defined_functions();
+  ASSERT_GT(defined.size(), 1000u);
+  GameData game;
+  Runner runner(game);
+  const FunctionRegistry& functions = runner.engine.functions;
+  std::size_t registered = 0;
+  for (std::int32_t i = 0; i < functions.size(); ++i) {
+    const FunctionEntry& entry = functions.at(i);
+    const auto found = defined.find(entry.name);
+    if (found == defined.end()) {
+      ADD_FAILURE() << entry.name << " is registered but not defined";
+      continue;
+    }
+    EXPECT_EQ(entry.argument_count, found->second) << entry.name;
+    ++registered;
+  }
+  std::cout << registered << " of " << defined.size() << " built-in functions are registered\n";
+}
+
+}  // namespace
+}  // namespace kestrel
