@@ -27,4 +27,7 @@ class ConstantTable {
   std::unordered_map<std::string, std::size_t> newest_;
 };
 
+// The system's 289 constants: instances, colours, keys, events and the rest.
+void add_builtin_constants(ConstantTable& constants);
+
 }  // namespace kestrel

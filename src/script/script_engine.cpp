@@ -92,17 +92,7 @@ void show_debug_message(ScriptEngine& engine, ScriptInstance&, ScriptInstance&, 
 }
 
 void register_core(ScriptEngine& engine) {
-  for (const auto& [name, value] : {std::pair{"self", -1.0},
-                                    {"other", -2.0},
-                                    {"all", -3.0},
-                                    {"noone", -4.0},
-                                    {"global", -5.0},
-                                    {"local", -7.0},
-                                    {"true", 1.0},
-                                    {"false", 0.0},
-                                    {"pi", 3.141592653589793}}) {
-    engine.constants.add_real(name, value);
-  }
+  add_builtin_constants(engine.constants);
   BuiltinVariables& variables = engine.builtin_variables;
   variables.add("argument", &get_argument_array, &set_argument_array);
   add_argument_variables(variables, std::make_integer_sequence<int, kMaxArguments>());
