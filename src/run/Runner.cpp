@@ -19,6 +19,14 @@ Runner::Runner(const GameData& game)
       room(&blank_room_),
       last_instance_id(game.last_instance_id),
       blank_room_(game, blank_definition_) {
+  // Script names are known from the start, so that any code can call them.
+  for (std::int32_t index = 0; index < game.scripts.count(); ++index) {
+    if (const ScriptRecord* script = game.scripts.get(index)) {
+      engine.scripts.add(game.scripts.name(index), script->text);
+    } else {
+      engine.scripts.add_empty();
+    }
+  }
   register_instance_variables(engine);
   register_room_variables(engine);
   register_score_variables(engine);
@@ -88,6 +96,10 @@ bool Runner::prepare_triggers() {
     }
   }
   return true;
+}
+
+bool Runner::prepare_scripts() {
+  return engine.scripts.compile_all(engine);
 }
 
 bool Runner::prepare_time_lines() {

@@ -67,6 +67,7 @@ class Runner final : public ScriptHost {
   // Compile the game's code before it starts; each is false after a fatal report.
   bool define_constants();
   bool prepare_triggers();
+  bool prepare_scripts();
   bool prepare_time_lines();
   bool prepare_objects();
   // The object's own prepared actions for the event; null when it has none.

@@ -28,6 +28,7 @@ bool prepare_game(Runner& runner, const DriverOptions& options) {
   static constexpr Phase kPhases[] = {
       {&Runner::define_constants, "Failed to define the constants."},
       {&Runner::prepare_triggers, "Failed to prepare triggers."},
+      {&Runner::prepare_scripts, "Failed to compile the scripts."},
       {&Runner::prepare_time_lines, "Failed to compile the actions in the time lines."},
       {&Runner::prepare_objects, "Failed to compile the actions in the objects."},
   };

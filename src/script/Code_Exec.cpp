@@ -202,6 +202,13 @@ int Executor::call(const RToken& node, RValue& out) {
     if (status != kStatusNormal) return status;
   }
   out.clear();
+  if (node.op >= kFirstScriptFunction) {
+    // A failing script has recorded its error with the "In script" chain.
+    return engine_.scripts.call(engine_, node.op - kFirstScriptFunction, *self_, *other_, arguments,
+                                count, out)
+               ? kStatusNormal
+               : kStatusError;
+  }
   const FunctionEntry& function = engine_.functions.at(node.op);
   function.handler(engine_, *self_, *other_, count, out, arguments);
   return kStatusNormal;

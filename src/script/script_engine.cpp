@@ -107,6 +107,7 @@ void register_core(ScriptEngine& engine) {
 ScriptEngine::ScriptEngine(ScriptHost* host) : host_(host ? host : &default_host_) {
   register_core(*this);
   register_math_functions(functions);
+  register_script_functions(*this);
 }
 
 std::int32_t ScriptEngine::variable_index(std::string_view name) {
@@ -120,10 +121,14 @@ std::string ScriptEngine::variable_name(std::int32_t index) const {
 }
 
 std::int32_t ScriptEngine::find_function(std::string_view name) const {
+  // A script hides a built-in function of the same name.
+  const std::int32_t script = scripts.find(name);
+  if (script >= 0) return kFirstScriptFunction + script;
   return functions.find(name);
 }
 
 int ScriptEngine::argument_count(std::int32_t function_index) const {
+  if (function_index >= kFirstScriptFunction) return kAnyArgumentCount;
   return functions.argument_count(function_index);
 }
 

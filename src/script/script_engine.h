@@ -10,6 +10,7 @@
 #include "script/Code_Function.h"
 #include "script/Code_Variable.h"
 #include "script/RValue.h"
+#include "script/Script_Main.h"
 #include "script/Variable_BuiltIn.h"
 #include "script/Variable_Main.h"
 #include "script/script_host.h"
@@ -66,6 +67,7 @@ class ScriptEngine {
   Globals globals;
   ConstantTable constants;
   FunctionRegistry functions;
+  ScriptList scripts;
   ErrorState errors;
   ActionContext action;
   // The arguments of the running script, read as argument0..argument15.

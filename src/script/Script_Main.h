@@ -1,0 +1,58 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "script/Code_Main.h"
+
+namespace kestrel {
+
+class ScriptEngine;
+struct ScriptInstance;
+
+// Function indices from here on name scripts: 100000 + the script number.
+inline constexpr std::int32_t kFirstScriptFunction = 100000;
+
+// A script of the game: its name, its code text and, once compiled, its code.
+struct CScript {
+  std::string name;
+  std::string text;
+  std::unique_ptr<CCode> code;
+};
+
+// The game's scripts by number; a deleted script leaves an empty entry.
+class ScriptList {
+ public:
+  void clear();
+  void add(std::string name, std::string text);
+  void add_empty() { scripts_.emplace_back(); }
+
+  // Compiles every script in number order; at the first failure reports
+  // "COMPILATION ERROR in Script: " as a fatal error and stops.
+  bool compile_all(ScriptEngine& engine);
+
+  bool exists(std::int32_t number) const;
+  // The name, or "<undefined>".
+  std::string name(std::int32_t number) const;
+  const std::string& text(std::int32_t number) const;
+  // -1 when no existing script has that name.
+  std::int32_t find(std::string_view name) const;
+
+  // Runs a script for self and other with its own argument slots; a failure
+  // gives the result "ERROR" and puts an "In script" line before the error.
+  bool call(ScriptEngine& engine, std::int32_t number, ScriptInstance& self, ScriptInstance& other,
+            const RValue* arguments, int count, RValue& result) const;
+
+ private:
+  std::vector<std::unique_ptr<CScript>> scripts_;
+  std::unordered_map<std::string, std::int32_t> by_name_;
+};
+
+// script_execute, script_exists, script_get_name, script_name, script_get_text.
+void register_script_functions(ScriptEngine& engine);
+
+}  // namespace kestrel
