@@ -11,6 +11,7 @@
 
 namespace kestrel {
 
+class FunctionRegistry;
 class ScriptEngine;
 struct ScriptInstance;
 
@@ -54,5 +55,7 @@ class ScriptList {
 
 // script_execute, script_exists, script_get_name, script_name, script_get_text.
 void register_script_functions(ScriptEngine& engine);
+// The variable_ functions: globals and the caller's own variables by name.
+void register_variable_functions(FunctionRegistry& functions);
 
 }  // namespace kestrel

@@ -108,6 +108,7 @@ ScriptEngine::ScriptEngine(ScriptHost* host) : host_(host ? host : &default_host
   register_core(*this);
   register_math_functions(functions);
   register_script_functions(*this);
+  register_variable_functions(functions);
 }
 
 std::int32_t ScriptEngine::variable_index(std::string_view name) {
