@@ -1,5 +1,7 @@
 #include "script/Variable_Class.h"
 
+#include "data/Support_Stream.h"
+
 namespace kestrel {
 
 namespace {
@@ -110,6 +112,66 @@ void CVariableList::assign(const CVariableList& other) {
     positions_ =
         std::make_unique<std::unordered_map<std::int32_t, std::int32_t>>(*other.positions_);
   }
+}
+
+namespace {
+
+constexpr std::int32_t kListVersion = 440;
+
+}  // namespace
+
+void save_value(CStream& stream, const RValue& value) {
+  WriteInt(stream, static_cast<std::int32_t>(value.kind()));
+  WriteReal(stream, value.real());
+  WriteString(stream, value.text());
+}
+
+RValue load_value(CStream& stream) {
+  const auto kind = static_cast<ValueKind>(ReadInt(stream) == 1 ? 1 : 0);
+  RValue value(ReadReal(stream));
+  const std::string text = ReadString(stream);
+  if (kind == ValueKind::string || !text.empty()) {
+    // Both fields travel: the one the kind does not select is kept as it was.
+    const double real = value.real();
+    value.set_text(text);
+    value.set_real(real);
+    value.set_kind(kind);
+  }
+  return value;
+}
+
+void CVariableList::save(CStream& stream) const {
+  WriteInt(stream, kListVersion);
+  WriteInt(stream, static_cast<std::int32_t>(entries_.size()));
+  for (const RVariable& entry : entries_) {
+    WriteInt(stream, entry.index);
+    save_value(stream, entry.value);
+    WriteInt(stream, static_cast<std::int32_t>(entry.rows.size()));
+    for (const auto& row : entry.rows) {
+      WriteInt(stream, static_cast<std::int32_t>(row.size()));
+      for (const RValue& element : row) save_value(stream, element);
+    }
+  }
+}
+
+bool CVariableList::load(CStream& stream) {
+  clear();
+  if (ReadInt(stream) != kListVersion) return false;
+  const std::int32_t count = ReadInt(stream);
+  for (std::int32_t i = 0; i < count && !stream.failed(); ++i) {
+    const std::int32_t position = append(ReadInt(stream));
+    entries_[static_cast<std::size_t>(position)].value = load_value(stream);
+    const std::int32_t rows = ReadInt(stream);
+    // A damaged count stops at the end of the stream instead of allocating.
+    for (std::int32_t r = 0; r < rows && !stream.failed(); ++r) {
+      std::vector<RValue>& row = entries_[static_cast<std::size_t>(position)].rows.emplace_back();
+      const std::int32_t elements = ReadInt(stream);
+      for (std::int32_t e = 0; e < elements && !stream.failed(); ++e) {
+        row.push_back(load_value(stream));
+      }
+    }
+  }
+  return !stream.failed();
 }
 
 }  // namespace kestrel

@@ -9,6 +9,8 @@
 
 namespace kestrel {
 
+class CStream;
+
 // Arrays are rows of columns: flat index i * 32000 + j is row i, column j.
 inline constexpr std::int32_t kArrayRowWidth = 32000;
 
@@ -17,6 +19,10 @@ struct RVariable {
   RValue value;                           // the scalar, which is also element 0
   std::vector<std::vector<RValue>> rows;  // the other elements
 };
+
+// The stream form of one value: kind, real and string; both fields travel.
+void save_value(CStream& stream, const RValue& value);
+RValue load_value(CStream& stream);
 
 // The variables of one instance, of the globals or of one execution's locals.
 // Entries keep their order of creation; a look-up takes the newest match.
@@ -51,6 +57,11 @@ class CVariableList {
   void clear();
   // Makes this list a deep copy of the other.
   void assign(const CVariableList& other);
+
+  // The stream form of saved games: version 440, then every entry with its
+  // scalar and rows. Loading replaces the list; another version leaves it empty.
+  void save(CStream& stream) const;
+  bool load(CStream& stream);
 
   std::size_t count() const { return entries_.size(); }
   const std::vector<RVariable>& entries() const { return entries_; }

@@ -23,6 +23,10 @@ class Globals {
     return slot >= 0 && slot < static_cast<std::int64_t>(declared_.size()) && declared_[slot] != 0;
   }
 
+  // The stream form of saved games: version 700, the list, then the flags.
+  void save(CStream& stream) const;
+  bool load(CStream& stream);
+
   CVariableList& list() { return list_; }
   const CVariableList& list() const { return list_; }
   const std::vector<std::uint8_t>& declared_flags() const { return declared_; }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "data/Support_Stream.h"
 #include "script/Code_Variable.h"
 #include "script/Variable_Class.h"
 #include "script/Variable_Main.h"
@@ -80,6 +81,51 @@ TEST(Globals, DeclaredFlagsGrowAndKeepValues) {
   globals.initialise();
   EXPECT_FALSE(globals.is_declared_global(kV + 20000));
   EXPECT_EQ(globals.declared_flags().size(), 10000u);
+}
+
+}  // namespace
+}  // namespace kestrel
+
+namespace kestrel {
+namespace {
+
+TEST(VariableStreamForm, SavedListsComeBackWithEveryElement) {
+  CVariableList list;
+  list.set(100000, 0, RValue("text"));
+  list.set(100001, 5, RValue(7.0));              // grows row 0 with real 0 elements
+  list.set(100001, 2 * 32000 + 1, RValue(9.0));  // row 1 stays empty
+  CStream stream;
+  list.save(stream);
+  stream.seek(0);
+  CVariableList loaded;
+  ASSERT_TRUE(loaded.load(stream));
+  ASSERT_NE(loaded.get(100000, 0), nullptr);
+  EXPECT_EQ(loaded.get(100000, 0)->str(), "text");
+  EXPECT_EQ(loaded.get(100001, 5)->real(), 7);
+  ASSERT_NE(loaded.get(100001, 3), nullptr) << "growth elements survive";
+  EXPECT_EQ(loaded.get(100001, 3)->real(), 0);
+  EXPECT_EQ(loaded.get(100001, 32000), nullptr) << "an empty row stays empty";
+  EXPECT_EQ(loaded.get(100001, 64001)->real(), 9);
+
+  CStream wrong;
+  WriteInt(wrong, 439);
+  wrong.seek(0);
+  EXPECT_FALSE(loaded.load(wrong));
+  EXPECT_EQ(loaded.count(), 0u);
+}
+
+TEST(VariableStreamForm, GlobalsKeepTheirDeclarations) {
+  Globals globals;
+  globals.declare_global(100003);
+  globals.list().set(100004, 0, RValue(2.5));
+  CStream stream;
+  globals.save(stream);
+  stream.seek(0);
+  Globals loaded;
+  ASSERT_TRUE(loaded.load(stream));
+  EXPECT_TRUE(loaded.is_declared_global(100003));
+  EXPECT_FALSE(loaded.is_declared_global(100004));
+  EXPECT_EQ(loaded.list().get(100004, 0)->real(), 2.5);
 }
 
 }  // namespace
