@@ -4,8 +4,9 @@
 #include <iterator>
 #include <string>
 
-#include "script/script_engine.h"
-#include "script/stand_in_world.h"
+#include "data/Runner_Load.h"
+#include "platform/window.h"
+#include "run/game_driver.h"
 
 namespace kestrel::app {
 
@@ -14,13 +15,35 @@ namespace {
 struct EvalOptions {
   std::string file;
   bool uninitialized_zero = false;
-  int frames = 0;
+  std::int64_t frames = 0;
 };
 
-// Runs the file's text the way a game would: given to execute_string by the
-// first code action of the Create event of the one obj_eval instance in
-// room_eval. Until the game world exists, a stand-in room plays its part and
-// the steps after the Create event have nothing to run.
+// An empty game around the code: object obj_eval (index 0), whose Create
+// event has one action giving the text to execute_string, and its one
+// instance in room_eval (640 x 480).
+GameData eval_game(const std::string& text, const EvalOptions& options) {
+  GameData game;
+  game.debug_mode = true;
+  game.settings.ShowErrors = false;
+  game.settings.LogErrors = true;
+  game.settings.UninitializedAsZero = options.uninitialized_zero;
+  CAction run_text;
+  run_text.execution_type = 1;
+  run_text.function_name = "execute_string";
+  run_text.argument_count = 1;
+  run_text.argument_kinds = {1};
+  run_text.argument_values = {text};
+  CObject object;
+  object.GetOrAddEvent(0, 0)->actions.push_back(run_text);
+  game.objects.add("obj_eval", object);
+  CRoom room;
+  room.instances.push_back({0, 0, 0, game.last_instance_id + 1, ""});
+  game.last_instance_id += 1;
+  game.rooms.add("room_eval", room);
+  game.room_order = {0};
+  return game;
+}
+
 int run_eval(const EvalOptions& options) {
   std::ifstream file(options.file, std::ios::binary);
   if (!file) {
@@ -28,28 +51,19 @@ int run_eval(const EvalOptions& options) {
     return 2;
   }
   const std::string text{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-
-  StandInWorld world;
-  const std::int32_t object = world.add_object("obj_eval");
-  world.add_room("room_eval");
-  ScriptInstance& instance = world.add_instance(object);
-
-  ScriptEngine engine(&world);
-  engine.settings.debug_mode = true;
-  engine.settings.errors.show_errors = false;
-  engine.settings.errors.log_errors = true;
-  engine.settings.echo_reports = true;
-  engine.settings.uninitialized_as_zero = options.uninitialized_zero;
-  engine.action = ActionContext{object, 0, 0, 0};
-
-  const FunctionEntry& execute_string =
-      engine.functions.at(engine.functions.find("execute_string"));
-  RValue arguments[kMaxArguments];
-  arguments[0].set_text(text);
-  RValue result;
-  execute_string.handler(engine, instance, instance, 1, result, arguments);
+  const GameData game = eval_game(text, options);
+  const auto window = platform::open_null_window({});
+  DriverOptions driver;
+  driver.loop.max_steps = options.frames;
+  driver.loop.real_time = false;
+  driver.developer = true;
+  driver.show_failure = [](std::string_view message) {
+    std::fprintf(stderr, "kestrel-dev eval: %.*s\n", static_cast<int>(message.size()),
+                 message.data());
+  };
+  const int status = play_loaded_game(game, *window, driver);
   std::fflush(stdout);
-  return engine.errors.aborting ? 1 : 0;
+  return status;
 }
 
 }  // namespace

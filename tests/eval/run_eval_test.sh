@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Runs a piece of code with kestrel-dev eval and compares what it prints with
+# the expected output beside it. Usage: run_eval_test.sh KESTREL_DEV CODE_FILE
+set -euo pipefail
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+code=$(realpath "$2")
+(cd "$work" && "$1" eval "$code" >output.txt)
+diff -u "${code%.ks}.expected" "$work/output.txt"
