@@ -1,5 +1,6 @@
 #include "script/script_engine.h"
 
+#include <fstream>
 #include <string>
 #include <utility>
 
@@ -62,26 +63,52 @@ bool set_error_last(ScriptEngine& engine, ScriptInstance&, std::int32_t, const R
   return true;
 }
 
-// execute_string(code, arguments...): runs the text as a program for the
-// caller's self and other with its own argument slots and locals.
-void execute_string(ScriptEngine& engine, ScriptInstance& self, ScriptInstance& other,
-                    int argument_count, RValue& result, const RValue* arguments) {
-  if (argument_count == 0) return;
+// Runs a text as a program for the caller's self and other, with the values
+// after the first argument in its own argument slots; a compile failure is
+// reported under `what`.
+void execute_text(ScriptEngine& engine, ScriptInstance& self, ScriptInstance& other,
+                  std::string_view text, const char* what, int argument_count, RValue& result,
+                  const RValue* arguments) {
   const std::array<RValue, kMaxArguments> saved = engine.arguments;
   for (int i = 0; i < kMaxArguments; ++i) {
     engine.arguments[i] = i + 1 < argument_count ? arguments[i + 1] : RValue();
   }
-  CCode code(arguments[0].text(), false);
+  CCode code(text, false);
   if (code.compile(engine)) {
     execute_and_report(engine, code, &self, &other, result);
   } else {
     report_error(
-        engine,
-        std::string("COMPILATION ERROR in string to be executed") + kCr + engine.errors.last_text,
-        false);
+        engine, std::string("COMPILATION ERROR in ") + what + kCr + engine.errors.last_text, false);
     engine.errors.pending = false;
   }
   engine.arguments = saved;
+}
+
+// execute_string(code, arguments...)
+void execute_string(ScriptEngine& engine, ScriptInstance& self, ScriptInstance& other,
+                    int argument_count, RValue& result, const RValue* arguments) {
+  if (argument_count == 0) return;
+  execute_text(engine, self, other, arguments[0].text(), "string to be executed", argument_count,
+               result, arguments);
+}
+
+// execute_file(file name, arguments...): the file's lines, each ended by a
+// carriage return, run as execute_string runs its text.
+void execute_file(ScriptEngine& engine, ScriptInstance& self, ScriptInstance& other,
+                  int argument_count, RValue& result, const RValue* arguments) {
+  if (argument_count == 0) return;
+  std::ifstream file(std::string(arguments[0].text()), std::ios::binary);
+  if (!file) {
+    report_action_error(engine, "Trying to execute non-existing file.", false);
+    return;
+  }
+  std::string text;
+  for (std::string line; std::getline(file, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    text += line;
+    text += kCr;
+  }
+  execute_text(engine, self, other, text, "file to be executed", argument_count, result, arguments);
 }
 
 void show_debug_message(ScriptEngine& engine, ScriptInstance&, ScriptInstance&, int, RValue&,
@@ -99,6 +126,7 @@ void register_core(ScriptEngine& engine) {
   variables.add("error_occurred", &get_error_occurred, &set_error_occurred);
   variables.add("error_last", &get_error_last, &set_error_last);
   engine.functions.add("execute_string", &execute_string, kAnyArgumentCount);
+  engine.functions.add("execute_file", &execute_file, kAnyArgumentCount);
   engine.functions.add("show_debug_message", &show_debug_message, 1);
 }
 

@@ -1,3 +1,6 @@
+#include <cstdio>
+#include <fstream>
+
 #include "script_fixture.h"
 
 namespace kestrel {
@@ -33,6 +36,24 @@ TEST_F(VariableFunctions, IndicesTheStorageCannotHoldAreRefused) {
   ASSERT_TRUE(run("variable_global_array_set(\"big\", 32000, 1);"));
   EXPECT_EQ(real_of("variable_global_exists(\"big\")"), 0) << "nothing was created";
   EXPECT_NE(engine.errors.error_last.find("Array index >= 32000"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace kestrel
+
+namespace kestrel {
+namespace {
+
+using ExecuteFile = ScriptFixture;
+
+TEST_F(ExecuteFile, RunsTheFileWithItsOwnArguments) {
+  const std::string path = ::testing::TempDir() + "execute_file_test.txt";
+  std::ofstream(path) << "var doubled;\ndoubled = argument0 * 2;\nreturn doubled;\n";
+  EXPECT_EQ(real_of("execute_file(\"" + path + "\", 21)"), 42);
+  EXPECT_EQ(real_of("execute_file(\"" + path + ".missing\")"), 0);
+  EXPECT_NE(engine.errors.error_last.find("Trying to execute non-existing file."),
+            std::string::npos);
+  std::remove(path.c_str());
 }
 
 }  // namespace
