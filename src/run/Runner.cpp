@@ -29,6 +29,8 @@ Runner::Runner(const GameData& game)
   }
   register_instance_variables(engine);
   register_room_variables(engine);
+  register_room_display_variables(engine);
+  register_input_variables(engine);
   register_score_variables(engine);
   register_event_variables(engine);
   register_game_functions(engine.functions);

@@ -277,6 +277,138 @@ bool set_cursor_sprite(ScriptEngine& engine, ScriptInstance&, std::int32_t, cons
   return true;
 }
 
+// Background slots and views: arrays of 8, an index outside them means 0.
+std::size_t slot(std::int32_t index) {
+  return index >= 0 && index < kRoomViews ? static_cast<std::size_t>(index) : 0;
+}
+
+template <class Field, Field CBack::*field>
+bool get_background(ScriptEngine& engine, ScriptInstance&, std::int32_t index, RValue& value) {
+  value.set_real(
+      static_cast<double>(runner_of(engine).room->settings.backgrounds[slot(index)].*field));
+  return true;
+}
+
+template <class Field, Field CBack::*field>
+bool set_background(ScriptEngine& engine, ScriptInstance&, std::int32_t index,
+                    const RValue& value) {
+  Field& target = runner_of(engine).room->settings.backgrounds[slot(index)].*field;
+  if constexpr (std::is_same_v<Field, bool>)
+    target = flag(value);
+  else if constexpr (std::is_same_v<Field, int>)
+    target = round_to_int32(value.real());
+  else
+    target = value.real();
+  return true;
+}
+
+template <class Field, Field CView::*field>
+bool get_view(ScriptEngine& engine, ScriptInstance&, std::int32_t index, RValue& value) {
+  value.set_real(static_cast<double>(runner_of(engine).room->settings.views[slot(index)].*field));
+  return true;
+}
+
+template <class Field, Field CView::*field>
+bool set_view(ScriptEngine& engine, ScriptInstance&, std::int32_t index, const RValue& value) {
+  Field& target = runner_of(engine).room->settings.views[slot(index)].*field;
+  if constexpr (std::is_same_v<Field, bool>)
+    target = flag(value);
+  else if constexpr (std::is_same_v<Field, int>)
+    target = round_to_int32(value.real());
+  else
+    target = value.real();
+  return true;
+}
+
+// The size of the background resource a slot shows; 0 when none.
+template <bool width>
+bool get_background_size(ScriptEngine& engine, ScriptInstance&, std::int32_t index, RValue& value) {
+  Runner& runner = runner_of(engine);
+  const CBackground* background =
+      runner.game.backgrounds.get(runner.room->settings.backgrounds[slot(index)].background);
+  value.set_real(background == nullptr ? 0 : width ? background->width() : background->height());
+  return true;
+}
+
+template <auto field>
+bool get_room_setting(ScriptEngine& engine, ScriptInstance&, std::int32_t, RValue& value) {
+  value.set_real(static_cast<double>(runner_of(engine).room->settings.*field));
+  return true;
+}
+
+template <auto field>
+bool set_room_flag(ScriptEngine& engine, ScriptInstance&, std::int32_t, const RValue& value) {
+  runner_of(engine).room->settings.*field = flag(value);
+  return true;
+}
+
+bool set_room_colour(ScriptEngine& engine, ScriptInstance&, std::int32_t, const RValue& value) {
+  runner_of(engine).room->settings.colour = round_to_int32(value.real());
+  return true;
+}
+
+// Input state as variables.
+template <int InputState::*field>
+bool get_input(ScriptEngine& engine, ScriptInstance&, std::int32_t, RValue& value) {
+  value.set_real(runner_of(engine).input.*field);
+  return true;
+}
+
+template <int InputState::*field>
+bool set_input(ScriptEngine& engine, ScriptInstance&, std::int32_t, const RValue& value) {
+  runner_of(engine).input.*field = round_to_int32(value.real());
+  return true;
+}
+
+bool get_lastchar(ScriptEngine& engine, ScriptInstance&, std::int32_t, RValue& value) {
+  const int c = runner_of(engine).input.last_char;
+  value.set_text(c == 0 ? std::string() : std::string(1, static_cast<char>(c)));
+  return true;
+}
+
+bool set_lastchar(ScriptEngine& engine, ScriptInstance&, std::int32_t, const RValue& value) {
+  // Only the first character is taken; an empty string changes nothing.
+  if (!value.text().empty()) {
+    runner_of(engine).input.last_char = static_cast<unsigned char>(value.text()[0]);
+  }
+  return true;
+}
+
+bool get_keyboard_string(ScriptEngine& engine, ScriptInstance&, std::int32_t, RValue& value) {
+  value.set_text(runner_of(engine).input.typed);
+  return true;
+}
+
+bool set_keyboard_string(ScriptEngine& engine, ScriptInstance&, std::int32_t, const RValue& value) {
+  std::string& typed = runner_of(engine).input.typed;
+  typed = value.str();
+  if (typed.size() > InputState::kTypedLimit)
+    typed.erase(0, typed.size() - InputState::kTypedLimit);
+  return true;
+}
+
+template <bool x>
+bool get_mouse(ScriptEngine& engine, ScriptInstance&, std::int32_t, RValue& value) {
+  const PointD room = runner_of(engine).layout.mouse_room();
+  value.set_real(x ? room.x : room.y);
+  return true;
+}
+
+bool get_game_id(ScriptEngine& engine, ScriptInstance&, std::int32_t, RValue& value) {
+  value.set_real(runner_of(engine).game.game_id);
+  return true;
+}
+
+bool get_debug_mode(ScriptEngine& engine, ScriptInstance&, std::int32_t, RValue& value) {
+  value.set_real(runner_of(engine).game.debug_mode ? 1 : 0);
+  return true;
+}
+
+bool get_argument_relative(ScriptEngine& engine, ScriptInstance&, std::int32_t, RValue& value) {
+  value.set_real(runner_of(engine).action_relative ? 1 : 0);
+  return true;
+}
+
 }  // namespace
 
 void register_instance_variables(ScriptEngine& engine) {
@@ -369,6 +501,73 @@ void register_room_variables(ScriptEngine& engine) {
   v.add("instance_count", &get_instance_count, nullptr);
   v.add("instance_id", &get_instance_id, nullptr);
   v.add("fps", &get_fps, nullptr);
+}
+
+void register_room_display_variables(ScriptEngine& engine) {
+  BuiltinVariables& v = engine.builtin_variables;
+  v.add("background_color", &get_room_setting<&CRoom::colour>, &set_room_colour);
+  v.add("background_showcolor", &get_room_setting<&CRoom::show_colour>,
+        &set_room_flag<&CRoom::show_colour>);
+  v.add("background_visible", &get_background<bool, &CBack::visible>,
+        &set_background<bool, &CBack::visible>);
+  v.add("background_foreground", &get_background<bool, &CBack::foreground>,
+        &set_background<bool, &CBack::foreground>);
+  v.add("background_index", &get_background<int, &CBack::background>,
+        &set_background<int, &CBack::background>);
+  v.add("background_x", &get_background<double, &CBack::x>, &set_background<double, &CBack::x>);
+  v.add("background_y", &get_background<double, &CBack::y>, &set_background<double, &CBack::y>);
+  v.add("background_width", &get_background_size<true>, nullptr);
+  v.add("background_height", &get_background_size<false>, nullptr);
+  v.add("background_htiled", &get_background<bool, &CBack::htiled>,
+        &set_background<bool, &CBack::htiled>);
+  v.add("background_vtiled", &get_background<bool, &CBack::vtiled>,
+        &set_background<bool, &CBack::vtiled>);
+  v.add("background_xscale", &get_background<double, &CBack::xscale>,
+        &set_background<double, &CBack::xscale>);
+  v.add("background_yscale", &get_background<double, &CBack::yscale>,
+        &set_background<double, &CBack::yscale>);
+  v.add("background_hspeed", &get_background<double, &CBack::hspeed>,
+        &set_background<double, &CBack::hspeed>);
+  v.add("background_vspeed", &get_background<double, &CBack::vspeed>,
+        &set_background<double, &CBack::vspeed>);
+  v.add("background_blend", &get_background<int, &CBack::blend>,
+        &set_background<int, &CBack::blend>);
+  v.add("background_alpha", &get_background<double, &CBack::alpha>,
+        &set_background<double, &CBack::alpha>);
+  v.add("view_enabled", &get_room_setting<&CRoom::views_enabled>,
+        &set_room_flag<&CRoom::views_enabled>);
+  v.add("view_visible", &get_view<bool, &CView::visible>, &set_view<bool, &CView::visible>);
+  v.add("view_xview", &get_view<int, &CView::xview>, &set_view<int, &CView::xview>);
+  v.add("view_yview", &get_view<int, &CView::yview>, &set_view<int, &CView::yview>);
+  v.add("view_wview", &get_view<int, &CView::wview>, &set_view<int, &CView::wview>);
+  v.add("view_hview", &get_view<int, &CView::hview>, &set_view<int, &CView::hview>);
+  v.add("view_xport", &get_view<int, &CView::xport>, &set_view<int, &CView::xport>);
+  v.add("view_yport", &get_view<int, &CView::yport>, &set_view<int, &CView::yport>);
+  v.add("view_wport", &get_view<int, &CView::wport>, &set_view<int, &CView::wport>);
+  v.add("view_hport", &get_view<int, &CView::hport>, &set_view<int, &CView::hport>);
+  v.add("view_angle", &get_view<double, &CView::angle>, &set_view<double, &CView::angle>);
+  v.add("view_hborder", &get_view<int, &CView::hborder>, &set_view<int, &CView::hborder>);
+  v.add("view_vborder", &get_view<int, &CView::vborder>, &set_view<int, &CView::vborder>);
+  v.add("view_hspeed", &get_view<int, &CView::hspeed>, &set_view<int, &CView::hspeed>);
+  v.add("view_vspeed", &get_view<int, &CView::vspeed>, &set_view<int, &CView::vspeed>);
+  v.add("view_object", &get_view<int, &CView::object>, &set_view<int, &CView::object>);
+}
+
+void register_input_variables(ScriptEngine& engine) {
+  BuiltinVariables& v = engine.builtin_variables;
+  v.add("mouse_x", &get_mouse<true>, nullptr);
+  v.add("mouse_y", &get_mouse<false>, nullptr);
+  v.add("mouse_button", &get_input<&InputState::current_button>,
+        &set_input<&InputState::current_button>);
+  v.add("mouse_lastbutton", &get_input<&InputState::last_button>,
+        &set_input<&InputState::last_button>);
+  v.add("keyboard_key", &get_input<&InputState::current_key>, &set_input<&InputState::current_key>);
+  v.add("keyboard_lastkey", &get_input<&InputState::last_key>, &set_input<&InputState::last_key>);
+  v.add("keyboard_lastchar", &get_lastchar, &set_lastchar);
+  v.add("keyboard_string", &get_keyboard_string, &set_keyboard_string);
+  v.add("game_id", &get_game_id, nullptr);
+  v.add("debug_mode", &get_debug_mode, nullptr);
+  v.add("argument_relative", &get_argument_relative, nullptr);
 }
 
 void register_score_variables(ScriptEngine& engine) {
