@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 namespace kestrel {
 
@@ -123,6 +124,54 @@ void MergeMask(TMask& mask, const TBitmap32& image, const MaskSettings& settings
     for (int x = std::max(box.left, 0); x <= std::min(box.right, mask.width - 1); ++x)
       mask.bits[std::size_t(y) * mask.width + x] =
           settings.shape == MaskShape::Rectangle || InShape(settings.shape, box, x, y) ? 1 : 0;
+}
+
+bool MaskHits(const MaskPlacement& placed, int px, int py) {
+  if (placed.mask == nullptr) return false;
+  const int dx = px - placed.x;
+  const int dy = py - placed.y;
+  if (placed.angle == 0 && placed.xscale == 1 && placed.yscale == 1) {
+    return placed.mask->bit(dx + placed.xorig, dy + placed.yorig);
+  }
+  double mx = dx;
+  double my = dy;
+  if (placed.angle != 0) {
+    const double theta = -placed.angle * std::numbers::pi / 180.0;
+    mx = dx * std::cos(theta) + dy * std::sin(theta);
+    my = dy * std::cos(theta) - dx * std::sin(theta);
+  }
+  const double fx = std::floor(mx / placed.xscale) + placed.xorig;
+  const double fy = std::floor(my / placed.yscale) + placed.yorig;
+  // Checked against the mask's size before the bit is read.
+  if (!(fx >= 0 && fy >= 0 && fx < placed.mask->width && fy < placed.mask->height)) return false;
+  return placed.mask->bit(static_cast<int>(fx), static_cast<int>(fy));
+}
+
+bool MasksCollide(const MaskPlacement& a, const MaskPlacement& b) {
+  if (a.mask == nullptr || b.mask == nullptr) return false;
+  const int left = std::max(a.box.left, b.box.left);
+  const int right = std::min(a.box.right, b.box.right);
+  const int top = std::max(a.box.top, b.box.top);
+  const int bottom = std::min(a.box.bottom, b.box.bottom);
+  for (int x = left; x <= right; ++x) {
+    for (int y = top; y <= bottom; ++y) {
+      if (MaskHits(a, x, y) && MaskHits(b, x, y)) return true;
+    }
+  }
+  return false;
+}
+
+bool MaskHitsRectangle(const MaskPlacement& placed, int x1, int y1, int x2, int y2) {
+  const int left = std::max(placed.box.left, x1);
+  const int right = std::min(placed.box.right, x2);
+  const int top = std::max(placed.box.top, y1);
+  const int bottom = std::min(placed.box.bottom, y2);
+  for (int x = left; x <= right; ++x) {
+    for (int y = top; y <= bottom; ++y) {
+      if (MaskHits(placed, x, y)) return true;
+    }
+  }
+  return false;
 }
 
 }  // namespace kestrel

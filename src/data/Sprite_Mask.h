@@ -46,4 +46,21 @@ struct MaskSettings {
 TMask BuildMask(const TBitmap32* image, const MaskSettings& settings);
 void MergeMask(TMask& mask, const TBitmap32& image, const MaskSettings& settings);
 
+// Where a mask lies in the room: its integer position, its origin, scales
+// and angle (degrees, counter-clockwise), and the inclusive box it covers.
+struct MaskPlacement {
+  const TMask* mask = nullptr;
+  int x = 0, y = 0;
+  int xorig = 0, yorig = 0;
+  double xscale = 1, yscale = 1, angle = 0;
+  MaskBox box;
+};
+
+// Whether the room pixel falls on a set bit of the placed mask.
+bool MaskHits(const MaskPlacement& placed, int px, int py);
+// Whether two placed masks share a room pixel inside both boxes.
+bool MasksCollide(const MaskPlacement& a, const MaskPlacement& b);
+// Whether the placed mask has a set bit in the inclusive room rectangle.
+bool MaskHitsRectangle(const MaskPlacement& placed, int x1, int y1, int x2, int y2);
+
 }  // namespace kestrel

@@ -7,6 +7,7 @@
 #include "platform/clock.h"
 #include "platform/window.h"
 #include "run/Event_Main.h"
+#include "run/Run_Handle_Collision.h"
 #include "run/Runner.h"
 #include "run/room_draw.h"
 #include "run/room_lifecycle.h"
@@ -261,6 +262,8 @@ void frame_step(Runner& runner) {
   if (pending(runner)) return;
   move_instances(runner);
   run_boundary_events(runner);
+  if (pending(runner)) return;
+  run_collision_events(runner);
   if (pending(runner)) return;
   run_triggers(runner, kTriggerMomentEnd);
   dispatch(runner, kEventStep, kStepEnd);

@@ -7,6 +7,7 @@
 #include "data/Runner_Load.h"
 #include "run/Event_Main.h"
 #include "run/Function_Game.h"
+#include "run/Run_Handle_Collision.h"
 #include "run/instance_variables.h"
 #include "script/Code_Error.h"
 #include "script/Code_Exec.h"
@@ -36,6 +37,7 @@ Runner::Runner(const GameData& game)
   register_game_functions(engine.functions);
   register_interaction_functions(engine.functions);
   register_graphics_functions(engine.functions);
+  register_collision_functions(engine.functions);
 }
 
 namespace {

@@ -1,0 +1,367 @@
+#include "run/Run_Handle_Collision.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "data/Runner_Load.h"
+#include "run/Event_Main.h"
+#include "run/Runner.h"
+
+namespace kestrel {
+namespace {
+
+// Where the instance's mask lies; false when it has no usable mask sprite.
+bool placement_of(const Runner& runner, const CInstance& instance, MaskPlacement& placed) {
+  const CSprite* sprite =
+      runner.game.sprites.get(instance.mask() >= 0 ? instance.mask() : instance.sprite());
+  if (sprite == nullptr || sprite->images.empty() || sprite->masks.empty()) return false;
+  std::size_t frame = 0;
+  if (sprite->masks.size() > 1) {
+    const auto count = static_cast<std::int64_t>(sprite->masks.size());
+    std::int64_t index = static_cast<std::int64_t>(std::floor(instance.image_index)) % count;
+    if (index < 0) index += count;
+    frame = static_cast<std::size_t>(index);
+  }
+  placed.mask = &sprite->masks[frame];
+  placed.x = round_to_int32(instance.x());
+  placed.y = round_to_int32(instance.y());
+  placed.xorig = sprite->xorig;
+  placed.yorig = sprite->yorig;
+  placed.xscale = instance.xscale();
+  placed.yscale = instance.yscale();
+  placed.angle = instance.angle();
+  placed.box = {instance.bbox_left(), instance.bbox_top(), instance.bbox_right(),
+                instance.bbox_bottom()};
+  return true;
+}
+
+bool boxes_overlap(const CInstance& a, const CInstance& b) {
+  return a.bbox_right() + 1 > b.bbox_left() && b.bbox_right() + 1 > a.bbox_left() &&
+         a.bbox_bottom() + 1 > b.bbox_top() && b.bbox_bottom() + 1 > a.bbox_top();
+}
+
+bool covers_point(const Runner& runner, const CInstance& instance, double px, double py,
+                  bool precise) {
+  if (instance.destroyed || px < instance.bbox_left() || px >= instance.bbox_right() + 1 ||
+      py < instance.bbox_top() || py >= instance.bbox_bottom() + 1) {
+    return false;
+  }
+  if (!precise) return true;
+  MaskPlacement placed;
+  return placement_of(runner, instance, placed) &&
+         MaskHits(placed, round_to_int32(px), round_to_int32(py));
+}
+
+bool meets_rectangle(const Runner& runner, const CInstance& instance, double x1, double y1,
+                     double x2, double y2, bool precise) {
+  const double left = std::min(x1, x2), right = std::max(x1, x2);
+  const double top = std::min(y1, y2), bottom = std::max(y1, y2);
+  if (instance.destroyed || !(instance.bbox_right() + 1 > left && instance.bbox_left() <= right &&
+                              instance.bbox_bottom() + 1 > top && instance.bbox_top() <= bottom)) {
+    return false;
+  }
+  if (!precise) return true;
+  MaskPlacement placed;
+  return placement_of(runner, instance, placed) &&
+         MaskHitsRectangle(placed, round_to_int32(left), round_to_int32(top), round_to_int32(right),
+                           round_to_int32(bottom));
+}
+
+// The instances a specifier names, in room list order (family order for an
+// object), destroyed ones left out; stops when `visit` returns false.
+template <class Visit>
+void for_each_candidate(Runner& runner, ScriptInstance& self, ScriptInstance& other,
+                        std::int32_t specifier, Visit visit) {
+  RoomInstances& instances = runner.instances();
+  if (specifier == kSelf) specifier = self.id;
+  if (specifier == kOther) specifier = other.id;
+  if (specifier == kAll) {
+    for (std::int32_t i = 0; i < instances.count(); ++i) {
+      if (!instances.at(i).destroyed && !visit(instances.at(i))) return;
+    }
+  } else if (specifier >= kFirstInstanceId) {
+    CInstance* found = instances.find(specifier);
+    if (found != nullptr && !found->destroyed) visit(*found);
+  } else if (specifier >= 0) {
+    const auto& family = instances.family(specifier);
+    for (std::size_t k = 0; k < family.size(); ++k) {
+      if (!family[k]->destroyed && !visit(*family[k])) return;
+    }
+  }
+}
+
+// Whether self would collide at (x, y) with an instance `counts` accepts.
+template <class Counts>
+bool meets_at(Runner& runner, CInstance& self, double x, double y, Counts counts) {
+  const double old_x = self.x(), old_y = self.y();
+  self.set_position(x, y);
+  bool met = false;
+  RoomInstances& instances = runner.instances();
+  for (std::int32_t i = 0; i < instances.count() && !met; ++i) {
+    const CInstance& other = instances.at(i);
+    met = counts(other) && instances_collide(runner, self, other, true);
+  }
+  self.set_position(old_x, old_y);
+  return met;
+}
+
+bool place_free_at(Runner& runner, CInstance& self, double x, double y) {
+  return !meets_at(runner, self, x, y, [](const CInstance& other) { return other.solid; });
+}
+
+bool place_empty_at(Runner& runner, CInstance& self, double x, double y) {
+  return !meets_at(runner, self, x, y, [](const CInstance&) { return true; });
+}
+
+void move_back(CInstance& instance) {
+  instance.set_position(instance.xprevious, instance.yprevious);
+  instance.path_position = instance.path_positionprevious;
+}
+
+}  // namespace
+
+bool instances_collide(const Runner& runner, const CInstance& a, const CInstance& b, bool precise) {
+  if (&a == &b || a.destroyed || b.destroyed || !boxes_overlap(a, b)) return false;
+  if (!precise) return true;
+  MaskPlacement placed_a, placed_b;
+  return placement_of(runner, a, placed_a) && placement_of(runner, b, placed_b) &&
+         MasksCollide(placed_a, placed_b);
+}
+
+void run_collision_events(Runner& runner) {
+  for (const auto& [object_a, object_b] : runner.event_lists.collision_pairs()) {
+    const auto& as = runner.instances().exact(object_a);
+    const auto& bs = runner.instances().exact(object_b);
+    for (std::size_t i = 0; i < as.size(); ++i) {
+      CInstance& p = *as[i];
+      if (p.destroyed) continue;
+      for (std::size_t j = object_a == object_b ? i : 0; j < bs.size(); ++j) {
+        CInstance& q = *bs[j];
+        if (!instances_collide(runner, p, q, true)) continue;
+        const bool solid = p.solid || q.solid;
+        if (solid) {
+          move_back(p);
+          move_back(q);
+        }
+        perform_event(runner, p, q, p.object_index, kEventCollision, q.object_index);
+        perform_event(runner, q, p, q.object_index, kEventCollision, p.object_index);
+        if (solid) {
+          p.set_position(p.x() + p.hspeed(), p.y() + p.vspeed());
+          q.set_position(q.x() + q.hspeed(), q.y() + q.vspeed());
+          if (instances_collide(runner, p, q, true)) {
+            move_back(p);
+            move_back(q);
+          }
+        }
+      }
+    }
+  }
+}
+
+namespace {
+
+using Args = const RValue*;
+
+void place_free(ScriptEngine& e, ScriptInstance& self, ScriptInstance&, int, RValue& r, Args a) {
+  r.set_real(place_free_at(runner_of(e), instance_of(self), a[0].real(), a[1].real()) ? 1 : 0);
+}
+
+void place_empty(ScriptEngine& e, ScriptInstance& self, ScriptInstance&, int, RValue& r, Args a) {
+  r.set_real(place_empty_at(runner_of(e), instance_of(self), a[0].real(), a[1].real()) ? 1 : 0);
+}
+
+// The first instance matching the specifier that self would meet at (x, y).
+std::int32_t first_met(ScriptEngine& e, ScriptInstance& self, ScriptInstance& other, Args a) {
+  Runner& runner = runner_of(e);
+  CInstance& me = instance_of(self);
+  const double old_x = me.x(), old_y = me.y();
+  me.set_position(a[0].real(), a[1].real());
+  std::int32_t found = kNoone;
+  for_each_candidate(runner, self, other, round_to_int32(a[2].real()), [&](CInstance& candidate) {
+    if (!instances_collide(runner, me, candidate, true)) return true;
+    found = candidate.id;
+    return false;
+  });
+  me.set_position(old_x, old_y);
+  return found;
+}
+
+void place_meeting(ScriptEngine& e, ScriptInstance& self, ScriptInstance& other, int, RValue& r,
+                   Args a) {
+  r.set_real(first_met(e, self, other, a) != kNoone ? 1 : 0);
+}
+
+void instance_place(ScriptEngine& e, ScriptInstance& self, ScriptInstance& other, int, RValue& r,
+                    Args a) {
+  r.set_real(first_met(e, self, other, a));
+}
+
+// The first instance matching the specifier that covers the point.
+std::int32_t first_at_point(ScriptEngine& e, ScriptInstance& self, ScriptInstance& other, double x,
+                            double y, std::int32_t specifier, bool precise, bool not_me) {
+  Runner& runner = runner_of(e);
+  std::int32_t found = kNoone;
+  for_each_candidate(runner, self, other, specifier, [&](CInstance& candidate) {
+    if ((not_me && &candidate == &self) || !covers_point(runner, candidate, x, y, precise)) {
+      return true;
+    }
+    found = candidate.id;
+    return false;
+  });
+  return found;
+}
+
+void position_empty(ScriptEngine& e, ScriptInstance& self, ScriptInstance& other, int, RValue& r,
+                    Args a) {
+  r.set_real(first_at_point(e, self, other, a[0].real(), a[1].real(), kAll, true, false) == kNoone
+                 ? 1
+                 : 0);
+}
+
+void position_meeting(ScriptEngine& e, ScriptInstance& self, ScriptInstance& other, int, RValue& r,
+                      Args a) {
+  r.set_real(first_at_point(e, self, other, a[0].real(), a[1].real(), round_to_int32(a[2].real()),
+                            true, false) != kNoone
+                 ? 1
+                 : 0);
+}
+
+void instance_position(ScriptEngine& e, ScriptInstance& self, ScriptInstance& other, int, RValue& r,
+                       Args a) {
+  r.set_real(first_at_point(e, self, other, a[0].real(), a[1].real(), round_to_int32(a[2].real()),
+                            true, false));
+}
+
+void collision_point(ScriptEngine& e, ScriptInstance& self, ScriptInstance& other, int, RValue& r,
+                     Args a) {
+  r.set_real(first_at_point(e, self, other, a[0].real(), a[1].real(), round_to_int32(a[2].real()),
+                            is_true(a[3]), is_true(a[4])));
+}
+
+void collision_rectangle(ScriptEngine& e, ScriptInstance& self, ScriptInstance& other, int,
+                         RValue& r, Args a) {
+  Runner& runner = runner_of(e);
+  const bool precise = is_true(a[5]);
+  const bool not_me = is_true(a[6]);
+  std::int32_t found = kNoone;
+  for_each_candidate(runner, self, other, round_to_int32(a[4].real()), [&](CInstance& candidate) {
+    if ((not_me && &candidate == &self) ||
+        !meets_rectangle(runner, candidate, a[0].real(), a[1].real(), a[2].real(), a[3].real(),
+                         precise)) {
+      return true;
+    }
+    found = candidate.id;
+    return false;
+  });
+  r.set_real(found);
+}
+
+// Moves one pixel at a time in a direction, up to `max_distance` (1000 when
+// it is 0 or less): into contact while the next place is free, or out while
+// the current one is not.
+template <bool into_contact, bool solid_only>
+void move_until(ScriptEngine& e, ScriptInstance& self, ScriptInstance&, int, RValue&, Args a) {
+  Runner& runner = runner_of(e);
+  CInstance& me = instance_of(self);
+  const auto free_at = [&](double x, double y) {
+    return solid_only ? place_free_at(runner, me, x, y) : place_empty_at(runner, me, x, y);
+  };
+  const double radians = a[0].real() * std::numbers::pi / 180;
+  const double dx = std::cos(radians), dy = -std::sin(radians);
+  const std::int64_t steps = a[1].real() <= 0 ? 1000 : round_to_int64(a[1].real());
+  if (free_at(me.x(), me.y()) != into_contact) return;
+  for (std::int64_t i = 0; i < steps; ++i) {
+    if (into_contact) {
+      if (!free_at(me.x() + dx, me.y() + dy)) return;
+      me.set_position(me.x() + dx, me.y() + dy);
+    } else {
+      me.set_position(me.x() + dx, me.y() + dy);
+      if (free_at(me.x(), me.y())) return;
+    }
+  }
+}
+
+void move_contact(ScriptEngine& e, ScriptInstance& self, ScriptInstance& other, int count,
+                  RValue& r, Args a) {
+  const RValue arguments[2] = {a[0], RValue(-1.0)};
+  if (place_free_at(runner_of(e), instance_of(self), instance_of(self).x(),
+                    instance_of(self).y())) {
+    move_until<true, true>(e, self, other, count, r, arguments);
+  } else {
+    move_until<false, true>(e, self, other, count, r, arguments);
+  }
+}
+
+// Bounces off solid instances (or all instances), precisely by trying
+// directions ten degrees apart, or by the horizontal and vertical speeds.
+template <bool solid_only>
+void move_bounce(ScriptEngine& e, ScriptInstance& self, ScriptInstance&, int, RValue&, Args a) {
+  Runner& runner = runner_of(e);
+  CInstance& me = instance_of(self);
+  const auto free_at = [&](double x, double y) {
+    return solid_only ? place_free_at(runner, me, x, y) : place_empty_at(runner, me, x, y);
+  };
+  bool bounced = false;
+  if (!free_at(me.x(), me.y())) {
+    me.set_position(me.xprevious, me.yprevious);
+    bounced = true;
+  }
+  const double x0 = me.x(), y0 = me.y();
+  if (is_true(a[0])) {
+    const double base = std::nearbyint(me.direction() / 10) * 10;
+    const auto free_towards = [&](double angle) {
+      const double radians = std::numbers::pi * angle / 180;
+      return free_at(x0 + std::cos(radians) * me.speed(), y0 - std::sin(radians) * me.speed());
+    };
+    double a1 = base;
+    for (int i = 0; i < 35; ++i) {
+      a1 -= 10;
+      if (free_towards(a1)) break;
+      bounced = true;
+    }
+    double a2 = base;
+    for (int i = 0; i < 35; ++i) {
+      a2 += 10;
+      if (free_towards(a2)) break;
+      bounced = true;
+    }
+    if (bounced) me.set_direction(a1 + a2 + 180 - base);
+    return;
+  }
+  const bool h = !free_at(x0 + me.hspeed(), y0);
+  const bool v = !free_at(x0, y0 + me.vspeed());
+  const bool d = !free_at(x0 + me.hspeed(), y0 + me.vspeed());
+  if ((h && v) || (!h && !v && d)) {
+    me.set_hspeed(-me.hspeed());
+    me.set_vspeed(-me.vspeed());
+  } else if (h) {
+    me.set_hspeed(-me.hspeed());
+  } else if (v) {
+    me.set_vspeed(-me.vspeed());
+  }
+}
+
+}  // namespace
+
+void register_collision_functions(FunctionRegistry& functions) {
+  functions.add("place_free", &place_free, 2);
+  functions.add("place_empty", &place_empty, 2);
+  functions.add("place_meeting", &place_meeting, 3);
+  functions.add("instance_place", &instance_place, 3);
+  functions.add("position_empty", &position_empty, 2);
+  functions.add("position_meeting", &position_meeting, 3);
+  functions.add("instance_position", &instance_position, 3);
+  functions.add("collision_point", &collision_point, 5);
+  functions.add("collision_rectangle", &collision_rectangle, 7);
+  functions.add("move_contact_solid", &move_until<true, true>, 2);
+  functions.add("move_contact_all", &move_until<true, false>, 2);
+  functions.add("move_outside_solid", &move_until<false, true>, 2);
+  functions.add("move_outside_all", &move_until<false, false>, 2);
+  functions.add("move_contact", &move_contact, 1);
+  functions.add("move_bounce_solid", &move_bounce<true>, 1);
+  functions.add("move_bounce", &move_bounce<true>, 1);
+  functions.add("move_bounce_all", &move_bounce<false>, 1);
+}
+
+}  // namespace kestrel
