@@ -154,16 +154,6 @@ bool set_room_speed(ScriptEngine& engine, ScriptInstance&, std::int32_t, const R
   return true;
 }
 
-bool get_room_width(ScriptEngine& engine, ScriptInstance&, std::int32_t, RValue& value) {
-  value.set_real(runner_of(engine).room->settings.width);
-  return true;
-}
-
-bool get_room_height(ScriptEngine& engine, ScriptInstance&, std::int32_t, RValue& value) {
-  value.set_real(runner_of(engine).room->settings.height);
-  return true;
-}
-
 bool get_room_caption(ScriptEngine& engine, ScriptInstance&, std::int32_t, RValue& value) {
   value.set_text(runner_of(engine).room->settings.caption);
   return true;
@@ -171,16 +161,6 @@ bool get_room_caption(ScriptEngine& engine, ScriptInstance&, std::int32_t, RValu
 
 bool set_room_caption(ScriptEngine& engine, ScriptInstance&, std::int32_t, const RValue& value) {
   runner_of(engine).room->settings.caption = value.str();
-  return true;
-}
-
-bool get_room_persistent(ScriptEngine& engine, ScriptInstance&, std::int32_t, RValue& value) {
-  value.set_real(runner_of(engine).room->settings.persistent ? 1 : 0);
-  return true;
-}
-
-bool set_room_persistent(ScriptEngine& engine, ScriptInstance&, std::int32_t, const RValue& value) {
-  runner_of(engine).room->settings.persistent = flag(value);
   return true;
 }
 
@@ -493,11 +473,12 @@ void register_room_variables(ScriptEngine& engine) {
   v.add("room", &get_room, &set_room);
   v.add("room_first", &get_room_first, nullptr);
   v.add("room_last", &get_room_last, nullptr);
-  v.add("room_width", &get_room_width, nullptr);
-  v.add("room_height", &get_room_height, nullptr);
+  v.add("room_width", &get_room_setting<&CRoom::width>, nullptr);
+  v.add("room_height", &get_room_setting<&CRoom::height>, nullptr);
   v.add("room_caption", &get_room_caption, &set_room_caption);
   v.add("room_speed", &get_room_speed, &set_room_speed);
-  v.add("room_persistent", &get_room_persistent, &set_room_persistent);
+  v.add("room_persistent", &get_room_setting<&CRoom::persistent>,
+        &set_room_flag<&CRoom::persistent>);
   v.add("instance_count", &get_instance_count, nullptr);
   v.add("instance_id", &get_instance_id, nullptr);
   v.add("fps", &get_fps, nullptr);
