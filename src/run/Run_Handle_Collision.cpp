@@ -41,18 +41,6 @@ bool boxes_overlap(const CInstance& a, const CInstance& b) {
          a.bbox_bottom() + 1 > b.bbox_top() && b.bbox_bottom() + 1 > a.bbox_top();
 }
 
-bool covers_point(const Runner& runner, const CInstance& instance, double px, double py,
-                  bool precise) {
-  if (instance.destroyed || px < instance.bbox_left() || px >= instance.bbox_right() + 1 ||
-      py < instance.bbox_top() || py >= instance.bbox_bottom() + 1) {
-    return false;
-  }
-  if (!precise) return true;
-  MaskPlacement placed;
-  return placement_of(runner, instance, placed) &&
-         MaskHits(placed, round_to_int32(px), round_to_int32(py));
-}
-
 bool meets_rectangle(const Runner& runner, const CInstance& instance, double x1, double y1,
                      double x2, double y2, bool precise) {
   const double left = std::min(x1, x2), right = std::max(x1, x2);
@@ -120,6 +108,18 @@ void move_back(CInstance& instance) {
 }
 
 }  // namespace
+
+bool instance_covers_point(const Runner& runner, const CInstance& instance, double px, double py,
+                           bool precise) {
+  if (instance.destroyed || px < instance.bbox_left() || px >= instance.bbox_right() + 1 ||
+      py < instance.bbox_top() || py >= instance.bbox_bottom() + 1) {
+    return false;
+  }
+  if (!precise) return true;
+  MaskPlacement placed;
+  return placement_of(runner, instance, placed) &&
+         MaskHits(placed, round_to_int32(px), round_to_int32(py));
+}
 
 bool instances_collide(const Runner& runner, const CInstance& a, const CInstance& b, bool precise) {
   if (&a == &b || a.destroyed || b.destroyed || !boxes_overlap(a, b)) return false;
@@ -203,7 +203,8 @@ std::int32_t first_at_point(ScriptEngine& e, ScriptInstance& self, ScriptInstanc
   Runner& runner = runner_of(e);
   std::int32_t found = kNoone;
   for_each_candidate(runner, self, other, specifier, [&](CInstance& candidate) {
-    if ((not_me && &candidate == &self) || !covers_point(runner, candidate, x, y, precise)) {
+    if ((not_me && &candidate == &self) ||
+        !instance_covers_point(runner, candidate, x, y, precise)) {
       return true;
     }
     found = candidate.id;

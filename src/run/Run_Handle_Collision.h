@@ -11,6 +11,11 @@ class Runner;
 // destroyed one with nothing.
 bool instances_collide(const Runner& runner, const CInstance& a, const CInstance& b, bool precise);
 
+// Whether the instance covers the room point: by its box, and with
+// `precise` by its mask's pixel there.
+bool instance_covers_point(const Runner& runner, const CInstance& instance, double px, double py,
+                           bool precise);
+
 // The collision events of a step: every pair of objects that has an event,
 // with solid instances put back before and tried again after their events.
 void run_collision_events(Runner& runner);

@@ -162,6 +162,61 @@ void run_keyboard(Runner& runner) {
   }
 }
 
+// Mouse event numbers.
+constexpr int kNoButtonEvent = 3;
+constexpr int kMouseEnter = 10;
+constexpr int kMouseLeave = 11;
+constexpr int kGlobalPress = 12;
+constexpr int kGlobalRelease = 13;
+constexpr int kWheelUp = 60;
+constexpr int kWheelDown = 61;
+
+// Mouse events for the instances under the mouse (local) or for all (global).
+void dispatch_local(Runner& runner, int number) {
+  const PointD at = runner.mouse;
+  dispatch_if(runner, kEventMouse, number, [&](const CInstance& instance) {
+    return instance_covers_point(runner, instance, at.x, at.y, true);
+  });
+}
+
+void run_mouse(Runner& runner) {
+  const InputState& input = runner.input;
+  runner.mouse_previous = runner.mouse;
+  runner.mouse = runner.layout.mouse_room();
+  bool any = false;
+  for (int b = 1; b <= 3; ++b) {
+    if (!input.button_down_now(b) && !input.button_pressed_now(b)) continue;
+    any = true;
+    dispatch_local(runner, b - 1);
+    dispatch(runner, kEventMouse, 49 + b);
+  }
+  if (!any) dispatch_local(runner, kNoButtonEvent);
+  for (int b = 1; b <= 3; ++b) {
+    if (!input.button_pressed_now(b)) continue;
+    dispatch_local(runner, b + 3);
+    dispatch(runner, kEventMouse, kGlobalPress);
+    dispatch(runner, kEventMouse, b + 52);
+  }
+  for (int b = 1; b <= 3; ++b) {
+    if (!input.button_released_now(b)) continue;
+    dispatch_local(runner, b + 6);
+    dispatch(runner, kEventMouse, kGlobalRelease);
+    dispatch(runner, kEventMouse, b + 55);
+  }
+  const PointD now = runner.mouse;
+  const PointD before = runner.mouse_previous;
+  dispatch_if(runner, kEventMouse, kMouseEnter, [&](const CInstance& instance) {
+    return instance_covers_point(runner, instance, now.x, now.y, true) &&
+           !instance_covers_point(runner, instance, before.x, before.y, true);
+  });
+  dispatch_if(runner, kEventMouse, kMouseLeave, [&](const CInstance& instance) {
+    return instance_covers_point(runner, instance, before.x, before.y, true) &&
+           !instance_covers_point(runner, instance, now.x, now.y, true);
+  });
+  if (input.wheel_up) dispatch(runner, kEventMouse, kWheelUp);
+  if (input.wheel_down) dispatch(runner, kEventMouse, kWheelDown);
+}
+
 void move_instances(Runner& runner) {
   RoomInstances& instances = runner.instances();
   const std::int32_t count = instances.count();
@@ -256,6 +311,8 @@ void frame_step(Runner& runner) {
   run_alarms(runner);
   if (pending(runner)) return;
   run_keyboard(runner);
+  if (pending(runner)) return;
+  run_mouse(runner);
   if (pending(runner)) return;
   run_triggers(runner, kTriggerMomentNormal);
   dispatch(runner, kEventStep, kStepNormal);

@@ -123,6 +123,9 @@ class Runner final : public ScriptHost {
   // The relative flag of the action running now, read by the action functions.
   bool action_relative = false;
   std::int32_t last_instance_id;
+  // The mouse in the room, taken once per step, and where it was the step before.
+  PointD mouse;
+  PointD mouse_previous;
   GameScore score;
   std::int32_t step_counter = 0;
   std::int32_t fps = 0;
