@@ -15,6 +15,19 @@ bool flag(const RValue& value) {
   return round_to_int32(value.real()) >= 1;
 }
 
+// Stores a value as a field of its type wants it: flags from the rounded
+// value, integers rounded, reals as they are.
+template <class Field>
+void assign_from(Field& target, const RValue& value) {
+  if constexpr (std::is_same_v<Field, bool>) {
+    target = flag(value);
+  } else if constexpr (std::is_integral_v<Field>) {
+    target = round_to_int32(value.real());
+  } else {
+    target = value.real();
+  }
+}
+
 // Plain fields of the instance record.
 template <class Field, Field CInstance::*field>
 bool get_field(ScriptEngine&, ScriptInstance& instance, std::int32_t, RValue& value) {
@@ -25,12 +38,7 @@ bool get_field(ScriptEngine&, ScriptInstance& instance, std::int32_t, RValue& va
 template <class Field, Field CInstance::*field>
 bool set_field(ScriptEngine&, ScriptInstance& instance, std::int32_t, const RValue& value) {
   Field& target = instance_of(instance).*field;
-  if constexpr (std::is_same_v<Field, bool>)
-    target = flag(value);
-  else if constexpr (std::is_same_v<Field, std::int32_t>)
-    target = round_to_int32(value.real());
-  else
-    target = value.real();
+  assign_from(target, value);
   return true;
 }
 
@@ -273,12 +281,7 @@ template <class Field, Field CBack::*field>
 bool set_background(ScriptEngine& engine, ScriptInstance&, std::int32_t index,
                     const RValue& value) {
   Field& target = runner_of(engine).room->settings.backgrounds[slot(index)].*field;
-  if constexpr (std::is_same_v<Field, bool>)
-    target = flag(value);
-  else if constexpr (std::is_same_v<Field, int>)
-    target = round_to_int32(value.real());
-  else
-    target = value.real();
+  assign_from(target, value);
   return true;
 }
 
@@ -291,12 +294,7 @@ bool get_view(ScriptEngine& engine, ScriptInstance&, std::int32_t index, RValue&
 template <class Field, Field CView::*field>
 bool set_view(ScriptEngine& engine, ScriptInstance&, std::int32_t index, const RValue& value) {
   Field& target = runner_of(engine).room->settings.views[slot(index)].*field;
-  if constexpr (std::is_same_v<Field, bool>)
-    target = flag(value);
-  else if constexpr (std::is_same_v<Field, int>)
-    target = round_to_int32(value.real());
-  else
-    target = value.real();
+  assign_from(target, value);
   return true;
 }
 
