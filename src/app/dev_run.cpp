@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "data/Runner_Load.h"
+#include "platform/process.h"
 #include "platform/window.h"
 #include "png_io.h"
 #include "run/Runner.h"
@@ -77,7 +78,10 @@ int run_game(const RunOptions& options) {
       return 1;
     }
   }
+  const TempDirectory temp_folder = TempDirectory::Create(
+      TempDirectory::ProcessPlaces(platform::executable_path().parent_path()));
   DriverOptions driver;
+  driver.temp_folder = &temp_folder;
   driver.loop.max_steps = options.frames;
   driver.loop.real_time = options.real_time;
   driver.seed = options.seed;

@@ -74,8 +74,6 @@ int play_game(const std::filesystem::path& file, const kestrel::LoadResult& load
     for (const auto& message : loaded.messages) kestrel::platform::show_message_box(title, message);
     return 1;
   }
-  if (temp_directory.created())
-    kestrel::ExportExtensionFiles(game.extension_packages, temp_directory.path());
   std::string error;
   auto window = kestrel::platform::open_sdl_window({title, 640, 480, false}, error);
   if (window == nullptr) {
@@ -83,6 +81,7 @@ int play_game(const std::filesystem::path& file, const kestrel::LoadResult& load
     return 1;
   }
   kestrel::DriverOptions options;
+  options.temp_folder = &temp_directory;
   options.show_failure = [&title](std::string_view message) {
     kestrel::platform::show_message_box(title, std::string(message));
   };

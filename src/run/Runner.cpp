@@ -14,8 +14,9 @@
 
 namespace kestrel {
 
-Runner::Runner(const GameData& game)
+Runner::Runner(const GameData& game, const TempDirectory& temp_folder)
     : game(game),
+      temp_folder(temp_folder),
       engine(this),
       room(&blank_room_),
       last_instance_id(game.last_instance_id),
@@ -62,25 +63,30 @@ std::string trimmed(std::string_view text) {
 }  // namespace
 
 bool Runner::define_constants() {
-  for (const auto& [raw_name, value_text] : game.constants) {
-    const std::string name = trimmed(raw_name);
-    const auto refuse = [&](const char* what) {
-      if (show_message) show_message(std::string(what) + name + "  is not valid.");
-      return false;
-    };
-    if (!is_valid_constant_name(name)) return refuse("Constant name ");
-    CCode code(value_text, true);
-    if (!code.compile(engine)) {
-      engine.errors.pending = false;
-      return refuse("Value for constant ");
-    }
-    // A value that fails while it is worked out is the string "ERROR", without a message.
-    CInstance scratch(game, 0, 0, 0, 0);
-    RValue value;
-    execute_for_value(engine, code, &scratch, &scratch, value);
-    engine.errors.pending = false;
-    engine.constants.add(name, value);
+  for (const auto& [name, value_text] : game.constants) {
+    if (!define_constant(name, value_text)) return false;
   }
+  return true;
+}
+
+bool Runner::define_constant(std::string_view raw_name, std::string_view value_text) {
+  const std::string name = trimmed(raw_name);
+  const auto refuse = [&](const char* what) {
+    if (show_message) show_message(std::string(what) + name + "  is not valid.");
+    return false;
+  };
+  if (!is_valid_constant_name(name)) return refuse("Constant name ");
+  CCode code(value_text, true);
+  if (!code.compile(engine)) {
+    engine.errors.pending = false;
+    return refuse("Value for constant ");
+  }
+  // A value that fails while it is worked out is the string "ERROR", without a message.
+  CInstance scratch(game, 0, 0, 0, 0);
+  RValue value;
+  execute_for_value(engine, code, &scratch, &scratch, value);
+  engine.errors.pending = false;
+  engine.constants.add(name, value);
   return true;
 }
 

@@ -8,6 +8,7 @@
 #include <optional>
 #include <vector>
 
+#include "data/Support_File.h"
 #include "graphics/Graphics_D3D.h"
 #include "graphics/Graphics_Draw.h"
 #include "graphics/Graphics_Window.h"
@@ -20,6 +21,9 @@
 namespace kestrel {
 
 struct GameData;
+
+// What a runner made without a temporary folder sees.
+inline const TempDirectory kNoTempFolder{};
 
 // The one pending request that the main loop carries out between steps.
 inline constexpr std::int32_t kNoTransfer = -1;
@@ -60,12 +64,17 @@ struct GameScore {
 // a fresh game, run it and throw it away.
 class Runner final : public ScriptHost {
  public:
-  explicit Runner(const GameData& game);
+  // The temporary folder is the program's; a game without one plays with an
+  // empty folder path.
+  explicit Runner(const GameData& game, const TempDirectory& temp_folder = kNoTempFolder);
   Runner(const Runner&) = delete;
   Runner& operator=(const Runner&) = delete;
 
   // Compile the game's code before it starts; each is false after a fatal report.
   bool define_constants();
+  // One constant of the game or of an extension package: false after the
+  // message that its name or value is not valid.
+  bool define_constant(std::string_view raw_name, std::string_view value_text);
   bool prepare_triggers();
   bool prepare_scripts();
   bool prepare_time_lines();
@@ -103,6 +112,7 @@ class Runner final : public ScriptHost {
   RunRoom* blank_room() { return &blank_room_; }
 
   const GameData& game;
+  const TempDirectory& temp_folder;
   ScriptEngine engine;
   InputState input;
   Graphics graphics;
@@ -133,6 +143,8 @@ class Runner final : public ScriptHost {
   // Shows a message to the player (a message box, or standard error under the
   // developer tool); none while unset.
   std::function<void(std::string_view)> show_message;
+  // Included files this run wrote, to be deleted at the end of the program.
+  std::vector<std::filesystem::path> exported_files;
   // Set by automated runs so that a game plays the same way every time.
   std::optional<std::uint32_t> fixed_seed;
 

@@ -2,6 +2,8 @@
 
 #include "data/Runner_Load.h"
 #include "platform/window.h"
+#include "run/DataNew_Main.h"
+#include "run/Extension_Main.h"
 #include "run/Runner.h"
 #include "run/room_draw.h"
 #include "run/room_lifecycle.h"
@@ -22,18 +24,34 @@ bool prepare_game(Runner& runner, const DriverOptions& options) {
   runner.show_message = options.show_failure;
 
   struct Phase {
-    bool (Runner::*run)();
+    int percent;
+    const char* progress;
+    bool (*run)(Runner& runner);
     const char* failure;
   };
   static constexpr Phase kPhases[] = {
-      {&Runner::define_constants, "Failed to define the constants."},
-      {&Runner::prepare_triggers, "Failed to prepare triggers."},
-      {&Runner::prepare_scripts, "Failed to compile the scripts."},
-      {&Runner::prepare_time_lines, "Failed to compile the actions in the time lines."},
-      {&Runner::prepare_objects, "Failed to compile the actions in the objects."},
+      {50, "Extracting included files",
+       [](Runner& r) {
+         export_included_files(r);
+         return true;
+       },
+       "Failed to extract the included files."},
+      {55, "Preparing extension pacakges", &prepare_extension_packages,
+       "Failed to prepare extension packages."},
+      {60, "Preparing constants", [](Runner& r) { return r.define_constants(); },
+       "Failed to define the constants."},
+      {61, "Preparing triggers", [](Runner& r) { return r.prepare_triggers(); },
+       "Failed to prepare triggers."},
+      {62, "Compiling scripts", [](Runner& r) { return r.prepare_scripts(); },
+       "Failed to compile the scripts."},
+      {70, "Compiling time line actions", [](Runner& r) { return r.prepare_time_lines(); },
+       "Failed to compile the actions in the time lines."},
+      {72, "Compiling object actions", [](Runner& r) { return r.prepare_objects(); },
+       "Failed to compile the actions in the objects."},
   };
   for (const Phase& phase : kPhases) {
-    if ((runner.*phase.run)()) continue;
+    if (options.show_progress) options.show_progress(phase.percent, phase.progress);
+    if (phase.run(runner)) continue;
     if (options.show_failure) options.show_failure(phase.failure);
     return false;
   }
@@ -62,7 +80,10 @@ void prepare_graphics(Runner& runner, platform::Window& window) {
 }  // namespace
 
 int play_loaded_game(const GameData& game, platform::Window& window, const DriverOptions& options) {
-  Runner runner(game);
+  Runner runner(game, options.temp_folder ? *options.temp_folder : kNoTempFolder);
+  if (runner.temp_folder.created()) {
+    ExportExtensionFiles(game.extension_packages, runner.temp_folder.path());
+  }
   if (!prepare_game(runner, options)) return kGameFailed;
   prepare_graphics(runner, window);
   runner.game_running = true;
@@ -73,6 +94,7 @@ int play_loaded_game(const GameData& game, platform::Window& window, const Drive
   }
   main_loop(runner, window, loop);
   if (!runner.game_running) end_game(runner);
+  remove_included_files(runner);
   return runner.engine.errors.aborting ? kGameFailed : kGameEnded;
 }
 

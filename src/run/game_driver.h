@@ -11,6 +11,7 @@ namespace kestrel {
 
 struct GameData;
 class Runner;
+class TempDirectory;
 namespace platform {
 class Window;
 }
@@ -27,6 +28,11 @@ struct DriverOptions {
   // Shows a message of the preparation to the player, such as the failure of
   // a phase.
   std::function<void(std::string_view message)> show_failure;
+  // Each phase of the preparation with how far the start has come, in percent.
+  std::function<void(int percent, std::string_view text)> show_progress;
+  // The program's temporary folder, made before the game was loaded; none
+  // while null.
+  const TempDirectory* temp_folder = nullptr;
 };
 
 enum DriverStatus : int { kGameEnded = 0, kGameFailed = 1 };

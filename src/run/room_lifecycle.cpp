@@ -5,6 +5,7 @@
 
 #include "data/Runner_Load.h"
 #include "run/Event_Main.h"
+#include "run/Extension_Main.h"
 #include "run/Runner.h"
 #include "run/room_draw.h"
 #include "script/Code_Error.h"
@@ -83,6 +84,7 @@ void start_game(Runner& runner) {
     CInstance scratch = scratch_instance(runner);
     run_code(runner, text, "library initialization code", true, scratch);
   }
+  if (!call_extension_initializers(runner)) return;
   runner.room_copies.clear();
   runner.room_copies.resize(static_cast<std::size_t>(runner.game.rooms.count()));
   runner.carried.clear();
@@ -98,6 +100,7 @@ void end_game(Runner& runner) {
   end_room(runner, true);
   runner.room_copies.clear();
   runner.carried.clear();
+  call_extension_finalizers(runner);
 }
 
 void end_room(Runner& runner, bool game_end) {

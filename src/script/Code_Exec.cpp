@@ -202,6 +202,12 @@ int Executor::call(const RToken& node, RValue& out) {
     if (status != kStatusNormal) return status;
   }
   out.clear();
+  if (node.op >= kFirstExtensionFunction) {
+    return engine_.extensions.call(engine_, node.op - kFirstExtensionFunction, *self_, *other_,
+                                   arguments, count, out)
+               ? kStatusNormal
+               : kStatusError;
+  }
   if (node.op >= kFirstScriptFunction) {
     // A failing script has recorded its error with the "In script" chain.
     return engine_.scripts.call(engine_, node.op - kFirstScriptFunction, *self_, *other_, arguments,

@@ -63,14 +63,22 @@ bool ScriptList::call(ScriptEngine& engine, std::int32_t number, ScriptInstance&
   if (!exists(number)) return false;
   const CScript& script = *scripts_[static_cast<std::size_t>(number)];
   if (script.code == nullptr) return false;
+  const bool ran =
+      call_with_argument_slots(engine, *script.code, self, other, arguments, count, result);
+  if (!ran) {
+    engine.errors.last_text = "In script " + script.name + ":" + kCr + engine.errors.last_text;
+  }
+  return ran;
+}
+
+bool call_with_argument_slots(ScriptEngine& engine, const CCode& code, ScriptInstance& self,
+                              ScriptInstance& other, const RValue* arguments, int count,
+                              RValue& result) {
   const std::array<RValue, kMaxArguments> saved = engine.arguments;
   for (int i = 0; i < kMaxArguments; ++i) {
     engine.arguments[static_cast<std::size_t>(i)] = i < count ? arguments[i] : RValue();
   }
-  const bool ran = execute_for_value(engine, *script.code, &self, &other, result);
-  if (!ran) {
-    engine.errors.last_text = "In script " + script.name + ":" + kCr + engine.errors.last_text;
-  }
+  const bool ran = execute_for_value(engine, code, &self, &other, result);
   engine.arguments = saved;
   return ran;
 }

@@ -53,6 +53,12 @@ class ScriptList {
   std::unordered_map<std::string, std::int32_t> by_name_;
 };
 
+// Runs code for value with the call's arguments in the engine's argument
+// slots (the unused ones 0) and puts the caller's slots back afterwards.
+bool call_with_argument_slots(ScriptEngine& engine, const CCode& code, ScriptInstance& self,
+                              ScriptInstance& other, const RValue* arguments, int count,
+                              RValue& result);
+
 // script_execute, script_exists, script_get_name, script_name, script_get_text.
 void register_script_functions(ScriptEngine& engine);
 // The variable_ functions: globals and the caller's own variables by name.

@@ -153,10 +153,15 @@ std::int32_t ScriptEngine::find_function(std::string_view name) const {
   // A script hides a built-in function of the same name.
   const std::int32_t script = scripts.find(name);
   if (script >= 0) return kFirstScriptFunction + script;
+  const std::int32_t extension = extensions.find(name);
+  if (extension >= 0) return kFirstExtensionFunction + extension;
   return functions.find(name);
 }
 
 int ScriptEngine::argument_count(std::int32_t function_index) const {
+  if (function_index >= kFirstExtensionFunction) {
+    return extensions.argument_count(function_index - kFirstExtensionFunction);
+  }
   if (function_index >= kFirstScriptFunction) return kAnyArgumentCount;
   return functions.argument_count(function_index);
 }

@@ -13,6 +13,7 @@
 #include "script/Script_Main.h"
 #include "script/Variable_BuiltIn.h"
 #include "script/Variable_Main.h"
+#include "script/extension_functions.h"
 #include "script/script_host.h"
 
 namespace kestrel {
@@ -23,6 +24,9 @@ struct ScriptSettings {
   ErrorSettings errors;
   // Under the developer tool every report also goes to standard error.
   bool echo_reports = false;
+  // The player's preference that keeps games away from files, libraries and
+  // extension packages.
+  bool secure_mode = false;
 };
 
 // Guards that keep hostile or runaway code from exhausting the machine. The
@@ -68,6 +72,7 @@ class ScriptEngine {
   ConstantTable constants;
   FunctionRegistry functions;
   ScriptList scripts;
+  ExtensionFunctions extensions;
   ErrorState errors;
   ActionContext action;
   // The arguments of the running script, read as argument0..argument15.

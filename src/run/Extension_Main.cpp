@@ -1,0 +1,107 @@
+#include "run/Extension_Main.h"
+
+#include <algorithm>
+#include <memory>
+#include <string>
+
+#include "data/Runner_Load.h"
+#include "run/Runner.h"
+#include "script/Code_Error.h"
+
+namespace kestrel {
+namespace {
+
+std::int32_t function_table_size(const std::vector<CExtensionPackage>& packages) {
+  std::int32_t largest = -1;
+  for (const CExtensionPackage& package : packages) {
+    for (const CExtensionFile& file : package.files) {
+      for (const CExtensionFunction& function : file.functions)
+        largest = std::max(largest, function.id);
+    }
+  }
+  return largest + 1;
+}
+
+// Runs one of the file's own functions, named by its initialization or
+// finalization entry, as a call from a temporary instance.
+bool call_lifecycle_function(Runner& runner, const CExtensionFile& file, const std::string& name,
+                             const char* not_found) {
+  ScriptEngine& engine = runner.engine;
+  if (engine.settings.secure_mode) {
+    report_error(engine, kSecureExtensionMessage, true);
+    return false;
+  }
+  const auto function = std::find_if(file.functions.begin(), file.functions.end(),
+                                     [&](const CExtensionFunction& f) { return f.name == name; });
+  if (function == file.functions.end()) {
+    report_error(engine, not_found + name, true);
+    return false;
+  }
+  CInstance scratch(runner.game, 0, 0, 0, 0);
+  RValue result;
+  if (!engine.extensions.call(engine, function->id, scratch, scratch, nullptr, 0, result)) {
+    report_error(engine, engine.errors.last_text, true);
+    engine.errors.pending = false;
+    return false;
+  }
+  return true;
+}
+
+template <std::string CExtensionFile::*which>
+bool call_lifecycle_functions(Runner& runner, const char* not_found) {
+  for (const CExtensionPackage& package : runner.game.extension_packages) {
+    for (const CExtensionFile& file : package.files) {
+      const std::string& name = file.*which;
+      if (!name.empty() && !call_lifecycle_function(runner, file, name, not_found)) return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+bool prepare_extension_packages(Runner& runner) {
+  ScriptEngine& engine = runner.engine;
+  const auto& packages = runner.game.extension_packages;
+  for (const CExtensionPackage& package : packages) {
+    for (const CExtensionFile& file : package.files) {
+      for (const CExtensionConstant& constant : file.constants) {
+        if (!runner.define_constant(constant.name, constant.value)) return false;
+      }
+    }
+  }
+  engine.extensions.resize(function_table_size(packages));
+  for (const CExtensionPackage& package : packages) {
+    for (const CExtensionFile& file : package.files) {
+      for (const CExtensionFunction& function : file.functions) {
+        std::unique_ptr<CCode> code;
+        if (file.kind == 2 && !function.code.empty()) {
+          code = std::make_unique<CCode>(function.code, false);
+          if (!code->compile(engine)) {
+            report_error(engine,
+                         "COMPILATION ERROR in extension package " + package.name + kCr +
+                             engine.errors.last_text,
+                         true);
+            engine.errors.pending = false;
+            return false;
+          }
+        }
+        engine.extensions.define(function.id, function.name, function.argument_count,
+                                 std::move(code));
+      }
+    }
+  }
+  return true;
+}
+
+bool call_extension_initializers(Runner& runner) {
+  return call_lifecycle_functions<&CExtensionFile::initialization_function>(
+      runner, "Could not locate initialization function ");
+}
+
+bool call_extension_finalizers(Runner& runner) {
+  return call_lifecycle_functions<&CExtensionFile::finalization_function>(
+      runner, "Could not locate finalization function ");
+}
+
+}  // namespace kestrel

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "script/Code_Main.h"
+
+namespace kestrel {
+
+class ScriptEngine;
+struct ScriptInstance;
+
+// Function indices from here on name extension functions: 500000 + the id.
+inline constexpr std::int32_t kFirstExtensionFunction = 500000;
+
+inline constexpr char kSecureExtensionMessage[] =
+    "In secure mode you cannot use extension packages.";
+
+// The functions that extension packages add, by their id (unique over all
+// packages). Script functions run their compiled section; library functions
+// have no native call behind them yet and give 0.
+class ExtensionFunctions {
+ public:
+  void clear();
+  // Makes room for ids 0 .. count - 1, none of them defined.
+  void resize(std::int32_t count);
+  // Defines the id; code is null for a library function. The first function of
+  // a name is the one code calls by that name.
+  void define(std::int32_t id, std::string name, int argument_count, std::unique_ptr<CCode> code);
+
+  // -1 when no function has that name.
+  std::int32_t find(std::string_view name) const;
+  // The declared count (-1: any), or kNoSuchFunction when no function has the id.
+  int argument_count(std::int32_t id) const;
+  std::string name(std::int32_t id) const;
+
+  // Runs the function for self and other with its own argument slots. False
+  // after an error, with "In extension function" put before its text.
+  bool call(ScriptEngine& engine, std::int32_t id, ScriptInstance& self, ScriptInstance& other,
+            const RValue* arguments, int count, RValue& result) const;
+
+ private:
+  struct Function {
+    bool defined = false;
+    std::string name;
+    int argument_count = 0;
+    std::unique_ptr<CCode> code;
+  };
+  const Function* get(std::int32_t id) const;
+
+  std::vector<Function> functions_;
+  std::unordered_map<std::string, std::int32_t> by_name_;
+};
+
+}  // namespace kestrel
