@@ -5,6 +5,8 @@
 #include <string>
 
 #include "data/Runner_Load.h"
+#include "data/Support_File.h"
+#include "platform/process.h"
 #include "platform/window.h"
 #include "run/game_driver.h"
 
@@ -53,7 +55,10 @@ int run_eval(const EvalOptions& options) {
   const std::string text{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
   const GameData game = eval_game(text, options);
   const auto window = platform::open_null_window({});
+  const TempDirectory temp_folder = TempDirectory::Create(
+      TempDirectory::ProcessPlaces(platform::executable_path().parent_path()));
   DriverOptions driver;
+  driver.temp_folder = &temp_folder;
   driver.loop.max_steps = options.frames;
   driver.loop.real_time = false;
   driver.developer = true;

@@ -9,6 +9,7 @@
 #include "run/Function_Game.h"
 #include "run/Run_Handle_Collision.h"
 #include "run/instance_variables.h"
+#include "run/system_variables.h"
 #include "script/Code_Error.h"
 #include "script/Code_Exec.h"
 
@@ -35,6 +36,7 @@ Runner::Runner(const GameData& game, const TempDirectory& temp_folder)
   register_input_variables(engine);
   register_score_variables(engine);
   register_event_variables(engine);
+  register_system_variables(engine);
   register_game_functions(engine.functions);
   register_interaction_functions(engine.functions);
   register_graphics_functions(engine.functions);

@@ -138,6 +138,11 @@ class Runner final : public ScriptHost {
   PointD mouse_previous;
   GameScore score;
   std::int32_t step_counter = 0;
+  // The view being drawn; 0 outside drawing.
+  std::int32_t view_current = 0;
+  // The transition of the next room change and its length in steps.
+  std::int32_t transition_kind = 0;
+  std::int32_t transition_steps = 80;
   std::int32_t fps = 0;
   bool game_running = false;
   // Shows a message to the player (a message box, or standard error under the

@@ -230,7 +230,9 @@ void redraw_room(Runner& runner) {
   if (room.views_enabled) {
     graphics.set_viewport(0, 0, graphics.region_width(), graphics.region_height());
     draw_clear(graphics, runner.layout.color(), 1);
-    for (const CView& view : room.views) {
+    for (std::size_t v = 0; v < room.views.size(); ++v) {
+      const CView& view = room.views[v];
+      runner.view_current = static_cast<std::int32_t>(v);
       if (!view.visible) continue;
       graphics.set_viewport(view.xport, view.yport, view.wport, view.hport);
       graphics.set_projection(view.xview, view.yview, view.wview, view.hview, view.angle);
@@ -248,6 +250,7 @@ void redraw_room(Runner& runner) {
     graphics.set_projection(0, 0, room.width, room.height, 0);
     draw_region(runner, {0, 0, double(room.width), double(room.height)});
   }
+  runner.view_current = 0;
   graphics.set_viewport(0, 0, graphics.region_width(), graphics.region_height());
   graphics.set_projection(0, 0, graphics.region_width(), graphics.region_height(), 0);
   runner.layout.set_caption(window_caption(runner));

@@ -75,6 +75,7 @@ void start_game(Runner& runner) {
   runner.score.lives = -1;
   runner.score.cursor_sprite = -1;
   runner.step_counter = 0;
+  runner.transition_kind = 0;
   if (runner.fixed_seed)
     runner.engine.random_seed = *runner.fixed_seed;
   else
