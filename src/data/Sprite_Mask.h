@@ -60,7 +60,13 @@ struct MaskPlacement {
 bool MaskHits(const MaskPlacement& placed, int px, int py);
 // Whether two placed masks share a room pixel inside both boxes.
 bool MasksCollide(const MaskPlacement& a, const MaskPlacement& b);
-// Whether the placed mask has a set bit in the inclusive room rectangle.
+// Whether the placed mask has a set bit in the inclusive room rectangle
+// (x1 <= x2, y1 <= y2).
 bool MaskHitsRectangle(const MaskPlacement& placed, int x1, int y1, int x2, int y2);
+// Whether the placed mask has a set bit inside the ellipse inscribed in the
+// inclusive room rectangle (x1 <= x2, y1 <= y2).
+bool MaskHitsEllipse(const MaskPlacement& placed, int x1, int y1, int x2, int y2);
+// Whether the placed mask has a set bit on the line between two room points.
+bool MaskHitsLine(const MaskPlacement& placed, int x1, int y1, int x2, int y2);
 
 }  // namespace kestrel

@@ -112,22 +112,8 @@ void instance_copy(ScriptEngine& engine, ScriptInstance& self, ScriptInstance&, 
 
 void instance_change(ScriptEngine& engine, ScriptInstance& self, ScriptInstance&, int, RValue&,
                      const RValue* arguments) {
-  Runner& runner = runner_of(engine);
-  const std::int32_t object = round_to_int32(arguments[0].real());
-  if (!runner.game.objects.exists(object)) {
-    report_action_error(
-        engine, "Asking to change into non-existing object: " + std::to_string(object), false);
-    return;
-  }
-  const bool events = is_true(arguments[1]);
-  CInstance& old = instance_of(self);
-  if (events) perform_event(runner, old, old, old.object_index, kEventDestroy, 0);
-  CInstance& changed = runner.add_instance(object, old.x(), old.y());
-  changed.assign(old);
-  changed.set_object(object);
-  runner.instances().refresh_tables();
-  old.destroyed = true;
-  if (events) perform_event(runner, changed, changed, object, kEventCreate, 0);
+  change_instance(runner_of(engine), instance_of(self), round_to_int32(arguments[0].real()),
+                  is_true(arguments[1]));
 }
 
 void instance_sprite(ScriptEngine& engine, ScriptInstance& self, ScriptInstance&, int, RValue&,
@@ -360,6 +346,24 @@ void distance_to_object(ScriptEngine& engine, ScriptInstance& self, ScriptInstan
 }
 
 }  // namespace
+
+void change_instance(Runner& runner, CInstance& instance, std::int32_t object, bool run_events) {
+  if (!runner.game.objects.exists(object)) {
+    report_action_error(runner.engine,
+                        "Asking to change into non-existing object: " + std::to_string(object),
+                        false);
+    return;
+  }
+  if (run_events) {
+    perform_event(runner, instance, instance, instance.object_index, kEventDestroy, 0);
+  }
+  CInstance& changed = runner.add_instance(object, instance.x(), instance.y());
+  changed.assign(instance);
+  changed.set_object(object);
+  runner.instances().refresh_tables();
+  instance.destroyed = true;
+  if (run_events) perform_event(runner, changed, changed, object, kEventCreate, 0);
+}
 
 void register_interaction_functions(FunctionRegistry& functions) {
   functions.add("instance_create", &instance_create, 3);

@@ -6,6 +6,7 @@
 
 #include "data/Runner_Load.h"
 #include "run/Event_Main.h"
+#include "run/Function_Game.h"
 #include "run/Runner.h"
 
 namespace kestrel {
@@ -41,19 +42,90 @@ bool boxes_overlap(const CInstance& a, const CInstance& b) {
          a.bbox_bottom() + 1 > b.bbox_top() && b.bbox_bottom() + 1 > a.bbox_top();
 }
 
-bool meets_rectangle(const Runner& runner, const CInstance& instance, double x1, double y1,
-                     double x2, double y2, bool precise) {
-  const double left = std::min(x1, x2), right = std::max(x1, x2);
-  const double top = std::min(y1, y2), bottom = std::max(y1, y2);
-  if (instance.destroyed || !(instance.bbox_right() + 1 > left && instance.bbox_left() <= right &&
-                              instance.bbox_bottom() + 1 > top && instance.bbox_top() <= bottom)) {
-    return false;
-  }
-  if (!precise) return true;
+// A shape given by two corners, in either order.
+struct Corners {
+  double left, top, right, bottom;
+  Corners(double x1, double y1, double x2, double y2)
+      : left(std::min(x1, x2)),
+        top(std::min(y1, y2)),
+        right(std::max(x1, x2)),
+        bottom(std::max(y1, y2)) {}
+};
+
+bool box_meets(const CInstance& instance, const Corners& shape) {
+  return !instance.destroyed && instance.bbox_right() + 1 > shape.left &&
+         instance.bbox_left() <= shape.right && instance.bbox_bottom() + 1 > shape.top &&
+         instance.bbox_top() <= shape.bottom;
+}
+
+// The pixel test of the instance's mask against a shape in whole pixels.
+template <class MaskTest>
+bool mask_meets(const Runner& runner, const CInstance& instance, MaskTest test) {
   MaskPlacement placed;
-  return placement_of(runner, instance, placed) &&
-         MaskHitsRectangle(placed, round_to_int32(left), round_to_int32(top), round_to_int32(right),
-                           round_to_int32(bottom));
+  return placement_of(runner, instance, placed) && test(placed);
+}
+
+bool meets_rectangle(const Runner& runner, const CInstance& instance, const Corners& shape,
+                     bool precise) {
+  if (!box_meets(instance, shape)) return false;
+  return !precise || mask_meets(runner, instance, [&](const MaskPlacement& placed) {
+    return MaskHitsRectangle(placed, round_to_int32(shape.left), round_to_int32(shape.top),
+                             round_to_int32(shape.right), round_to_int32(shape.bottom));
+  });
+}
+
+// The ellipse inscribed in the corners' rectangle.
+bool meets_ellipse(const Runner& runner, const CInstance& instance, const Corners& shape,
+                   bool precise) {
+  const int left = round_to_int32(shape.left), right = round_to_int32(shape.right);
+  const int top = round_to_int32(shape.top), bottom = round_to_int32(shape.bottom);
+  if (left == right || top == bottom) return meets_rectangle(runner, instance, shape, precise);
+  if (!box_meets(instance, shape)) return false;
+  const double cx = (shape.left + shape.right) / 2, cy = (shape.top + shape.bottom) / 2;
+  const double rx = (shape.right - shape.left) / 2, ry = (shape.bottom - shape.top) / 2;
+  const auto inside = [&](double x, double y) {
+    const double dx = (x - cx) / rx, dy = (y - cy) / ry;
+    return dx * dx + dy * dy <= 1;
+  };
+  const double box_left = instance.bbox_left(), box_right = instance.bbox_right();
+  const double box_top = instance.bbox_top(), box_bottom = instance.bbox_bottom();
+  // The boxes overlap; the ellipse misses the box only past one of its corners.
+  const bool touches = (box_left <= cx && cx <= box_right) || (box_top <= cy && cy <= box_bottom) ||
+                       inside(box_left, box_top) || inside(box_right, box_top) ||
+                       inside(box_left, box_bottom) || inside(box_right, box_bottom);
+  if (!touches) return false;
+  return !precise || mask_meets(runner, instance, [&](const MaskPlacement& placed) {
+    return MaskHitsEllipse(placed, left, top, right, bottom);
+  });
+}
+
+bool meets_line(const Runner& runner, const CInstance& instance, double x1, double y1, double x2,
+                double y2, bool precise) {
+  if (!box_meets(instance, Corners(x1, y1, x2, y2))) return false;
+  if (x1 > x2) {
+    std::swap(x1, x2);
+    std::swap(y1, y2);
+  }
+  // The part of the line between the box's left and right edges; a vertical
+  // line already lies between them.
+  const double left = instance.bbox_left(), right = instance.bbox_right() + 1;
+  if (x1 != x2) {
+    const double slope = (y2 - y1) / (x2 - x1);
+    if (x1 < left) {
+      y1 += (left - x1) * slope;
+      x1 = left;
+    }
+    if (x2 > right) {
+      y2 -= (x2 - right) * slope;
+      x2 = right;
+    }
+  }
+  const double top = instance.bbox_top(), bottom = instance.bbox_bottom() + 1;
+  if ((y1 < top && y2 < top) || (y1 >= bottom && y2 >= bottom)) return false;
+  return !precise || mask_meets(runner, instance, [&](const MaskPlacement& placed) {
+    return MaskHitsLine(placed, round_to_int32(x1), round_to_int32(y1), round_to_int32(x2),
+                        round_to_int32(y2));
+  });
 }
 
 // The instances a specifier names, in room list order (family order for an
@@ -197,65 +269,116 @@ void instance_place(ScriptEngine& e, ScriptInstance& self, ScriptInstance& other
   r.set_real(first_met(e, self, other, a));
 }
 
-// The first instance matching the specifier that covers the point.
-std::int32_t first_at_point(ScriptEngine& e, ScriptInstance& self, ScriptInstance& other, double x,
-                            double y, std::int32_t specifier, bool precise, bool not_me) {
+// The first instance matching the specifier that meets a shape, self left
+// out when `not_me`; noone when there is none.
+template <class Meets>
+std::int32_t first_meeting(ScriptEngine& e, ScriptInstance& self, ScriptInstance& other,
+                           std::int32_t specifier, bool not_me, Meets meets) {
   Runner& runner = runner_of(e);
   std::int32_t found = kNoone;
   for_each_candidate(runner, self, other, specifier, [&](CInstance& candidate) {
-    if ((not_me && &candidate == &self) ||
-        !instance_covers_point(runner, candidate, x, y, precise)) {
-      return true;
-    }
+    if ((not_me && &candidate == &self) || !meets(runner, candidate)) return true;
     found = candidate.id;
     return false;
   });
   return found;
 }
 
+std::int32_t first_at_point(ScriptEngine& e, ScriptInstance& self, ScriptInstance& other, double x,
+                            double y, std::int32_t specifier) {
+  return first_meeting(e, self, other, specifier, false,
+                       [&](const Runner& runner, const CInstance& candidate) {
+                         return instance_covers_point(runner, candidate, x, y, true);
+                       });
+}
+
 void position_empty(ScriptEngine& e, ScriptInstance& self, ScriptInstance& other, int, RValue& r,
                     Args a) {
-  r.set_real(first_at_point(e, self, other, a[0].real(), a[1].real(), kAll, true, false) == kNoone
-                 ? 1
-                 : 0);
+  r.set_real(first_at_point(e, self, other, a[0].real(), a[1].real(), kAll) == kNoone ? 1 : 0);
 }
 
 void position_meeting(ScriptEngine& e, ScriptInstance& self, ScriptInstance& other, int, RValue& r,
                       Args a) {
-  r.set_real(first_at_point(e, self, other, a[0].real(), a[1].real(), round_to_int32(a[2].real()),
-                            true, false) != kNoone
+  r.set_real(first_at_point(e, self, other, a[0].real(), a[1].real(),
+                            round_to_int32(a[2].real())) != kNoone
                  ? 1
                  : 0);
 }
 
 void instance_position(ScriptEngine& e, ScriptInstance& self, ScriptInstance& other, int, RValue& r,
                        Args a) {
-  r.set_real(first_at_point(e, self, other, a[0].real(), a[1].real(), round_to_int32(a[2].real()),
-                            true, false));
+  r.set_real(first_at_point(e, self, other, a[0].real(), a[1].real(), round_to_int32(a[2].real())));
+}
+
+// Calls `act` for every instance of the room list that covers the point.
+// Instances that the actions add are not visited, so that one whose event
+// makes a new instance at the point cannot go on for ever.
+template <class Act>
+void for_each_at_point(Runner& runner, double x, double y, Act act) {
+  RoomInstances& instances = runner.instances();
+  const std::int32_t count = instances.count();
+  for (std::int32_t i = 0; i < count && i < instances.count(); ++i) {
+    CInstance& instance = instances.at(i);
+    if (instance_covers_point(runner, instance, x, y, true)) act(instance);
+  }
+}
+
+void position_destroy(ScriptEngine& e, ScriptInstance&, ScriptInstance&, int, RValue&, Args a) {
+  Runner& runner = runner_of(e);
+  for_each_at_point(runner, a[0].real(), a[1].real(),
+                    [&](CInstance& instance) { runner.destroy_instance(instance); });
+}
+
+void position_change(ScriptEngine& e, ScriptInstance&, ScriptInstance&, int, RValue&, Args a) {
+  Runner& runner = runner_of(e);
+  const std::int32_t object = round_to_int32(a[2].real());
+  const bool run_events = is_true(a[3]);
+  for_each_at_point(runner, a[0].real(), a[1].real(), [&](CInstance& instance) {
+    change_instance(runner, instance, object, run_events);
+  });
 }
 
 void collision_point(ScriptEngine& e, ScriptInstance& self, ScriptInstance& other, int, RValue& r,
                      Args a) {
-  r.set_real(first_at_point(e, self, other, a[0].real(), a[1].real(), round_to_int32(a[2].real()),
-                            is_true(a[3]), is_true(a[4])));
+  const double x = a[0].real(), y = a[1].real();
+  const bool precise = is_true(a[3]);
+  r.set_real(first_meeting(e, self, other, round_to_int32(a[2].real()), is_true(a[4]),
+                           [&](const Runner& runner, const CInstance& candidate) {
+                             return instance_covers_point(runner, candidate, x, y, precise);
+                           }));
 }
 
-void collision_rectangle(ScriptEngine& e, ScriptInstance& self, ScriptInstance& other, int,
-                         RValue& r, Args a) {
-  Runner& runner = runner_of(e);
+// collision_rectangle and collision_ellipse: two corners, then obj, prec, notme.
+template <auto meets>
+void collision_in_corners(ScriptEngine& e, ScriptInstance& self, ScriptInstance& other, int,
+                          RValue& r, Args a) {
+  const Corners shape(a[0].real(), a[1].real(), a[2].real(), a[3].real());
   const bool precise = is_true(a[5]);
-  const bool not_me = is_true(a[6]);
-  std::int32_t found = kNoone;
-  for_each_candidate(runner, self, other, round_to_int32(a[4].real()), [&](CInstance& candidate) {
-    if ((not_me && &candidate == &self) ||
-        !meets_rectangle(runner, candidate, a[0].real(), a[1].real(), a[2].real(), a[3].real(),
-                         precise)) {
-      return true;
-    }
-    found = candidate.id;
-    return false;
-  });
-  r.set_real(found);
+  r.set_real(first_meeting(e, self, other, round_to_int32(a[4].real()), is_true(a[6]),
+                           [&](const Runner& runner, const CInstance& candidate) {
+                             return meets(runner, candidate, shape, precise);
+                           }));
+}
+
+void collision_circle(ScriptEngine& e, ScriptInstance& self, ScriptInstance& other, int, RValue& r,
+                      Args a) {
+  const double x = a[0].real(), y = a[1].real(), radius = a[2].real();
+  const Corners shape(x - radius, y - radius, x + radius, y + radius);
+  const bool precise = is_true(a[4]);
+  r.set_real(first_meeting(e, self, other, round_to_int32(a[3].real()), is_true(a[5]),
+                           [&](const Runner& runner, const CInstance& candidate) {
+                             return meets_ellipse(runner, candidate, shape, precise);
+                           }));
+}
+
+void collision_line(ScriptEngine& e, ScriptInstance& self, ScriptInstance& other, int, RValue& r,
+                    Args a) {
+  const bool precise = is_true(a[5]);
+  r.set_real(first_meeting(e, self, other, round_to_int32(a[4].real()), is_true(a[6]),
+                           [&](const Runner& runner, const CInstance& candidate) {
+                             return meets_line(runner, candidate, a[0].real(), a[1].real(),
+                                               a[2].real(), a[3].real(), precise);
+                           }));
 }
 
 // Moves one pixel at a time in a direction, up to `max_distance` (1000 when
@@ -353,8 +476,13 @@ void register_collision_functions(FunctionRegistry& functions) {
   functions.add("position_empty", &position_empty, 2);
   functions.add("position_meeting", &position_meeting, 3);
   functions.add("instance_position", &instance_position, 3);
+  functions.add("position_destroy", &position_destroy, 2);
+  functions.add("position_change", &position_change, 4);
   functions.add("collision_point", &collision_point, 5);
-  functions.add("collision_rectangle", &collision_rectangle, 7);
+  functions.add("collision_rectangle", &collision_in_corners<meets_rectangle>, 7);
+  functions.add("collision_ellipse", &collision_in_corners<meets_ellipse>, 7);
+  functions.add("collision_circle", &collision_circle, 6);
+  functions.add("collision_line", &collision_line, 7);
   functions.add("move_contact_solid", &move_until<true, true>, 2);
   functions.add("move_contact_all", &move_until<true, false>, 2);
   functions.add("move_outside_solid", &move_until<false, true>, 2);

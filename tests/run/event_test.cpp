@@ -1,21 +1,12 @@
 #include <gtest/gtest.h>
 
+#include "code_action.h"
 #include "data/Runner_Load.h"
 #include "run/Event_Main.h"
 #include "run/Runner.h"
 
 namespace kestrel {
 namespace {
-
-CAction code(std::string text) {
-  CAction action;
-  action.kind = kActionCode;
-  action.execution_type = kExecuteCode;
-  action.argument_count = 1;
-  action.argument_kinds = {1};
-  action.argument_values = {std::move(text)};
-  return action;
-}
 
 // A question answered by code.
 CAction ask(std::string text, bool is_not = false) {
@@ -43,7 +34,7 @@ CAction repeat(std::string times) {
 
 // Each action appends a letter to the instance's `log` variable.
 CAction say(const char* letter) {
-  return code(std::string("log += \"") + letter + "\"");
+  return code_action(std::string("log += \"") + letter + "\"");
 }
 
 class EventTest : public ::testing::Test {
@@ -88,7 +79,7 @@ class EventTest : public ::testing::Test {
 
 TEST_F(EventTest, InheritedEventsRunWithTheOwnerAsEventObject) {
   objects({-1, 0, 1});
-  on(0, kEventStep, 0, {code("log += string(event_object)")});
+  on(0, kEventStep, 0, {code_action("log += string(event_object)")});
   start();
   EXPECT_EQ(run(2, kEventStep, 0), "0");
   EXPECT_EQ(run(2, kEventStep, 1), "") << "no begin-step event anywhere in the chain";
@@ -162,7 +153,7 @@ TEST_F(EventTest, ApplyToRunsForEveryInstanceOfTheFamily) {
 
 TEST_F(EventTest, APendingTransferStopsTheList) {
   objects({-1});
-  on(0, kEventStep, 0, {say("A"), code("log += \"B\""), say("C")});
+  on(0, kEventStep, 0, {say("A"), code_action("log += \"B\""), say("C")});
   start();
   CInstance& self = instance(0);
   runner_->pending_transfer = 3;
@@ -188,7 +179,7 @@ TEST_F(EventTest, AnUnknownActionFunctionIsToldAndSkipped) {
 
 TEST_F(EventTest, ACompileErrorInACodeActionFailsThePreparation) {
   objects({-1});
-  on(0, kEventStep, 0, {code("x = ")});
+  on(0, kEventStep, 0, {code_action("x = ")});
   runner_ = std::make_unique<Runner>(game_);
   runner_->engine.settings.errors.show_errors = false;
   EXPECT_FALSE(runner_->prepare_objects());
