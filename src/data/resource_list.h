@@ -36,6 +36,10 @@ class ResourceList {
     return *slots_.back().resource;
   }
   void add_empty() { slots_.emplace_back(); }
+  // Empties the slot; the resources after it keep their indices.
+  void remove(int index) {
+    if (exists(index)) slots_[index] = Slot{};
+  }
   void clear() { slots_.clear(); }
 
   const std::vector<Slot>& slots() const { return slots_; }

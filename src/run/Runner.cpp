@@ -7,6 +7,7 @@
 #include "data/Runner_Load.h"
 #include "run/Event_Main.h"
 #include "run/Function_Game.h"
+#include "run/Function_Sound.h"
 #include "run/Run_Handle_Collision.h"
 #include "run/instance_variables.h"
 #include "run/system_variables.h"
@@ -19,6 +20,11 @@ Runner::Runner(const GameData& game, const TempDirectory& temp_folder)
     : game(game),
       temp_folder(temp_folder),
       engine(this),
+      sounds(game.sounds),
+      sound(sounds, temp_folder,
+            [this](const std::string& message) {
+              if (show_message) show_message(message);
+            }),
       room(&blank_room_),
       last_instance_id(game.last_instance_id),
       blank_room_(game, blank_definition_) {
@@ -41,6 +47,7 @@ Runner::Runner(const GameData& game, const TempDirectory& temp_folder)
   register_interaction_functions(engine.functions);
   register_graphics_functions(engine.functions);
   register_collision_functions(engine.functions);
+  register_sound_functions(engine.functions);
 }
 
 namespace {
@@ -215,7 +222,7 @@ ScriptInstance* Runner::find_instance(std::int32_t id) {
 
 bool Runner::find_resource_name(std::string_view name, double& index) {
   const std::string key(name);
-  for (int found : {game.objects.find(key), game.sprites.find(key), game.sounds.find(key),
+  for (int found : {game.objects.find(key), game.sprites.find(key), sounds.find(key),
                     game.backgrounds.find(key), game.paths.find(key), game.fonts.find(key),
                     game.timelines.find(key), game.scripts.find(key), game.rooms.find(key)}) {
     if (found >= 0) {

@@ -17,6 +17,7 @@
 #include "run/Object_Lists.h"
 #include "run/run_room.h"
 #include "script/script_engine.h"
+#include "sound/Sound_Main.h"
 
 namespace kestrel {
 
@@ -118,6 +119,9 @@ class Runner final : public ScriptHost {
   Graphics graphics;
   DrawingState drawing;
   GameWindow layout;
+  // The game's sounds as game code changes them, and their playback.
+  ResourceList<CSound> sounds;
+  SoundSystem sound;
   std::vector<int> background_textures;
   std::vector<std::vector<int>> sprite_textures;
   ObjectEventLists event_lists;

@@ -4,6 +4,7 @@
 #include "platform/window.h"
 #include "run/DataNew_Main.h"
 #include "run/Extension_Main.h"
+#include "run/Function_Sound.h"
 #include "run/Runner.h"
 #include "run/room_draw.h"
 #include "run/room_lifecycle.h"
@@ -48,6 +49,7 @@ bool prepare_game(Runner& runner, const DriverOptions& options) {
        "Failed to compile the actions in the time lines."},
       {72, "Compiling object actions", [](Runner& r) { return r.prepare_objects(); },
        "Failed to compile the actions in the objects."},
+      {80, "Preparing sounds", &prepare_sounds, "Failed to prepare the sounds."},
   };
   for (const Phase& phase : kPhases) {
     if (options.show_progress) options.show_progress(phase.percent, phase.progress);
@@ -94,6 +96,7 @@ int play_loaded_game(const GameData& game, platform::Window& window, const Drive
   }
   main_loop(runner, window, loop);
   if (!runner.game_running) end_game(runner);
+  runner.sound.stop();
   remove_included_files(runner);
   return runner.engine.errors.aborting ? kGameFailed : kGameEnded;
 }
