@@ -92,6 +92,19 @@ platform::DisplayMode GameWindow::display_mode() const {
   return {client_width_, client_height_, 32, 60};
 }
 
+bool GameWindow::change_display_mode(const platform::DisplayMode& request, bool test_only) {
+  return window_ != nullptr && window_->change_display_mode(request, test_only);
+}
+
+void GameWindow::reset_display_mode() {
+  if (window_ != nullptr) window_->reset_display_mode();
+}
+
+void GameWindow::set_cursor(int cursor) {
+  cursor_ = cursor;
+  if (window_ != nullptr) window_->set_cursor(cursor);
+}
+
 void GameWindow::record_layout() {
   if (fullscreen_ || busy_ || window_ == nullptr) return;
   const ScreenRectangle now = window_->client_rectangle();

@@ -102,6 +102,13 @@ class GameWindow {
   void set_mouse_room(double x, double y);
 
   platform::DisplayMode display_mode() const;
+  // A display mode for full screen; false when the screen has none such.
+  bool change_display_mode(const platform::DisplayMode& request, bool test_only);
+  void reset_display_mode();
+
+  // The game's cursor number (0 the default arrow, -1 none), shown by the window.
+  void set_cursor(int cursor);
+  int cursor() const { return cursor_; }
 
  private:
   void record_layout();
@@ -123,6 +130,7 @@ class GameWindow {
   int region_height_ = 480;
   double region_scale_ = 1.0;
   std::int64_t colour_ = 0;
+  int cursor_ = 0;
   std::string caption_;
   ViewTransforms views_{};
 };

@@ -54,6 +54,15 @@ class Window {
 
   // The screen the window is on.
   virtual DisplayMode display_mode() const = 0;
+  // Asks for a display mode for the window's full screen; a field below 1
+  // keeps the current value. With test_only nothing changes. False when the
+  // screen has no such mode.
+  virtual bool change_display_mode(const DisplayMode& request, bool test_only) { return false; }
+  // Back to the mode the screen had before any change.
+  virtual void reset_display_mode() {}
+  // The mouse pointer's look, numbered as games number cursors (0 the
+  // default arrow, -1 none, -2 to -22 the system's shapes).
+  virtual void set_cursor(int cursor) {}
   virtual void mouse_screen_position(int& x, int& y) const = 0;
   virtual void move_mouse_to_screen(int x, int y) = 0;
 

@@ -8,6 +8,7 @@
 #include "run/Event_Main.h"
 #include "run/Function_Game.h"
 #include "run/Function_Sound.h"
+#include "run/Function_Window.h"
 #include "run/Run_Handle_Collision.h"
 #include "run/instance_variables.h"
 #include "run/system_variables.h"
@@ -47,6 +48,7 @@ Runner::Runner(const GameData& game, const TempDirectory& temp_folder)
   register_interaction_functions(engine.functions);
   register_graphics_functions(engine.functions);
   register_collision_functions(engine.functions);
+  register_window_functions(engine.functions);
   register_sound_functions(engine.functions);
 }
 
@@ -70,6 +72,13 @@ std::string trimmed(std::string_view text) {
 }
 
 }  // namespace
+
+bool Runner::show_error(std::string_view message, bool fatal) {
+  if (use_error_dialog && error_dialog_ == nullptr) error_dialog_ = platform::open_error_dialog();
+  // Without a display the report is printed and the game goes on as if ignored.
+  if (error_dialog_ == nullptr) return ScriptHost::show_error(message, fatal);
+  return error_dialog_->show(message, fatal) == platform::ErrorChoice::Ignore;
+}
 
 bool Runner::define_constants() {
   for (const auto& [name, value_text] : game.constants) {

@@ -12,6 +12,7 @@
 #include "graphics/Graphics_D3D.h"
 #include "graphics/Graphics_Draw.h"
 #include "graphics/Graphics_Window.h"
+#include "platform/error_dialog.h"
 #include "run/Event_Action.h"
 #include "run/IO_Main.h"
 #include "run/Object_Lists.h"
@@ -102,6 +103,7 @@ class Runner final : public ScriptHost {
   std::string object_name(std::int32_t index) override;
   std::string time_line_name(std::int32_t index) override;
   std::string event_name(std::int32_t type, std::int32_t number) override;
+  bool show_error(std::string_view message, bool fatal) override;
   void clear_input() override { input.clear(); }
   void end_game() override { pending_transfer = kTransferAbort; }
 
@@ -152,12 +154,16 @@ class Runner final : public ScriptHost {
   // Shows a message to the player (a message box, or standard error under the
   // developer tool); none while unset.
   std::function<void(std::string_view)> show_message;
+  // The player's program shows reports in the error dialog; automated runs
+  // print them.
+  bool use_error_dialog = false;
   // Included files this run wrote, to be deleted at the end of the program.
   std::vector<std::filesystem::path> exported_files;
   // Set by automated runs so that a game plays the same way every time.
   std::optional<std::uint32_t> fixed_seed;
 
  private:
+  std::unique_ptr<platform::ErrorDialog> error_dialog_;
   using ObjectEvents = std::array<std::map<int, ActionList>, 12>;
   std::vector<ObjectEvents> prepared_;
   std::vector<std::vector<ActionList>> time_lines_;

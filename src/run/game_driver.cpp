@@ -22,6 +22,7 @@ bool prepare_game(Runner& runner, const DriverOptions& options) {
   engine.settings.echo_reports = options.developer;
   runner.input.close_button_is_escape = settings.CloseAsEscape;
   runner.fixed_seed = options.seed;
+  runner.use_error_dialog = !options.developer;
   runner.show_message = options.show_failure;
 
   struct Phase {

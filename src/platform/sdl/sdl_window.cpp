@@ -1,8 +1,10 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <optional>
 
 #include "platform/sdl/gl_device.h"
+#include "platform/sdl/sdl_cursor.h"
 #include "platform/sdl/sdl_input.h"
 #include "platform/sdl/sdl_keys.h"
 #include "platform/window.h"
@@ -79,8 +81,12 @@ class SdlWindow final : public Window {
     SDL_SetWindowPosition(window_, rectangle.x, rectangle.y);
   }
 
+  // A chosen display mode takes the screen over; otherwise the window covers
+  // the desktop as it is.
   void set_fullscreen(bool fullscreen) override {
-    SDL_SetWindowFullscreen(window_, fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+    fullscreen_ = fullscreen;
+    const Uint32 kind = chosen_mode_ ? SDL_WINDOW_FULLSCREEN : SDL_WINDOW_FULLSCREEN_DESKTOP;
+    SDL_SetWindowFullscreen(window_, fullscreen ? kind : 0);
   }
 
   void set_frame(bool border, bool resizable) override {
@@ -111,10 +117,47 @@ class SdlWindow final : public Window {
 
   DisplayMode display_mode() const override {
     SDL_DisplayMode mode{};
-    const int display = std::max(SDL_GetWindowDisplayIndex(window_), 0);
-    if (SDL_GetDesktopDisplayMode(display, &mode) != 0) return {};
+    if (chosen_mode_) {
+      mode = *chosen_mode_;
+    } else if (SDL_GetDesktopDisplayMode(display_index(), &mode) != 0) {
+      return {};
+    }
     return {mode.w, mode.h, static_cast<int>(SDL_BITSPERPIXEL(mode.format)), mode.refresh_rate};
   }
+
+  bool change_display_mode(const DisplayMode& request, bool test_only) override {
+    const DisplayMode current = display_mode();
+    const auto wanted = [](int asked, int now) { return asked >= 1 ? asked : now; };
+    const DisplayMode target{wanted(request.width, current.width),
+                             wanted(request.height, current.height),
+                             wanted(request.bits_per_pixel, current.bits_per_pixel),
+                             wanted(request.refresh_rate, current.refresh_rate)};
+    const int display = display_index();
+    for (int i = 0, count = SDL_GetNumDisplayModes(display); i < count; ++i) {
+      SDL_DisplayMode mode{};
+      if (SDL_GetDisplayMode(display, i, &mode) != 0) continue;
+      if (mode.w != target.width || mode.h != target.height ||
+          static_cast<int>(SDL_BITSPERPIXEL(mode.format)) != target.bits_per_pixel ||
+          (target.refresh_rate >= 1 && mode.refresh_rate != target.refresh_rate)) {
+        continue;
+      }
+      if (test_only) return true;
+      if (SDL_SetWindowDisplayMode(window_, &mode) != 0) return false;
+      chosen_mode_ = mode;
+      set_fullscreen(fullscreen_);
+      return true;
+    }
+    return false;
+  }
+
+  void reset_display_mode() override {
+    if (!chosen_mode_) return;
+    chosen_mode_.reset();
+    SDL_SetWindowDisplayMode(window_, nullptr);
+    set_fullscreen(fullscreen_);
+  }
+
+  void set_cursor(int cursor) override { cursors_.show(cursor); }
 
   void mouse_screen_position(int& x, int& y) const override { SDL_GetGlobalMouseState(&x, &y); }
 
@@ -147,6 +190,8 @@ class SdlWindow final : public Window {
   JoystickState joystick(int index) override { return joysticks_.state(index); }
 
  private:
+  int display_index() const { return std::max(SDL_GetWindowDisplayIndex(window_), 0); }
+
   void dispatch(const SDL_Event& event, WindowEvents& events) {
     switch (event.type) {
       case SDL_KEYDOWN: {
@@ -211,6 +256,9 @@ class SdlWindow final : public Window {
   SDL_GLContext context_ = nullptr;
   std::unique_ptr<sdl::GlDevice> device_;
   sdl::Joysticks joysticks_;
+  sdl::SystemCursors cursors_;
+  bool fullscreen_ = false;
+  std::optional<SDL_DisplayMode> chosen_mode_;
 };
 
 }  // namespace
