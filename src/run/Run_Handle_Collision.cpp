@@ -8,6 +8,7 @@
 #include "run/Event_Main.h"
 #include "run/Function_Game.h"
 #include "run/Runner.h"
+#include "run/collision_grid.h"
 
 namespace kestrel {
 namespace {
@@ -32,8 +33,7 @@ bool placement_of(const Runner& runner, const CInstance& instance, MaskPlacement
   placed.xscale = instance.xscale();
   placed.yscale = instance.yscale();
   placed.angle = instance.angle();
-  placed.box = {instance.bbox_left(), instance.bbox_top(), instance.bbox_right(),
-                instance.bbox_bottom()};
+  placed.box = box_of(instance);
   return true;
 }
 
@@ -202,13 +202,22 @@ bool instances_collide(const Runner& runner, const CInstance& a, const CInstance
 }
 
 void run_collision_events(Runner& runner) {
+  // The grid only skips pairs whose boxes cannot overlap; the pairs that are
+  // tested, and so the events, come in the same order as without it.
+  CollisionGrid grid;
+  std::vector<std::uint32_t> near;
   for (const auto& [object_a, object_b] : runner.event_lists.collision_pairs()) {
     const auto& as = runner.instances().exact(object_a);
     const auto& bs = runner.instances().exact(object_b);
+    grid.build(bs);
     for (std::size_t i = 0; i < as.size(); ++i) {
       CInstance& p = *as[i];
       if (p.destroyed) continue;
-      for (std::size_t j = object_a == object_b ? i : 0; j < bs.size(); ++j) {
+      const std::size_t first = object_a == object_b ? i : 0;
+      grid.candidates(box_of(p), first, near);
+      std::size_t c = 0;
+      while (c < near.size()) {
+        const std::size_t j = near[c++];
         CInstance& q = *bs[j];
         if (!instances_collide(runner, p, q, true)) continue;
         const bool solid = p.solid || q.solid;
@@ -226,6 +235,10 @@ void run_collision_events(Runner& runner) {
             move_back(q);
           }
         }
+        // The events may have moved, made or changed instances, self included.
+        grid.refresh(bs);
+        grid.candidates(box_of(p), j + 1, near);
+        c = 0;
       }
     }
   }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -8,6 +10,7 @@
 #include "run/Event_Main.h"
 #include "run/Run_Handle_Collision.h"
 #include "run/Runner.h"
+#include "run/collision_grid.h"
 
 namespace kestrel {
 namespace {
@@ -216,6 +219,57 @@ TEST_F(CollisionTest, PositionDestroyAndChangeActOnEveryInstanceAtThePoint) {
   ASSERT_NE(changed, nullptr);
   EXPECT_EQ(changed->object_index, 2);
   EXPECT_EQ(changed->sprite(), 2);
+}
+
+TEST_F(CollisionTest, TheGridReturnsEveryInstanceWhoseBoxOverlaps) {
+  std::mt19937 random(7);
+  const auto coordinate = [&random] { return double(int(random() % 1200) - 100); };
+  // Blocks, half blocks, sprite-less ones (whose boxes lie far outside the
+  // room) and a few stretched across the room.
+  const auto add_some = [&](int count) {
+    for (int n = 0; n < count; ++n) {
+      CInstance& instance = add(0, coordinate(), coordinate());
+      if (n % 7 == 1) instance.set_sprite(1);
+      if (n % 11 == 2) instance.set_sprite(-1);
+      if (n % 29 == 3) {
+        instance.set_xscale(90);
+        instance.set_yscale(5);
+      }
+    }
+  };
+  add_some(300);
+  const auto& table = runner_->instances().exact(0);
+  const auto check = [&](const CollisionGrid& grid, const char* when) {
+    std::vector<std::uint32_t> found;
+    for (int query = 0; query < 200; ++query) {
+      const CInstance& probe = *table[random() % table.size()];
+      const std::size_t first = random() % table.size();
+      grid.candidates(box_of(probe), first, found);
+      ASSERT_TRUE(std::is_sorted(found.begin(), found.end())) << when;
+      ASSERT_EQ(std::adjacent_find(found.begin(), found.end()), found.end()) << when;
+      for (std::size_t k = first; k < table.size(); ++k) {
+        const bool listed = std::binary_search(found.begin(), found.end(), std::uint32_t(k));
+        if (instances_collide(*runner_, probe, *table[k], false)) {
+          ASSERT_TRUE(listed) << when << ": position " << k;
+        }
+      }
+    }
+  };
+  CollisionGrid grid;
+  grid.build(table);
+  check(grid, "as built");
+  for (int moved = 0; moved < 20; ++moved) {
+    CInstance& instance = *table[random() % table.size()];
+    instance.set_position(coordinate(), coordinate());
+  }
+  grid.refresh(table);
+  check(grid, "after a few moved");
+  for (CInstance* instance : table) instance->set_position(coordinate(), coordinate());
+  grid.refresh(table);
+  check(grid, "after all moved");
+  add_some(5);
+  grid.refresh(table);
+  check(grid, "after the table grew");
 }
 
 }  // namespace
