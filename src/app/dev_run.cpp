@@ -3,6 +3,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <optional>
@@ -15,6 +16,7 @@
 #include "png_io.h"
 #include "run/Runner.h"
 #include "run/game_driver.h"
+#include "run/input_script.h"
 
 namespace kestrel::app {
 
@@ -23,6 +25,7 @@ namespace {
 struct RunOptions {
   std::string file;
   std::vector<std::string> screenshots;  // each STEP:FILE
+  std::string input_file;
   std::int64_t frames = -1;
   bool headless = false;
   bool real_time = false;
@@ -86,6 +89,19 @@ int run_game(const RunOptions& options) {
   driver.loop.real_time = options.real_time;
   driver.seed = options.seed;
   driver.developer = true;
+  // Only a player at a window that waits between steps can answer a wait for a key.
+  driver.player_present = options.real_time && !options.headless;
+  InputScript input;
+  if (!options.input_file.empty()) {
+    std::ifstream in(options.input_file, std::ios::binary);
+    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::string error = "cannot read the file";
+    if (!in || !input.parse(text, error)) {
+      std::fprintf(stderr, "kestrel-dev run: %s: %s\n", options.input_file.c_str(), error.c_str());
+      return 2;
+    }
+    driver.input_script = &input;
+  }
   std::map<std::int64_t, std::string> shots;
   for (const std::string& shot : options.screenshots) {
     const auto colon = shot.find(':');
@@ -122,6 +138,8 @@ void add_run_command(CLI::App& app, int& status) {
   run->add_option("--seed", options->seed, "Seed of the random generator");
   run->add_option("--screenshot", options->screenshots,
                   "STEP:FILE: save the frame drawn in that step as a PNG file");
+  run->add_option("--input", options->input_file,
+                  "FILE: key, mouse and wheel input by step (docs/input-file.md)");
   run->callback([options, &status] { status = run_game(*options); });
 }
 

@@ -47,6 +47,8 @@ class GameWindow {
  public:
   // Null: no window; the layout is kept and applied to nothing.
   void attach(platform::Window* window);
+  // The window attached, for what the layout does not cover (keys, joysticks).
+  platform::Window* window() const { return window_; }
 
   void set_fullscreen(bool on);
   bool fullscreen() const { return fullscreen_; }

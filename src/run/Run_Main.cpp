@@ -2,8 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
+#include <string>
+#include <vector>
 
 #include "data/Runner_Load.h"
+#include "data/Support_File.h"
+#include "graphics/image/BM32_PNG.h"
 #include "platform/clock.h"
 #include "platform/window.h"
 #include "run/Event_Main.h"
@@ -217,6 +222,33 @@ void run_mouse(Runner& runner) {
   if (input.wheel_down) dispatch(runner, kEventMouse, kWheelDown);
 }
 
+// Joystick event numbers: the stick's left, right, up and down, then its
+// first eight buttons; the second joystick's come 15 further on.
+constexpr int kJoystickLeft = 16;
+constexpr int kJoystickButton1 = 21;
+constexpr int kSecondJoystick = 15;
+
+// Joysticks raise mouse events for every instance, wherever the mouse is.
+void run_joysticks(Runner& runner) {
+  platform::Window* window = runner.layout.window();
+  if (window == nullptr) return;
+  for (int j = 0; j < 2; ++j) {
+    const platform::JoystickState stick = window->joystick(j);
+    if (!stick.present) continue;
+    const int first = j * kSecondJoystick;
+    const std::uint32_t x = stick.axes[0];
+    const std::uint32_t y = stick.axes[1];
+    const bool directions[] = {(x < 20000), (x > 44000), (y < 20000), (y > 44000)};
+    for (int d = 0; d < 4; ++d) {
+      if (directions[d]) dispatch(runner, kEventMouse, kJoystickLeft + first + d);
+    }
+    for (int b = 0; b < 8; ++b) {
+      if ((stick.buttons >> b & 1u) != 0)
+        dispatch(runner, kEventMouse, kJoystickButton1 + first + b);
+    }
+  }
+}
+
 void move_instances(Runner& runner) {
   RoomInstances& instances = runner.instances();
   const std::int32_t count = instances.count();
@@ -281,19 +313,57 @@ void animate(Runner& runner) {
   }
 }
 
+// The screen as "screenshot" + n + ".png" in the working folder, n the first
+// number from 100 on whose file does not exist yet.
+void save_screenshot(Runner& runner) {
+  std::error_code ignored;
+  std::filesystem::path file;
+  for (int n = 100; file.empty() || std::filesystem::exists(file, ignored); ++n) {
+    file = "screenshot" + std::to_string(n) + ".png";
+  }
+  Graphics& graphics = runner.graphics;
+  Capture capture;
+  std::string error = "the screen cannot be read";
+  if (graphics.capture(0, 0, graphics.region_width(), graphics.region_height(), capture)) {
+    const std::vector<std::uint8_t> png =
+        EncodePng(capture.width, capture.height, capture.argb, false);
+    if (WriteFileAtomically(file, {reinterpret_cast<const char*>(png.data()), png.size()}, error)) {
+      return;
+    }
+  }
+  if (runner.show_message) {
+    runner.show_message("Failed to save the screenshot " + file.string() + ": " + error);
+  }
+}
+
 // Function keys the game settings give to the player; the key is used up.
 void function_keys(Runner& runner) {
   InputState& input = runner.input;
   const GameSettings& settings = runner.game.settings;
-  if (input.last_key == 27 && settings.KeyEscEnds) {
+  struct Key {
+    int code;
+    bool GameSettings::*enabled;
+    void (*act)(Runner& runner);
+  };
+  static constexpr Key kKeys[] = {
+      {platform::vk::kEscape, &GameSettings::KeyEscEnds,
+       [](Runner& r) { r.pending_transfer = kTransferEndGame; }},
+      {platform::vk::kF4, &GameSettings::KeyF4Fullscreen,
+       [](Runner& r) { r.layout.set_fullscreen(!r.layout.fullscreen()); }},
+      {platform::vk::kF9, &GameSettings::KeyF9Screenshot, &save_screenshot},
+  };
+  for (const Key& key : kKeys) {
+    if (input.last_key != key.code || !(settings.*key.enabled)) continue;
     input.last_key = 0;
-    runner.pending_transfer = kTransferEndGame;
+    key.act(runner);
+    return;
   }
 }
 
 }  // namespace
 
 void frame_step(Runner& runner) {
+  if (runner.game.settings.FreezeOnFocusLoss && !runner.input.active()) return;
   function_keys(runner);
   if (!runner.input.active()) runner.input.clear();
   RoomInstances& instances = runner.instances();
@@ -311,6 +381,8 @@ void frame_step(Runner& runner) {
   run_alarms(runner);
   if (pending(runner)) return;
   run_keyboard(runner);
+  if (pending(runner)) return;
+  run_joysticks(runner);
   if (pending(runner)) return;
   run_mouse(runner);
   if (pending(runner)) return;
@@ -346,6 +418,7 @@ void main_loop(Runner& runner, platform::Window& window, const LoopOptions& opti
   window.pump_events(runner.input);
   for (std::int64_t steps = 0;
        runner.game_running && (options.max_steps < 0 || steps < options.max_steps); ++steps) {
+    if (options.before_step) options.before_step(steps + 1);
     frame_step(runner);
     if (options.after_step) options.after_step(steps + 1);
     if (runner.input.close_event_pending) {

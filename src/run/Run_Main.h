@@ -19,6 +19,9 @@ struct LoopOptions {
   std::int64_t max_steps = -1;
   // Off, steps follow one another without waiting (automated runs).
   bool real_time = true;
+  // Called before each step with its number, counting from 1, before the
+  // step looks at the input.
+  std::function<void(std::int64_t step)> before_step;
   // Called after each step with the number of steps run so far, while the
   // step's frame is still in the back buffer.
   std::function<void(std::int64_t steps)> after_step;

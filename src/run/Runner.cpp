@@ -7,6 +7,7 @@
 #include "data/Runner_Load.h"
 #include "run/Event_Main.h"
 #include "run/Function_Game.h"
+#include "run/Function_Input.h"
 #include "run/Function_Sound.h"
 #include "run/Function_Window.h"
 #include "run/Run_Handle_Collision.h"
@@ -48,6 +49,7 @@ Runner::Runner(const GameData& game, const TempDirectory& temp_folder)
   register_interaction_functions(engine.functions);
   register_graphics_functions(engine.functions);
   register_collision_functions(engine.functions);
+  register_input_functions(engine.functions);
   register_window_functions(engine.functions);
   register_sound_functions(engine.functions);
 }

@@ -6,6 +6,7 @@
 #include "run/Extension_Main.h"
 #include "run/Function_Sound.h"
 #include "run/Runner.h"
+#include "run/input_script.h"
 #include "run/room_draw.h"
 #include "run/room_lifecycle.h"
 
@@ -22,6 +23,7 @@ bool prepare_game(Runner& runner, const DriverOptions& options) {
   engine.settings.echo_reports = options.developer;
   runner.input.close_button_is_escape = settings.CloseAsEscape;
   runner.fixed_seed = options.seed;
+  runner.player_present = options.player_present;
   runner.use_error_dialog = !options.developer;
   runner.show_message = options.show_failure;
 
@@ -92,6 +94,11 @@ int play_loaded_game(const GameData& game, platform::Window& window, const Drive
   runner.game_running = true;
   start_game(runner);
   LoopOptions loop = options.loop;
+  if (options.input_script != nullptr) {
+    InputScript& script = *options.input_script;
+    loop.before_step = [&](std::int64_t step) { script.deliver_due(runner, step); };
+    runner.next_scripted_input = [&] { return script.deliver_next(runner); };
+  }
   if (options.after_step) {
     loop.after_step = [&](std::int64_t steps) { options.after_step(runner, steps); };
   }

@@ -10,6 +10,7 @@
 namespace kestrel {
 
 struct GameData;
+class InputScript;
 class Runner;
 class TempDirectory;
 namespace platform {
@@ -28,6 +29,10 @@ struct DriverOptions {
   // Shows a message of the preparation to the player, such as the failure of
   // a phase.
   std::function<void(std::string_view message)> show_failure;
+  // Input played as if by a player, for automated runs and replays; none while null.
+  InputScript* input_script = nullptr;
+  // Whether someone can end a wait for a key or a button.
+  bool player_present = true;
   // Each phase of the preparation with how far the start has come, in percent.
   std::function<void(int percent, std::string_view text)> show_progress;
   // The program's temporary folder, made before the game was loaded; none

@@ -16,8 +16,12 @@ trap 'rm -rf "$work"' EXIT
 "$tool" build "$project" --data-only -o "$work/game"
 frames=1000
 [[ -f $project/frames ]] && frames=$(<"$project/frames")
+# A project with an input.txt is played with its keys and mouse (docs/input-file.md).
+input=()
+[[ -f $project/input.txt ]] && input=(--input "$project/input.txt")
 # The game's own files (such as its error log) land in the scratch folder.
-(cd "$work" && "$tool" run game --headless --frames "$frames" --seed 1 >output.txt 2>errors.txt) ||
+(cd "$work" && "$tool" run game --headless --frames "$frames" --seed 1 "${input[@]}" \
+  >output.txt 2>errors.txt) ||
   { cat "$work/errors.txt" >&2; exit 1; }
 diff -u "$project/expected.txt" "$work/output.txt"
 if [[ -f $project/expected_errors.txt ]]; then
@@ -25,7 +29,7 @@ if [[ -f $project/expected_errors.txt ]]; then
 fi
 if [[ -f $project/screenshot ]]; then
   step=$(<"$project/screenshot")
-  (cd "$work" && SDL_VIDEODRIVER=offscreen "$tool" run game --frames "$frames" --seed 1 \
+  (cd "$work" && SDL_VIDEODRIVER=offscreen "$tool" run game --frames "$frames" --seed 1 "${input[@]}" \
     --screenshot "$step:frame.png" >/dev/null)
   # Pixels whose channels differ by more than 2 % of full scale.
   differing=$(compare -metric AE -fuzz 2% "$project/expected.png" "$work/frame.png" null: 2>&1) || true

@@ -1,3 +1,5 @@
+#include <array>
+#include <utility>
 #include <vector>
 
 #include "platform/window.h"
@@ -52,14 +54,23 @@ class NullDevice final : public RenderDevice {
 };
 
 // Remembers what it is told, on a 1024 x 768 screen, so that layout logic can
-// be tested without a display.
+// be tested without a display. Its only keyboard is the keys injected into it.
 class NullWindow final : public Window {
  public:
   explicit NullWindow(const WindowSettings& settings)
       : client_{(1024 - settings.width) / 2, (768 - settings.height) / 2, settings.width,
                 settings.height} {}
 
-  void pump_events(WindowEvents&) override {}
+  // Keys injected since the last pump arrive now, as a keyboard's would.
+  void pump_events(WindowEvents& events) override {
+    const std::vector<std::pair<int, bool>> arrived = std::exchange(injected_, {});
+    for (const auto& [key, down] : arrived) {
+      if (down)
+        events.key_down(key);
+      else
+        events.key_up(key);
+    }
+  }
   RenderDevice& device() override { return device_; }
 
   ScreenRectangle client_rectangle() const override {
@@ -84,9 +95,14 @@ class NullWindow final : public Window {
     mouse_y_ = y;
   }
 
-  bool key_held_now(int) const override { return false; }
-  bool numlock() const override { return false; }
-  void inject_key(int, bool) override {}
+  bool key_held_now(int key) const override { return key >= 0 && key <= 255 && held_[key]; }
+  bool numlock() const override { return numlock_; }
+  void inject_key(int key, bool down) override {
+    if (key < 0 || key > 255) return;
+    if (down && !held_[key] && key == vk::kNumLock) numlock_ = !numlock_;
+    held_[key] = down;
+    injected_.emplace_back(key, down);
+  }
   JoystickState joystick(int) override { return {}; }
 
  private:
@@ -97,6 +113,9 @@ class NullWindow final : public Window {
   bool visible_ = true;
   int mouse_x_ = 0;
   int mouse_y_ = 0;
+  std::array<bool, 256> held_{};
+  bool numlock_ = false;
+  std::vector<std::pair<int, bool>> injected_;
   NullDevice device_;
 };
 

@@ -12,7 +12,10 @@ namespace kestrel::platform::sdl {
 // beyond the first 256 code points are dropped.
 std::string latin1_from_utf8(const char* text);
 
-// The first two game controllers, opened when first asked for.
+// The first two joysticks. One that SDL knows as a game controller reads in
+// the controller layout (sticks, triggers, face buttons first, the pad as the
+// hat), so every pad numbers its buttons alike; any other reads as its raw
+// axes, buttons and first hat.
 class Joysticks {
  public:
   Joysticks();
@@ -23,10 +26,16 @@ class Joysticks {
   JoystickState state(int index);
 
  private:
-  SDL_Joystick* open(int index);
+  struct Device {
+    SDL_GameController* controller = nullptr;  // null for a raw joystick
+    SDL_Joystick* joystick = nullptr;
+  };
+  // Null when there is no such device; a device that went away is let go.
+  Device* open(int index);
+  static void close(Device& device);
 
   bool started_ = false;
-  SDL_Joystick* opened_[2] = {nullptr, nullptr};
+  Device devices_[2];
 };
 
 }  // namespace kestrel::platform::sdl

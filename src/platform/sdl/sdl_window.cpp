@@ -178,6 +178,10 @@ class SdlWindow final : public Window {
   bool numlock() const override { return (SDL_GetModState() & KMOD_NUM) != 0; }
 
   void inject_key(int key, bool down) override {
+    // SDL keeps the lock state itself and does not learn it from pushed events.
+    if (key == vk::kNumLock && down) {
+      SDL_SetModState(static_cast<SDL_Keymod>(SDL_GetModState() ^ KMOD_NUM));
+    }
     SDL_Event event{};
     event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
     event.key.windowID = SDL_GetWindowID(window_);

@@ -1,0 +1,308 @@
+#include "run/input_script.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <cstdlib>
+#include <iterator>
+#include <optional>
+
+#include "run/Runner.h"
+#include "script/Code_Constant.h"
+
+namespace kestrel {
+namespace {
+
+using Kind = ScriptedInput::Kind;
+
+// A line cut into words; text in double quotes stays one word, kept with its
+// quotes so that the action can tell it from a bare word.
+struct Words {
+  std::vector<std::string_view> words;
+  std::string error;
+};
+
+Words split(std::string_view line) {
+  Words result;
+  std::size_t at = 0;
+  while (at < line.size()) {
+    const char c = line[at];
+    if (c == '#') break;
+    if (std::isspace(static_cast<unsigned char>(c)) != 0) {
+      ++at;
+      continue;
+    }
+    std::size_t end = at + 1;
+    if (c == '"') {
+      while (end < line.size() && line[end] != '"') end += line[end] == '\\' ? 2 : 1;
+      if (end >= line.size()) {
+        result.error = "the text has no closing double quote";
+        return result;
+      }
+      ++end;
+    } else {
+      while (end < line.size() && std::isspace(static_cast<unsigned char>(line[end])) == 0 &&
+             line[end] != '#') {
+        ++end;
+      }
+    }
+    result.words.push_back(line.substr(at, end - at));
+    at = end;
+  }
+  return result;
+}
+
+std::optional<std::int64_t> whole_number(std::string_view word) {
+  std::int64_t value = 0;
+  const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), value);
+  if (error != std::errc() || end != word.data() + word.size()) return std::nullopt;
+  return value;
+}
+
+std::string quoted(std::string_view word) {
+  return "\"" + std::string(word) + "\"";
+}
+
+// A key by its vk_ name (the prefix may be left out), a letter or digit, or
+// a code of two or more digits.
+std::optional<int> key_code(std::string_view word, std::string& error) {
+  std::string name;
+  for (char c : word) name += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (name.size() == 1 && std::isalnum(static_cast<unsigned char>(name[0])) != 0) {
+    return std::toupper(static_cast<unsigned char>(name[0]));
+  }
+  std::optional<std::int64_t> code = whole_number(name);
+  if (!code) {
+    static const ConstantTable constants = [] {
+      ConstantTable table;
+      add_builtin_constants(table);
+      return table;
+    }();
+    if (!name.starts_with("vk_")) name = "vk_" + name;
+    if (const RValue* value = constants.find(name); value != nullptr && value->is_real()) {
+      code = static_cast<std::int64_t>(value->real());
+    }
+  }
+  if (!code) {
+    error = "unknown key " + quoted(word) +
+            "; a key is a vk_ name (vk_left or left), a letter, a digit or a code";
+    return std::nullopt;
+  }
+  if (*code < 2 || *code > 255) {
+    error = "the key " + quoted(word) + " cannot be pressed; key codes run from 2 to 255";
+    return std::nullopt;
+  }
+  return static_cast<int>(*code);
+}
+
+int hex_digit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+// The characters of a word in double quotes, with its escapes resolved.
+std::optional<std::string> typed_text(std::string_view word, std::string& error) {
+  if (word.size() < 2 || word.front() != '"') {
+    error = "type wants its text in double quotes";
+    return std::nullopt;
+  }
+  const std::string_view body = word.substr(1, word.size() - 2);
+  std::string text;
+  for (std::size_t i = 0; i < body.size(); ++i) {
+    const auto c = static_cast<unsigned char>(body[i]);
+    if (c >= 128) {
+      error = "only ASCII characters can be typed as they are; write others as \\xHH";
+      return std::nullopt;
+    }
+    if (c != '\\') {
+      text += static_cast<char>(c);
+      continue;
+    }
+    const char escape = ++i < body.size() ? body[i] : ' ';
+    static constexpr std::pair<char, char> kEscapes[] = {{'\\', '\\'}, {'"', '"'},  {'b', '\b'},
+                                                         {'t', '\t'},  {'r', '\r'}, {'n', '\n'}};
+    const auto* simple = std::find_if(std::begin(kEscapes), std::end(kEscapes),
+                                      [&](const auto& e) { return e.first == escape; });
+    if (simple != std::end(kEscapes)) {
+      text += simple->second;
+    } else if (escape == 'x' && i + 2 < body.size() && hex_digit(body[i + 1]) >= 0 &&
+               hex_digit(body[i + 2]) >= 0) {
+      text += static_cast<char>(hex_digit(body[i + 1]) * 16 + hex_digit(body[i + 2]));
+      i += 2;
+    } else {
+      error = "unknown escape \\" + std::string(1, escape) +
+              " in the text; known are \\\\ \\\" \\b \\t \\r \\n \\xHH";
+      return std::nullopt;
+    }
+  }
+  return text;
+}
+
+std::optional<int> mouse_button(std::string_view word, std::string& error) {
+  static constexpr std::pair<std::string_view, int> kButtons[] = {
+      {"left", 1}, {"right", 2}, {"middle", 3}};
+  for (const auto& [name, button] : kButtons) {
+    if (word == name) return button;
+  }
+  error = "unknown mouse button " + quoted(word) + "; the buttons are left, right and middle";
+  return std::nullopt;
+}
+
+// The inputs of one action: the words after the step number.
+bool parse_action(const std::vector<std::string_view>& words, ScriptedInput input,
+                  std::vector<ScriptedInput>& out, std::string& error) {
+  const std::string_view action = words[1];
+  const auto wants = [&](std::size_t count, const char* form) {
+    if (words.size() == count) return true;
+    error = std::string(words.size() < count ? "incomplete action" : "too many words") +
+            "; write it as: STEP " + form;
+    return false;
+  };
+  const auto add = [&](Kind kind) {
+    input.kind = kind;
+    out.push_back(input);
+  };
+  if (action == "key") {
+    if (!wants(4, "key down|up|press KEY")) return false;
+    const std::optional<int> key = key_code(words[3], error);
+    if (!key) return false;
+    input.code = *key;
+    if (words[2] != "down" && words[2] != "up" && words[2] != "press") {
+      error = "key wants down, up or press, not " + quoted(words[2]);
+      return false;
+    }
+    if (words[2] != "up") add(Kind::KeyDown);
+    if (words[2] != "down") add(Kind::KeyUp);
+    return true;
+  }
+  if (action == "type") {
+    if (!wants(3, "type \"TEXT\"")) return false;
+    const std::optional<std::string> text = typed_text(words[2], error);
+    if (!text) return false;
+    input.text = *text;
+    add(Kind::Type);
+    return true;
+  }
+  if (action == "mouse") {
+    if (words.size() >= 3 && words[2] == "move") {
+      if (!wants(5, "mouse move X Y")) return false;
+      const std::optional<std::int64_t> x = whole_number(words[3]);
+      const std::optional<std::int64_t> y = whole_number(words[4]);
+      if (!x || !y || std::max(std::abs(*x), std::abs(*y)) > 1'000'000) {
+        error = "mouse move wants two whole numbers, the place in the window";
+        return false;
+      }
+      input.x = static_cast<int>(*x);
+      input.y = static_cast<int>(*y);
+      add(Kind::MouseMove);
+      return true;
+    }
+    if (!wants(4, "mouse move X Y, or STEP mouse down|up|click BUTTON")) return false;
+    const std::optional<int> button = mouse_button(words[3], error);
+    if (!button) return false;
+    input.code = *button;
+    if (words[2] != "down" && words[2] != "up" && words[2] != "click") {
+      error = "mouse wants move, down, up or click, not " + quoted(words[2]);
+      return false;
+    }
+    if (words[2] != "up") add(Kind::ButtonDown);
+    if (words[2] != "down") add(Kind::ButtonUp);
+    return true;
+  }
+  if (action == "wheel") {
+    if (!wants(3, "wheel up|down")) return false;
+    if (words[2] != "up" && words[2] != "down") {
+      error = "wheel wants up or down, not " + quoted(words[2]);
+      return false;
+    }
+    input.code = words[2] == "up" ? 1 : -1;
+    add(Kind::Wheel);
+    return true;
+  }
+  error = "unknown action " + quoted(action) + "; the actions are key, type, mouse and wheel";
+  return false;
+}
+
+}  // namespace
+
+bool InputScript::parse(std::string_view text, std::string& error) {
+  inputs_.clear();
+  next_ = 0;
+  std::int64_t last_step = 1;
+  int line_number = 0;
+  while (!text.empty()) {
+    const std::size_t end = std::min(text.find('\n'), text.size());
+    std::string_view line = text.substr(0, end);
+    text.remove_prefix(std::min(end + 1, text.size()));
+    ++line_number;
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    const auto fail = [&](const std::string& message) {
+      error = "line " + std::to_string(line_number) + ": " + message;
+      inputs_.clear();
+      return false;
+    };
+    Words words = split(line);
+    if (!words.error.empty()) return fail(words.error);
+    if (words.words.empty()) continue;
+    const std::optional<std::int64_t> step = whole_number(words.words[0]);
+    if (!step) return fail("a line starts with its step number, not " + quoted(words.words[0]));
+    if (*step < 1) return fail("steps are counted from 1");
+    if (*step < last_step) {
+      return fail("step " + std::to_string(*step) + " comes after step " +
+                  std::to_string(last_step) + "; the lines go in step order");
+    }
+    last_step = *step;
+    if (words.words.size() < 2) return fail("the step has no action");
+    std::string message;
+    ScriptedInput input;
+    input.step = *step;
+    if (!parse_action(words.words, input, inputs_, message)) return fail(message);
+  }
+  return true;
+}
+
+namespace {
+
+void deliver(Runner& runner, const ScriptedInput& input) {
+  InputState& state = runner.input;
+  const auto button = static_cast<platform::MouseButton>(input.code);
+  switch (input.kind) {
+    case Kind::KeyDown:
+      state.key_down(input.code);
+      break;
+    case Kind::KeyUp:
+      state.key_up(input.code);
+      break;
+    case Kind::Type:
+      for (char c : input.text) state.character(static_cast<unsigned char>(c));
+      break;
+    case Kind::MouseMove:
+      runner.layout.set_mouse_window(input.x, input.y);
+      break;
+    case Kind::ButtonDown:
+      state.mouse_down(button);
+      break;
+    case Kind::ButtonUp:
+      state.mouse_up(button);
+      break;
+    case Kind::Wheel:
+      state.wheel(input.code);
+      break;
+  }
+}
+
+}  // namespace
+
+void InputScript::deliver_due(Runner& runner, std::int64_t step) {
+  while (next_ < inputs_.size() && inputs_[next_].step <= step) deliver(runner, inputs_[next_++]);
+}
+
+bool InputScript::deliver_next(Runner& runner) {
+  if (next_ >= inputs_.size()) return false;
+  deliver_due(runner, inputs_[next_].step);
+  return true;
+}
+
+}  // namespace kestrel
