@@ -3,7 +3,6 @@
 #include <iterator>
 #include <map>
 
-#include "font_render.h"
 #include "json_file.h"
 #include "png_io.h"
 #include "project.h"
@@ -498,7 +497,7 @@ class ProjectReader {
       }
     } else {
       std::string error;
-      if (!RenderFontGlyphs(font, error)) Fail(file.path(), error);
+      if (!font.RenderGlyphs(error)) Fail(file.path(), error);
     }
     object.Finish();
     return font;

@@ -3,7 +3,6 @@
 #include <random>
 #include <set>
 
-#include "font_render.h"
 #include "json_file.h"
 #include "png_io.h"
 #include "project.h"
@@ -334,7 +333,7 @@ class ProjectWriter {
               {"italic", font.italic},  {"first", font.first}, {"last", font.last}};
     CFont rendered = font;
     std::string error;
-    if (!RenderFontGlyphs(rendered, error) || rendered != font) {
+    if (!rendered.RenderGlyphs(error) || rendered != font) {
       Json glyphs = Json::array();
       for (const Glyph& g : font.glyphs) glyphs.push_back({g.x, g.y, g.w, g.h, g.shift, g.offset});
       json["glyphs"] = glyphs;

@@ -4,9 +4,12 @@
 #include "data/Runner_Load.h"
 #include "graphics/Graphics_Draw.h"
 #include "graphics/Graphics_Support.h"
+#include "graphics/Graphics_Text.h"
 #include "run/Function_Game.h"
 #include "run/Runner.h"
+#include "run/run_fonts.h"
 #include "script/Code_Error.h"
+#include "script/Function_Math.h"
 
 namespace kestrel {
 namespace {
@@ -94,6 +97,59 @@ void draw_set_blend_mode(ScriptEngine& e, ScriptInstance&, ScriptInstance&, int,
 void draw_set_blend_mode_ext(ScriptEngine& e, ScriptInstance&, ScriptInstance&, int, RValue&,
                              Args a) {
   graphics_of(e).set_blend_mode_ext(whole(a[0]), whole(a[1]));
+}
+
+// Text in the current font; reals are drawn as string() writes them.
+std::string text_of(const RValue& value) {
+  return value.is_string() ? value.str() : real_to_text(value.real());
+}
+
+void draw_set_font(ScriptEngine& e, ScriptInstance&, ScriptInstance&, int, RValue&, Args a) {
+  state_of(e).font = whole(a[0]);
+}
+
+// (x, y, string), then (sep, w) for _ext, (xscale, yscale, angle) for
+// _transformed and (c1, c2, c3, c4, alpha) for _color.
+template <bool extended, bool transformed, bool coloured>
+void draw_text_fn(ScriptEngine& e, ScriptInstance&, ScriptInstance&, int, RValue&, Args a) {
+  const DrawingState& state = state_of(e);
+  TextPlacement placement{a[0].real(), a[1].real(), state.halign(), state.valign()};
+  Args rest = a + 3;
+  if constexpr (extended) {
+    placement.separation = whole(rest[0]);
+    placement.wrap_width = rest[1].real();
+    rest += 2;
+  }
+  if constexpr (transformed) {
+    placement.transformed = true;
+    placement.xscale = rest[0].real();
+    placement.yscale = rest[1].real();
+    placement.angle = rest[2].real();
+    rest += 3;
+  }
+  TextColours colours{state.color(), state.color(), state.color(), state.color(), state.alpha()};
+  if constexpr (coloured) {
+    colours = {colour(rest[0]), colour(rest[1]), colour(rest[2]),
+               colour(rest[3]), rest[4].real(),  true};
+  }
+  Runner& runner = runner_of(e);
+  draw_text(runner.graphics, current_text_font(runner), text_of(a[2]), placement, colours);
+}
+
+// string_width and string_height, with (sep, w) for the _ext forms.
+template <bool extended>
+void string_width_fn(ScriptEngine& e, ScriptInstance&, ScriptInstance&, int, RValue& r, Args a) {
+  const TextFont font = current_text_font(runner_of(e));
+  const double wrap = extended ? a[2].real() : -1;
+  r.set_real(text_width(text_lines(text_of(a[0]), wrap, font.advances), font.advances));
+}
+template <bool extended>
+void string_height_fn(ScriptEngine& e, ScriptInstance&, ScriptInstance&, int, RValue& r, Args a) {
+  const TextFont font = current_text_font(runner_of(e));
+  const double wrap = extended ? a[2].real() : -1;
+  const int separation = extended ? whole(a[1]) : -1;
+  r.set_real(text_height(text_lines(text_of(a[0]), wrap, font.advances).size(), separation,
+                         font.line_height));
 }
 
 // Colours.
@@ -410,6 +466,7 @@ void register_graphics_functions(FunctionRegistry& functions) {
       {"draw_set_circle_precision", &draw_set_circle_precision, 1},
       {"draw_set_halign", &draw_set_halign, 1},
       {"draw_set_valign", &draw_set_valign, 1},
+      {"draw_set_font", &draw_set_font, 1},
       {"draw_set_blend_mode", &draw_set_blend_mode, 1},
       {"draw_set_blend_mode_ext", &draw_set_blend_mode_ext, 2},
       {"make_color", &make_color_rgb_fn, 3},
@@ -470,6 +527,18 @@ void register_graphics_functions(FunctionRegistry& functions) {
       {"draw_background_general", &draw_background_general, 15},
       {"draw_background_tiled", &draw_background_tiled<false>, 3},
       {"draw_background_tiled_ext", &draw_background_tiled<true>, 7},
+      {"string_width", &string_width_fn<false>, 1},
+      {"string_height", &string_height_fn<false>, 1},
+      {"string_width_ext", &string_width_fn<true>, 3},
+      {"string_height_ext", &string_height_fn<true>, 3},
+      {"draw_text", &draw_text_fn<false, false, false>, 3},
+      {"draw_text_ext", &draw_text_fn<true, false, false>, 5},
+      {"draw_text_transformed", &draw_text_fn<false, true, false>, 6},
+      {"draw_text_ext_transformed", &draw_text_fn<true, true, false>, 8},
+      {"draw_text_color", &draw_text_fn<false, false, true>, 8},
+      {"draw_text_transformed_color", &draw_text_fn<false, true, true>, 11},
+      {"draw_text_ext_color", &draw_text_fn<true, false, true>, 10},
+      {"draw_text_ext_transformed_color", &draw_text_fn<true, true, true>, 13},
       {"texture_exists", &texture_exists, 1},
       {"texture_get_width", &texture_get_width, 1},
       {"texture_get_height", &texture_get_height, 1},

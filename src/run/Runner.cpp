@@ -12,6 +12,7 @@
 #include "run/Function_Window.h"
 #include "run/Run_Handle_Collision.h"
 #include "run/instance_variables.h"
+#include "run/run_fonts.h"
 #include "run/system_variables.h"
 #include "script/Code_Error.h"
 #include "script/Code_Exec.h"
@@ -27,6 +28,7 @@ Runner::Runner(const GameData& game, const TempDirectory& temp_folder)
             [this](const std::string& message) {
               if (show_message) show_message(message);
             }),
+      fonts(game.fonts),
       room(&blank_room_),
       last_instance_id(game.last_instance_id),
       blank_room_(game, blank_definition_) {
@@ -48,6 +50,7 @@ Runner::Runner(const GameData& game, const TempDirectory& temp_folder)
   register_game_functions(engine.functions);
   register_interaction_functions(engine.functions);
   register_graphics_functions(engine.functions);
+  register_font_functions(engine.functions);
   register_collision_functions(engine.functions);
   register_input_functions(engine.functions);
   register_window_functions(engine.functions);
@@ -234,7 +237,7 @@ ScriptInstance* Runner::find_instance(std::int32_t id) {
 bool Runner::find_resource_name(std::string_view name, double& index) {
   const std::string key(name);
   for (int found : {game.objects.find(key), game.sprites.find(key), sounds.find(key),
-                    game.backgrounds.find(key), game.paths.find(key), game.fonts.find(key),
+                    game.backgrounds.find(key), game.paths.find(key), fonts.list.find(key),
                     game.timelines.find(key), game.scripts.find(key), game.rooms.find(key)}) {
     if (found >= 0) {
       index = found;

@@ -16,6 +16,7 @@
 #include "run/Event_Action.h"
 #include "run/IO_Main.h"
 #include "run/Object_Lists.h"
+#include "run/run_fonts.h"
 #include "run/run_room.h"
 #include "script/script_engine.h"
 #include "sound/Sound_Main.h"
@@ -126,6 +127,8 @@ class Runner final : public ScriptHost {
   SoundSystem sound;
   std::vector<int> background_textures;
   std::vector<std::vector<int>> sprite_textures;
+  // The game's fonts as game code changes them, with their glyph textures.
+  RunFonts fonts;
   ObjectEventLists event_lists;
   // The room being run; a blank one until the game starts.
   RunRoom* room;

@@ -192,6 +192,7 @@ void prepare_textures(Runner& runner) {
       }
     }
   }
+  runner.fonts.prepare_textures(textures);
 }
 
 void fit_region_to_room(Runner& runner) {
