@@ -5,6 +5,7 @@
 #include "data/Runner_Load.h"
 #include "data/Support_File.h"
 #include "platform/clock.h"
+#include "platform/loading_form.h"
 #include "platform/message_box.h"
 #include "platform/process.h"
 #include "platform/window.h"
@@ -61,29 +62,49 @@ int show_standin_window() {
   return 0;
 }
 
+// The loading form as the game's settings describe it.
+kestrel::platform::LoadingLook loading_look(const kestrel::GameSettings& settings) {
+  kestrel::platform::LoadingLook look;
+  look.image = settings.LoadingImage;
+  look.bar_back = settings.LoadingBackImage;
+  look.bar_front = settings.LoadingFrontImage;
+  look.show_bar = settings.ShowProgressBar;
+  look.scale_bar = settings.ScaleProgressBar;
+  look.alpha = settings.LoadingAlpha;
+  return look;
+}
+
 // Every failure is shown in its own message box, captioned with the game's
 // name as the application title; then the program ends with status 1.
 int play_game(const std::filesystem::path& file, const kestrel::LoadResult& loaded,
-              kestrel::GameData& game) {
+              kestrel::GameData& game, std::unique_ptr<kestrel::platform::LoadingForm> loading) {
   const std::string title = file.stem().string();
   auto temp_directory = kestrel::TempDirectory::Create(
       kestrel::TempDirectory::ProcessPlaces(kestrel::platform::executable_path().parent_path()));
   if (!temp_directory.created())
     kestrel::platform::show_message_box(title, kestrel::kTempDirFailedMessage);
   if (!loaded.ok) {
+    loading.reset();
     for (const auto& message : loaded.messages) kestrel::platform::show_message_box(title, message);
     return 1;
   }
   std::string error;
   auto window = kestrel::platform::open_sdl_window({title, 640, 480, false}, error);
   if (window == nullptr) {
+    loading.reset();
     kestrel::platform::show_message_box(title, error);
     return 1;
   }
   kestrel::DriverOptions options;
   options.temp_folder = &temp_directory;
-  options.show_failure = [&title](std::string_view message) {
+  options.show_failure = [&title, &loading](std::string_view message) {
+    loading.reset();
     kestrel::platform::show_message_box(title, std::string(message));
+  };
+  options.show_progress = [&loading](int percent, std::string_view text) {
+    if (loading == nullptr) return;
+    loading->show_progress(percent, text);
+    if (percent >= 100) loading.reset();
   };
   return kestrel::play_loaded_game(game, *window, options);
 }
@@ -95,9 +116,20 @@ int play_game(const std::filesystem::path& file, const kestrel::LoadResult& load
 int main(int argc, char** argv) {
   const std::filesystem::path self = kestrel::platform::executable_path();
   kestrel::GameData game;
-  kestrel::LoadResult own = kestrel::ReadGameFile(self, game);
+  std::unique_ptr<kestrel::platform::LoadingForm> loading;
+  kestrel::LoadOptions load;
+  load.settings_read = [&loading](const kestrel::GameSettings& settings) {
+    loading = kestrel::platform::open_loading_form(loading_look(settings));
+  };
+  const kestrel::ProgressCallback progress = [&loading](int percent, std::string_view text) {
+    if (loading != nullptr) loading->show_progress(percent, text);
+  };
+  kestrel::LoadResult own = kestrel::ReadGameFile(self, game, load, progress);
   if (own.ok || own.messages != std::vector<std::string>{kestrel::kNotValidMessage})
-    return play_game(self, own, game);
-  if (argc > 1) return play_game(argv[1], kestrel::ReadGameFile(argv[1], game), game);
+    return play_game(self, own, game, std::move(loading));
+  if (argc > 1) {
+    kestrel::LoadResult named = kestrel::ReadGameFile(argv[1], game, load, progress);
+    return play_game(argv[1], named, game, std::move(loading));
+  }
   return show_standin_window();
 }

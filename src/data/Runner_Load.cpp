@@ -276,6 +276,7 @@ LoadResult ReadGame(Bytes file_bytes, GameData& game, const LoadOptions& options
   if (version != 800) return Failure({kWrongVersionMessage});
   game.debug_mode = ReadBool(file);
   if (!game.settings.Read(file)) return Failure({kResourceDataMessage});
+  if (options.settings_read) options.settings_read(game.settings);
   show(1, "Reading data");
 
   game.library_name = ReadString(file);

@@ -123,6 +123,9 @@ struct LoadOptions {
   // The developer tool keeps what the runner has no use for: the library
   // block, and extension records exactly as stored (not tidied).
   bool keep_stored_form = false;
+  // Called once the settings are read, before anything else: the loading
+  // form takes its look from them.
+  std::function<void(const GameSettings& settings)> settings_read;
 };
 
 // Percent of the loading bar and the text shown with it.

@@ -23,8 +23,8 @@ bool prepare_game(Runner& runner, const DriverOptions& options) {
   engine.settings.echo_reports = options.developer;
   runner.input.close_button_is_escape = settings.CloseAsEscape;
   runner.fixed_seed = options.seed;
-  runner.player_present = options.player_present;
   runner.use_error_dialog = !options.developer;
+  runner.player_present = options.player_present;
   runner.show_message = options.show_failure;
 
   struct Phase {
@@ -90,7 +90,9 @@ int play_loaded_game(const GameData& game, platform::Window& window, const Drive
     ExportExtensionFiles(game.extension_packages, runner.temp_folder.path());
   }
   if (!prepare_game(runner, options)) return kGameFailed;
+  if (options.show_progress) options.show_progress(90, "Preparing graphics");
   prepare_graphics(runner, window);
+  if (options.show_progress) options.show_progress(100, "Ready");
   runner.game_running = true;
   start_game(runner);
   LoopOptions loop = options.loop;
