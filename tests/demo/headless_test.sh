@@ -2,6 +2,8 @@
 # Plays the demo game without a player: the title, then each level as the
 # first room, off screen so that the draw events run too. Every run must end
 # without an error report, and the title and every level must draw a picture.
+# Then an autopilot plays the whole game: it carries the player onto every
+# gem and then to the door, level after level, and must reach the end screen.
 # Usage: headless_test.sh KESTREL_DEV DEMO_PROJECT
 set -euo pipefail
 
@@ -32,3 +34,36 @@ for room in "$project"/rooms/room_level*; do
   play "$level" "$work/$level"
 done
 echo "the title and $(ls "$project"/rooms | grep -c room_level) levels played without errors"
+
+# The autopilot is a persistent object placed in the title room of a copy.
+pilot=$work/autopilot
+cp -r "$project" "$pilot"
+sed -i 's/\]$/, "obj_autopilot"]/' "$pilot/objects/order.json"
+sed -i 's/"instances": \[/"instances": [{"x": 0, "y": 0, "object": "obj_autopilot", "id": 109999}, /' \
+  "$pilot/rooms/room_title/room.json"
+mkdir "$pilot/objects/obj_autopilot"
+echo '{"persistent": true, "events": [{"event": "step", "actions": [{"code": "step.ks"}]}]}' \
+  >"$pilot/objects/obj_autopilot/object.json"
+cat >"$pilot/objects/obj_autopilot/step.ks" <<'CODE'
+if (room == room_title) { scr_new_game(); exit; }
+if (room == room_win || room == room_gameover) {
+  if (room == room_win) show_debug_message("won"); else show_debug_message("lost");
+  show_debug_message("score " + string(score) + ", lives " + string(lives));
+  game_end();
+  exit;
+}
+// Enemies would make the run depend on timing; the route is what is tested.
+with (obj_enemy) instance_destroy();
+var gem;
+gem = instance_nearest(obj_player.x, obj_player.y, obj_gem);
+if (gem != noone) { obj_player.x = gem.x; obj_player.y = gem.y; }
+else { obj_player.x = obj_door.x; obj_player.y = obj_door.y; }
+CODE
+"$tool" build "$pilot" --data-only -o "$work/autopilot.game"
+(cd "$work" && "$tool" run autopilot.game --headless --frames 2000 --seed 1 >autopilot.out 2>autopilot.err) ||
+  { cat "$work/autopilot.err" >&2; exit 1; }
+# Every gem is worth 10, and each level 100 with the full health left.
+gems=$(cat "$project"/rooms/room_level*/room.json | grep -c '"obj_gem"')
+levels=$(ls "$project"/rooms | grep -c room_level)
+printf 'won\nscore %d, lives 3\n' $((gems * 10 + levels * 200)) | diff -u - "$work/autopilot.out"
+echo "the autopilot finished all $levels levels"
