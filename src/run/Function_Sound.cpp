@@ -297,6 +297,8 @@ void action_replace_sound(ScriptEngine& engine, ScriptInstance&, ScriptInstance&
 }  // namespace
 
 bool prepare_sounds(Runner& runner) {
+  // Without a device the player gets the one message games have always
+  // shown; why the device did not open is of no use to them.
   std::string error;
   runner.sound.start(platform::open_sdl_audio({}, error));
   runner.sound.prepare_all();
