@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Plays the demo game without a player: the title, then each level as the
 # first room, off screen so that the draw events run too. Every run must end
-# without an error report, and the title and every level must draw a picture.
+# without an error report, and the title and every level must draw a picture;
+# the title's music must be heard.
 # Then an autopilot plays the whole game: it carries the player onto every
 # gem and then to the door, level after level, and must reach the end screen.
 # Usage: headless_test.sh KESTREL_DEV DEMO_PROJECT
@@ -26,6 +27,16 @@ play() {
 }
 
 play title "$project"
+# The title starts the music: a second of it must reach the sound card, which
+# SDL's disk driver writes to a file (stereo floats at 44.1 kHz).
+if command -v sox >/dev/null; then
+  (cd "$work" && SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=music.raw \
+    "$tool" run title.game --headless --real-time --frames 60 >/dev/null 2>music.err) ||
+    { cat "$work/music.err" >&2; exit 1; }
+  peak=$(sox -t f32 -r 44100 -c 2 "$work/music.raw" -n stat 2>&1 | awk '/Maximum amplitude/ {print $3}')
+  awk -v peak="$peak" 'BEGIN { exit !(peak > 0.05) }' ||
+    { echo "the title's music is silent (peak ${peak:-none})" >&2; exit 1; }
+fi
 for room in "$project"/rooms/room_level*; do
   level=$(basename "$room")
   # The same game with this level first in the room order.
