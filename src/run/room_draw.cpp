@@ -18,6 +18,7 @@ namespace {
 constexpr double kBackgroundDepth = 12000;
 constexpr double kForegroundDepth = -12000;
 constexpr double kNearestInstanceDepth = 11000;
+constexpr double kCursorDepth = -13000;
 
 int texture_of(const TBitmap32& image, TextureTable& textures) {
   if (!image.has_pixels()) return -1;
@@ -76,8 +77,23 @@ void draw_instance(Runner& runner, CInstance& instance) {
                    instance.image_alpha);
 }
 
+// The cursor sprite at the mouse, in front of everything, showing one
+// subimage after the other as the steps go by.
+void draw_cursor(Runner& runner) {
+  const std::int32_t cursor = runner.score.cursor_sprite;
+  const CSprite* sprite = runner.game.sprites.get(cursor);
+  if (sprite == nullptr || sprite->images.empty()) return;
+  const auto frames = static_cast<std::int32_t>(sprite->images.size());
+  const int texture = runner.sprite_texture(cursor, runner.step_counter % frames);
+  if (texture < 0) return;
+  const PointD mouse = runner.layout.mouse_room();
+  runner.graphics.set_depth(kCursorDepth);
+  draw_texture_ext(runner.graphics, texture, mouse.x, mouse.y, sprite->xorig, sprite->yorig, 1, 1,
+                   0, 0xFFFFFF, 1);
+}
+
 // Backgrounds, then instances and tiles merged by depth (a tile covers an
-// instance of the same depth), then foregrounds.
+// instance of the same depth), then foregrounds and the cursor.
 void draw_region(Runner& runner, const Rect& rect) {
   const CRoom& room = runner.room->settings;
   if (room.show_colour) draw_clear(runner.graphics, room.colour, 1);
@@ -99,6 +115,7 @@ void draw_region(Runner& runner, const Rect& rect) {
     }
   }
   draw_backgrounds(runner, rect, true);
+  draw_cursor(runner);
 }
 
 // Moves each visible view that follows an instance so that the instance
