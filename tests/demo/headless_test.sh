@@ -46,16 +46,20 @@ for room in "$project"/rooms/room_level*; do
 done
 echo "the title and $(ls "$project"/rooms | grep -c room_level) levels played without errors"
 
-# The autopilot is a persistent object placed in the title room of a copy.
-pilot=$work/autopilot
-cp -r "$project" "$pilot"
-sed -i 's/\]$/, "obj_autopilot"]/' "$pilot/objects/order.json"
-sed -i 's/"instances": \[/"instances": [{"x": 0, "y": 0, "object": "obj_autopilot", "id": 109999}, /' \
-  "$pilot/rooms/room_title/room.json"
-mkdir "$pilot/objects/obj_autopilot"
-echo '{"persistent": true, "events": [{"event": "step", "actions": [{"code": "step.ks"}]}]}' \
-  >"$pilot/objects/obj_autopilot/object.json"
-cat >"$pilot/objects/obj_autopilot/step.ks" <<'CODE'
+# autopilot NAME: plays the game with a persistent object placed in the title
+# room of a copy; its step event in a level is read from standard input.
+# Prints what the game printed: how it ended, with the score and lives.
+autopilot() {
+  local pilot=$work/$1
+  cp -r "$project" "$pilot"
+  sed -i 's/\]$/, "obj_autopilot"]/' "$pilot/objects/order.json"
+  sed -i 's/"instances": \[/"instances": [{"x": 0, "y": 0, "object": "obj_autopilot", "id": 109999}, /' \
+    "$pilot/rooms/room_title/room.json"
+  mkdir "$pilot/objects/obj_autopilot"
+  echo '{"persistent": true, "events": [{"event": "step", "actions": [{"code": "step.ks"}]}]}' \
+    >"$pilot/objects/obj_autopilot/object.json"
+  {
+    cat <<'CODE'
 if (room == room_title) { scr_new_game(); exit; }
 if (room == room_win || room == room_gameover) {
   if (room == room_win) show_debug_message("won"); else show_debug_message("lost");
@@ -63,18 +67,37 @@ if (room == room_win || room == room_gameover) {
   game_end();
   exit;
 }
-// Enemies would make the run depend on timing; the route is what is tested.
+CODE
+    cat
+  } >"$pilot/objects/obj_autopilot/step.ks"
+  "$tool" build "$pilot" --data-only -o "$work/$1.game"
+  (cd "$work" && "$tool" run "$1.game" --headless --frames 3000 --seed 1 2>"$1.err") ||
+    { cat "$work/$1.err" >&2; exit 1; }
+}
+
+# The route: every gem, then the door, level after level. Enemies would make
+# the run depend on timing, so they go.
+autopilot route <<'CODE' >"$work/route.out"
 with (obj_enemy) instance_destroy();
 var gem;
 gem = instance_nearest(obj_player.x, obj_player.y, obj_gem);
 if (gem != noone) { obj_player.x = gem.x; obj_player.y = gem.y; }
 else { obj_player.x = obj_door.x; obj_player.y = obj_door.y; }
 CODE
-"$tool" build "$pilot" --data-only -o "$work/autopilot.game"
-(cd "$work" && "$tool" run autopilot.game --headless --frames 2000 --seed 1 >autopilot.out 2>autopilot.err) ||
-  { cat "$work/autopilot.err" >&2; exit 1; }
 # Every gem is worth 10, and each level 100 with the full health left.
 gems=$(cat "$project"/rooms/room_level*/room.json | grep -c '"obj_gem"')
 levels=$(ls "$project"/rooms | grep -c room_level)
-printf 'won\nscore %d, lives 3\n' $((gems * 10 + levels * 200)) | diff -u - "$work/autopilot.out"
+printf 'won\nscore %d, lives 3\n' $((gems * 10 + levels * 200)) | diff -u - "$work/route.out"
 echo "the autopilot finished all $levels levels"
+
+# Reckless: straight onto the nearest enemy, again and again. Every touch
+# costs health, the lives go one by one, and the game ends on its game over
+# screen. (Gems picked up on the way make the score.)
+autopilot reckless <<'CODE' >"$work/reckless.out"
+var enemy;
+enemy = instance_nearest(obj_player.x, obj_player.y, obj_enemy);
+obj_player.x = enemy.x;
+obj_player.y = enemy.y;
+CODE
+printf 'lost\nlives 0\n' | diff -u - <(sed 's/score [0-9]*, //' "$work/reckless.out")
+echo "the reckless autopilot lost all its lives"
