@@ -10,7 +10,7 @@ class Runner;
 
 // Moving between rooms, ending and restarting the game.
 void register_game_functions(FunctionRegistry& functions);
-// The drawing state, colours, shapes, primitives, sprites, backgrounds and textures.
+// The drawing state, colours, shapes, primitives, sprites, backgrounds, textures and text.
 void register_graphics_functions(FunctionRegistry& functions);
 // Creating, finding and destroying instances, and running their events.
 void register_interaction_functions(FunctionRegistry& functions);
