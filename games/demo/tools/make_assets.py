@@ -360,6 +360,15 @@ def digit_frame(d):
     return img
 
 
+def banner_frame(level):
+    """The name of a level, shown as it starts."""
+    text = f"LEVEL {level}"
+    img = Image(text_width(text, 4) + 8, 7 * 4 + 8)
+    draw_text(img, text, 4, 4, 4, (255, 230, 120), (90, 50, 10))
+    img.outline(OUTLINE)
+    return img
+
+
 def cursor_image():
     img = Image(16, 16)
     c = (255, 255, 255)
@@ -482,6 +491,7 @@ def main():
     save_sprite("spr_digits", [digit_frame(d) for d in range(10)])
     save_sprite("spr_cursor", [cursor_image()])
     save_sprite("spr_icons", [life_icon(), gem_icon(), star_icon()])
+    save_sprite("spr_banner", [banner_frame(level) for level in (1, 2, 3)])
     floor_image().save(os.path.join(ROOT, "backgrounds", "bg_floor.png"))
     title_image().save(os.path.join(ROOT, "backgrounds", "bg_title.png"))
     end_image("GAME OVER", (255, 90, 90), (80, 10, 20), 5, (30, 10, 20),
