@@ -121,11 +121,17 @@ void Graphics::set_texture_repeat(bool on) {
   if (device_ != nullptr) device_->set_texture_repeat(on);
 }
 
+void Graphics::set_synchronization(bool on) {
+  states_.synchronization = on;
+  if (device_ != nullptr) device_->set_vsync(on);
+}
+
 void Graphics::apply_render_states() {
   device_->set_blend(states_.blend_source, states_.blend_destination);
   device_->set_texture_interpolation(states_.interpolation);
   device_->set_texture_blending(states_.blending);
   device_->set_texture_repeat(states_.repeat);
+  device_->set_vsync(states_.synchronization);
 }
 
 bool Graphics::capture(int x, int y, int width, int height, Capture& out) {

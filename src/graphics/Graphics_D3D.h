@@ -69,6 +69,8 @@ class Graphics {
   // Factors numbered 1 (zero) to 11 (source alpha saturated).
   void set_blend_mode_ext(int source, int destination);
   void set_texture_interpolation(bool on);
+  // Presents wait for the vertical blank while this is on.
+  void set_synchronization(bool on);
   void set_texture_blending(bool on);
   void set_texture_repeat(bool on);
 

@@ -72,6 +72,8 @@ class RenderDevice {
   // Shows the region scaled into the given rectangle of the window (pixels from
   // the top left); the rest of the window is filled with `border_argb`.
   virtual void present(int x, int y, int width, int height, std::uint32_t border_argb) = 0;
+  // Whether present waits for the screen's vertical blank.
+  virtual void set_vsync(bool on) {}
 };
 
 }  // namespace kestrel::platform

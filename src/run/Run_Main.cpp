@@ -444,7 +444,7 @@ void main_loop(Runner& runner, platform::Window& window, const LoopOptions& opti
       second_start = last;
     }
     ++counter;
-    if (runner.pending_transfer == kNoTransfer) present_room(runner);
+    if (runner.pending_transfer == kNoTransfer && runner.automatic_draw) present_room(runner);
     if (!handle_transfer(runner)) return;
     window.pump_events(runner.input);
   }

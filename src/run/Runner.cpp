@@ -8,6 +8,7 @@
 #include "run/Event_Main.h"
 #include "run/Function_Game.h"
 #include "run/Function_Input.h"
+#include "run/Function_Screen.h"
 #include "run/Function_Sound.h"
 #include "run/Function_Window.h"
 #include "run/Run_Handle_Collision.h"
@@ -54,6 +55,7 @@ Runner::Runner(const GameData& game, const TempDirectory& temp_folder)
   register_collision_functions(engine.functions);
   register_input_functions(engine.functions);
   register_window_functions(engine.functions);
+  register_screen_functions(engine.functions);
   register_sound_functions(engine.functions);
 }
 

@@ -147,6 +147,8 @@ class Runner final : public ScriptHost {
   PointD mouse_previous;
   GameScore score;
   std::int32_t step_counter = 0;
+  // The main loop presents each step's frame while this is on.
+  bool automatic_draw = true;
   // The view being drawn; 0 outside drawing.
   std::int32_t view_current = 0;
   // The transition of the next room change and its length in steps.

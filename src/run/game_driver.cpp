@@ -79,6 +79,7 @@ void prepare_graphics(Runner& runner, platform::Window& window) {
   layout.set_fullscreen(settings.StartFullscreen);
   runner.graphics.attach(&window.device(), 640, 480);
   runner.graphics.set_texture_interpolation(settings.InterpolatePixels);
+  runner.graphics.set_synchronization(settings.UseVSync);
   prepare_textures(runner);
 }
 

@@ -411,6 +411,11 @@ void GlDevice::present(int x, int y, int width, int height, std::uint32_t border
   bind_region();
 }
 
+void GlDevice::set_vsync(bool on) {
+  // Drivers without a vertical-blank wait keep presenting at once.
+  SDL_GL_SetSwapInterval(on ? 1 : 0);
+}
+
 void GlDevice::bind_region() {
   glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
   glViewport(viewport_[0], viewport_[1], viewport_[2], viewport_[3]);

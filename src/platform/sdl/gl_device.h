@@ -45,6 +45,7 @@ class GlDevice final : public RenderDevice {
   void draw(Primitive primitive, TextureId texture, std::span<const Vertex> vertices) override;
   bool read_pixels(int x, int y, int width, int height, std::uint32_t* argb) override;
   void present(int x, int y, int width, int height, std::uint32_t border_argb) override;
+  void set_vsync(bool on) override;
 
  private:
   struct Texture {
