@@ -207,18 +207,20 @@ void run_collision_events(Runner& runner) {
   CollisionGrid grid;
   std::vector<std::uint32_t> near;
   for (const auto& [object_a, object_b] : runner.event_lists.collision_pairs()) {
-    const auto& as = runner.instances().exact(object_a);
-    const auto& bs = runner.instances().exact(object_b);
-    grid.build(bs);
-    for (std::size_t i = 0; i < as.size(); ++i) {
-      CInstance& p = *as[i];
+    // Fetched again after every event: an instance of an object made at run
+    // time can move the tables.
+    const std::vector<CInstance*>* as = &runner.instances().exact(object_a);
+    const std::vector<CInstance*>* bs = &runner.instances().exact(object_b);
+    grid.build(*bs);
+    for (std::size_t i = 0; i < as->size(); ++i) {
+      CInstance& p = *(*as)[i];
       if (p.destroyed) continue;
       const std::size_t first = object_a == object_b ? i : 0;
       grid.candidates(box_of(p), first, near);
       std::size_t c = 0;
       while (c < near.size()) {
         const std::size_t j = near[c++];
-        CInstance& q = *bs[j];
+        CInstance& q = *(*bs)[j];
         if (!instances_collide(runner, p, q, true)) continue;
         const bool solid = p.solid || q.solid;
         if (solid) {
@@ -236,7 +238,9 @@ void run_collision_events(Runner& runner) {
           }
         }
         // The events may have moved, made or changed instances, self included.
-        grid.refresh(bs);
+        as = &runner.instances().exact(object_a);
+        bs = &runner.instances().exact(object_b);
+        grid.refresh(*bs);
         grid.candidates(box_of(p), j + 1, near);
         c = 0;
       }
