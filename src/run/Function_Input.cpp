@@ -27,9 +27,10 @@ void process_messages(Runner& runner) {
 // be closed.
 void wait_for(Runner& runner, int InputState::*last) {
   InputState& input = runner.input;
+  const int closes = input.close_requests;
   input.*last = 0;
   process_messages(runner);
-  while (input.*last == 0 && !input.close_event_pending) {
+  while (input.*last == 0 && !input.close_event_pending && input.close_requests == closes) {
     const bool scripted = runner.next_scripted_input && runner.next_scripted_input();
     if (!scripted) {
       if (!runner.player_present) return;

@@ -59,6 +59,7 @@ void InputState::wheel(int direction) {
 
 void InputState::close_requested() {
   if (ignore_input) return;
+  ++close_requests;
   if (close_button_is_escape) {
     // Held, not pressed: the step's Escape handling looks at held keys.
     down_[platform::vk::kEscape] = true;

@@ -75,6 +75,9 @@ class InputState final : public platform::WindowEvents {
   bool close_button_is_escape = true;
   // Set when the close button asks for the game's close-button event.
   bool close_event_pending = false;
+  // Counts the close button's requests, in either form, so that a wait for a
+  // key or button can tell that the player wants to close the game.
+  int close_requests = 0;
   // Input is ignored while another window of the game (information, splash) is in front.
   bool ignore_input = false;
   bool active() const { return active_; }

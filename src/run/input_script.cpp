@@ -164,18 +164,23 @@ bool parse_action(const std::vector<std::string_view>& words, ScriptedInput inpu
     input.kind = kind;
     out.push_back(input);
   };
+  // "down", "up", or `both`: down and then up within the step.
+  const auto down_up = [&](std::string_view both, Kind down, Kind up, const char* choices) {
+    const std::string_view what = words[2];
+    if (what != "down" && what != "up" && what != both) {
+      error = std::string(action) + " wants " + choices + ", not " + quoted(what);
+      return false;
+    }
+    if (what != "up") add(down);
+    if (what != "down") add(up);
+    return true;
+  };
   if (action == "key") {
     if (!wants(4, "key down|up|press KEY")) return false;
     const std::optional<int> key = key_code(words[3], error);
     if (!key) return false;
     input.code = *key;
-    if (words[2] != "down" && words[2] != "up" && words[2] != "press") {
-      error = "key wants down, up or press, not " + quoted(words[2]);
-      return false;
-    }
-    if (words[2] != "up") add(Kind::KeyDown);
-    if (words[2] != "down") add(Kind::KeyUp);
-    return true;
+    return down_up("press", Kind::KeyDown, Kind::KeyUp, "down, up or press");
   }
   if (action == "type") {
     if (!wants(3, "type \"TEXT\"")) return false;
@@ -203,13 +208,7 @@ bool parse_action(const std::vector<std::string_view>& words, ScriptedInput inpu
     const std::optional<int> button = mouse_button(words[3], error);
     if (!button) return false;
     input.code = *button;
-    if (words[2] != "down" && words[2] != "up" && words[2] != "click") {
-      error = "mouse wants move, down, up or click, not " + quoted(words[2]);
-      return false;
-    }
-    if (words[2] != "up") add(Kind::ButtonDown);
-    if (words[2] != "down") add(Kind::ButtonUp);
-    return true;
+    return down_up("click", Kind::ButtonDown, Kind::ButtonUp, "move, down, up or click");
   }
   if (action == "wheel") {
     if (!wants(3, "wheel up|down")) return false;
