@@ -425,6 +425,30 @@ def floor_image():
     return img
 
 
+def decor_image():
+    """Four 32 x 32 things that lie about on cave floors, side by side."""
+    img = Image(128, 32)
+    # Crystal shards.
+    for x, h, colour in ((9, 12, (150, 90, 210)), (15, 17, (180, 120, 240)), (21, 10, (120, 70, 180))):
+        img.polygon([(x - 3, 26), (x, 26 - h), (x + 3, 26)], colour)
+        img.line(x, 26 - h + 2, x, 24, shade(colour, 1.3))
+    # Pebbles.
+    for x, y, r in ((40, 20, 3), (47, 23, 2), (52, 17, 2.5), (44, 12, 1.5)):
+        img.ellipse(x, y, r, r * 0.75, (70, 64, 84))
+        img.put(x - 1, y - 1, (96, 90, 112))
+    # A crack in the floor.
+    points = [(66, 6), (71, 12), (69, 17), (75, 22), (73, 28)]
+    for (x0, y0), (x1, y1) in zip(points, points[1:]):
+        img.line(x0, y0, x1, y1, (18, 15, 26))
+    img.line(71, 12, 78, 10, (18, 15, 26))
+    # Glowing mushrooms.
+    for x, h in ((104, 8), (110, 12), (116, 6)):
+        img.rect(x - 1, 28 - h, x, 28, (200, 200, 180))
+        img.ellipse(x, 28 - h, 4, 2.5, (80, 230, 190))
+        img.put(x - 1, 27 - h, (200, 255, 240))
+    return img
+
+
 def backdrop(top, bottom, seed):
     """A 640 x 480 cave backdrop: a vertical gradient with crystals at the edges."""
     rnd = random.Random(seed)
@@ -493,6 +517,7 @@ def main():
     save_sprite("spr_icons", [life_icon(), gem_icon(), star_icon()])
     save_sprite("spr_banner", [banner_frame(level) for level in (1, 2, 3)])
     floor_image().save(os.path.join(ROOT, "backgrounds", "bg_floor.png"))
+    decor_image().save(os.path.join(ROOT, "backgrounds", "bg_decor.png"))
     title_image().save(os.path.join(ROOT, "backgrounds", "bg_title.png"))
     end_image("GAME OVER", (255, 90, 90), (80, 10, 20), 5, (30, 10, 20),
               (70, 20, 30)).save(os.path.join(ROOT, "backgrounds", "bg_gameover.png"))

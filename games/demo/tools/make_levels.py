@@ -15,6 +15,7 @@ checked in and the game build never runs it.
 import glob
 import json
 import os
+import random
 from collections import deque
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
@@ -26,6 +27,10 @@ CENTRED = set(OBJECTS.values()) - {"obj_wall"}
 # Rooms other than the levels take ids below this; each level gets its own block.
 FIRST_ID = 110001
 IDS_PER_LEVEL = 10000
+FIRST_TILE_ID = 10000001
+# Empty floor cells that get a decoration tile from bg_decor (four 32 x 32 parts).
+DECOR_SHARE = 0.08
+DECOR_PARTS = 4
 
 
 def reachable(rows, start):
@@ -61,6 +66,16 @@ def make_room(number, rows):
                 offset = CELL // 2 if OBJECTS[ch] in CENTRED else 0
                 instances.append({"x": x * CELL + offset, "y": y * CELL + offset,
                                   "object": OBJECTS[ch], "id": next_id})
+    # Decorations lie on empty floor, the same ones on every run of this script.
+    rnd = random.Random(number)
+    tiles = []
+    for y, row in enumerate(rows):
+        for x, ch in enumerate(row):
+            if ch == " " and rnd.random() < DECOR_SHARE:
+                tiles.append({"x": x * CELL, "y": y * CELL, "background": "bg_decor",
+                              "left": rnd.randrange(DECOR_PARTS) * CELL, "top": 0,
+                              "width": CELL, "height": CELL, "depth": 100,
+                              "id": FIRST_TILE_ID + (number - 1) * IDS_PER_LEVEL + len(tiles)})
     room = {
         "caption": f"Crystal Caves - Level {number}",
         "width": width * CELL,
@@ -72,18 +87,22 @@ def make_room(number, rows):
         "views": [{"visible": True, "wview": 640, "hview": 480, "wport": 640, "hport": 480,
                    "hborder": 256, "vborder": 192, "object": "obj_player"}],
         "instances": instances,
+        "tiles": tiles,
     }
     folder = os.path.join(ROOT, "rooms", f"room_level{number}")
     os.makedirs(folder, exist_ok=True)
     with open(os.path.join(folder, "room.json"), "w") as out:
         out.write("{\n")
         for key, value in room.items():
-            if key == "instances":
+            if key in ("instances", "tiles"):
                 continue
             out.write(f' "{key}": {json.dumps(value)},\n')
         # One instance a line keeps the file readable and its diffs small.
         out.write(' "instances": [\n')
         out.write(",\n".join("  " + json.dumps(i) for i in instances))
+        out.write("\n ],\n")
+        out.write(' "tiles": [\n')
+        out.write(",\n".join("  " + json.dumps(t) for t in tiles))
         out.write("\n ]\n}\n")
 
 
