@@ -10,6 +10,7 @@
 #include "run/Function_Input.h"
 #include "run/Function_Screen.h"
 #include "run/Function_Sound.h"
+#include "run/Function_Tile.h"
 #include "run/Function_Window.h"
 #include "run/Run_Handle_Collision.h"
 #include "run/instance_variables.h"
@@ -32,6 +33,7 @@ Runner::Runner(const GameData& game, const TempDirectory& temp_folder)
       fonts(game.fonts),
       room(&blank_room_),
       last_instance_id(game.last_instance_id),
+      last_tile_id(game.last_tile_id),
       blank_room_(game, blank_definition_) {
   // Script names are known from the start, so that any code can call them.
   for (std::int32_t index = 0; index < game.scripts.count(); ++index) {
@@ -56,6 +58,7 @@ Runner::Runner(const GameData& game, const TempDirectory& temp_folder)
   register_input_functions(engine.functions);
   register_window_functions(engine.functions);
   register_screen_functions(engine.functions);
+  register_tile_functions(engine.functions);
   register_sound_functions(engine.functions);
 }
 

@@ -142,6 +142,7 @@ class Runner final : public ScriptHost {
   // The relative flag of the action running now, read by the action functions.
   bool action_relative = false;
   std::int32_t last_instance_id;
+  std::int32_t last_tile_id;
   // The mouse in the room, taken once per step, and where it was the step before.
   PointD mouse;
   PointD mouse_previous;
