@@ -8,6 +8,7 @@
 set -euo pipefail
 
 game=$1
+[[ -x $game ]] || { echo "$game is missing: build the demo_game target first" >&2; exit 1; }
 for tool in xvfb-run Xvfb xdotool import compare; do
   if ! command -v "$tool" >/dev/null; then
     echo "skipped: $tool is not installed"
