@@ -97,6 +97,7 @@ int play_game(const std::filesystem::path& file, const kestrel::LoadResult& load
   }
   kestrel::DriverOptions options;
   options.temp_folder = &temp_directory;
+  options.player_present = true;
   options.show_failure = [&title, &loading](std::string_view message) {
     loading.reset();
     kestrel::platform::show_message_box(title, std::string(message));

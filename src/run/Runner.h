@@ -167,9 +167,9 @@ class Runner final : public ScriptHost {
   std::vector<std::filesystem::path> exported_files;
   // Set by automated runs so that a game plays the same way every time.
   std::optional<std::uint32_t> fixed_seed;
-  // Whether someone can end a wait for a key or a button; automated runs
-  // never block on one.
-  bool player_present = true;
+  // Whether someone can end a wait for a key or a button; only the player's
+  // program says so, so that automated runs and tests never block on one.
+  bool player_present = false;
   // Set by runs with scripted input: while the game waits for a key or a
   // button, delivers the next scripted input ahead of its step; false when
   // none is left.

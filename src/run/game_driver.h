@@ -32,7 +32,7 @@ struct DriverOptions {
   // Input played as if by a player, for automated runs and replays; none while null.
   InputScript* input_script = nullptr;
   // Whether someone can end a wait for a key or a button.
-  bool player_present = true;
+  bool player_present = false;
   // Each phase of the preparation with how far the start has come, in percent.
   std::function<void(int percent, std::string_view text)> show_progress;
   // The program's temporary folder, made before the game was loaded; none
