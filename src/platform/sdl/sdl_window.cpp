@@ -159,9 +159,23 @@ class SdlWindow final : public Window {
 
   void set_cursor(int cursor) override { cursors_.show(cursor); }
 
-  void mouse_screen_position(int& x, int& y) const override { SDL_GetGlobalMouseState(&x, &y); }
+  void mouse_screen_position(int& x, int& y) const override {
+    if (placed_mouse_) {
+      x = placed_mouse_->x;
+      y = placed_mouse_->y;
+      return;
+    }
+    SDL_GetGlobalMouseState(&x, &y);
+  }
 
-  void move_mouse_to_screen(int x, int y) override { SDL_WarpMouseGlobal(x, y); }
+  // Without a display (the offscreen driver) the pointer cannot be moved; the
+  // place asked for stands in for it until the real pointer moves.
+  void move_mouse_to_screen(int x, int y) override {
+    if (SDL_WarpMouseGlobal(x, y) == 0)
+      placed_mouse_.reset();
+    else
+      placed_mouse_ = SDL_Point{x, y};
+  }
 
   bool key_held_now(int key) const override {
     int count = 0;
@@ -230,6 +244,9 @@ class SdlWindow final : public Window {
           events.mouse_up(button);
         break;
       }
+      case SDL_MOUSEMOTION:
+        placed_mouse_.reset();
+        break;
       case SDL_MOUSEWHEEL:
         if (event.wheel.y != 0) events.wheel(event.wheel.y > 0 ? 1 : -1);
         break;
@@ -263,6 +280,7 @@ class SdlWindow final : public Window {
   sdl::SystemCursors cursors_;
   bool fullscreen_ = false;
   std::optional<SDL_DisplayMode> chosen_mode_;
+  std::optional<SDL_Point> placed_mouse_;
 };
 
 }  // namespace
