@@ -46,9 +46,11 @@ bool pending(const Runner& runner) {
 template <class Test>
 void dispatch_if(Runner& runner, int type, int number, Test fires) {
   for (std::int32_t object : runner.event_lists.objects(type, number)) {
-    const auto& instances = runner.instances().exact(object);
-    const std::size_t count = instances.size();
-    for (std::size_t k = 0; k < count && k < instances.size(); ++k) {
+    const std::size_t count = runner.instances().exact(object).size();
+    for (std::size_t k = 0; k < count; ++k) {
+      // An event may grow the tables, so they are looked up again each time.
+      const auto& instances = runner.instances().exact(object);
+      if (k >= instances.size()) break;
       CInstance& instance = *instances[k];
       if (instance.destroyed || !fires(instance)) continue;
       perform_event(runner, instance, instance, instance.object_index, type, number);
