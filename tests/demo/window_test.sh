@@ -28,10 +28,10 @@ shot() { import -window root "$work/$1.png"; }
 # Pixels that differ between two screenshots.
 changed() { compare -metric AE "$work/$1.png" "$work/$2.png" null: 2>&1 || true; }
 caption() { xdotool getwindowname "$window" 2>/dev/null; }
-# Waits up to 10 seconds for the caption to match a pattern: a slow machine
+# Waits up to 20 seconds for the caption to match a pattern: a slow machine
 # (or a sanitizer build) plays fewer steps a second.
 await_caption() {
-  for _ in $(seq 100); do
+  for _ in $(seq 200); do
     # Unquoted on purpose: the argument is a pattern.
     [[ $(caption) == $1 ]] && return 0
     sleep 0.1
@@ -41,12 +41,19 @@ await_caption() {
 
 "$game" >"$work/game.out" 2>"$work/game.err" &
 pid=$!
+# The game's own window is the one whose caption names the game: a loading
+# window may come and go before it.
 window=
-for _ in $(seq 100); do
-  window=$(xdotool search --pid "$pid" 2>/dev/null | head -1) && [[ -n $window ]] && break
+for _ in $(seq 200); do
+  for candidate in $(xdotool search --pid "$pid" 2>/dev/null); do
+    if [[ $(xdotool getwindowname "$candidate" 2>/dev/null) == "Crystal Caves"* ]]; then
+      window=$candidate
+      break 2
+    fi
+  done
   sleep 0.1
 done
-[[ -n $window ]] || fail "the game opened no window"
+[[ -n $window ]] || fail "the game opened no window named Crystal Caves"
 xdotool windowfocus "$window" 2>/dev/null
 await_caption "Crystal Caves" || fail "the title's caption is '$(caption)'"
 sleep 0.5
