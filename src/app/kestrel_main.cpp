@@ -63,7 +63,8 @@ int show_standin_window() {
 }
 
 // The loading form as the game's settings describe it.
-kestrel::platform::LoadingLook loading_look(const kestrel::GameSettings& settings) {
+kestrel::platform::LoadingLook loading_look(const kestrel::GameSettings& settings,
+                                            bool debug_mode) {
   kestrel::platform::LoadingLook look;
   look.image = settings.LoadingImage;
   look.bar_back = settings.LoadingBackImage;
@@ -71,6 +72,8 @@ kestrel::platform::LoadingLook loading_look(const kestrel::GameSettings& setting
   look.show_bar = settings.ShowProgressBar;
   look.scale_bar = settings.ScaleProgressBar;
   look.alpha = settings.LoadingAlpha;
+  look.transparent = settings.LoadingTransparent;
+  look.show_label = debug_mode && settings.ShowProgressBar;
   return look;
 }
 
@@ -119,8 +122,9 @@ int main(int argc, char** argv) {
   kestrel::GameData game;
   std::unique_ptr<kestrel::platform::LoadingForm> loading;
   kestrel::LoadOptions load;
-  load.settings_read = [&loading](const kestrel::GameSettings& settings) {
-    loading = kestrel::platform::open_loading_form(loading_look(settings));
+  // The loader has read the game's debug flag by the time the settings are in.
+  load.settings_read = [&loading, &game](const kestrel::GameSettings& settings) {
+    loading = kestrel::platform::open_loading_form(loading_look(settings, game.debug_mode));
   };
   const kestrel::ProgressCallback progress = [&loading](int percent, std::string_view text) {
     if (loading != nullptr) loading->show_progress(percent, text);

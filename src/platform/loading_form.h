@@ -17,6 +17,10 @@ struct LoadingLook {
   bool show_bar = true;
   bool scale_bar = true;
   int alpha = 255;
+  // The picture's bottom-left colour is see-through.
+  bool transparent = false;
+  // The progress text is shown beside the bars.
+  bool show_label = false;
 };
 
 // The borderless window that shows how far loading and preparing the game

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
 
+#include "platform/font_face.h"
 #include "platform/loading_form.h"
 
 namespace kestrel::platform {
@@ -30,7 +32,10 @@ class SdlLoadingForm final : public LoadingForm {
         back_(look.show_bar ? decode_bmp(look.bar_back) : nullptr),
         front_(look.show_bar ? decode_bmp(look.bar_front) : nullptr),
         show_bar_(look.show_bar),
-        scale_bar_(look.scale_bar) {}
+        scale_bar_(look.scale_bar) {
+    std::string ignored;
+    if (look.show_label) label_font_ = open_font_face("Arial", 8, false, false, ignored);
+  }
 
   ~SdlLoadingForm() override {
     for (SDL_Surface* surface : {image_, back_, front_}) SDL_FreeSurface(surface);
@@ -38,11 +43,20 @@ class SdlLoadingForm final : public LoadingForm {
     if (window_ != nullptr) SDL_DestroyWindow(window_);
   }
 
-  bool open(int alpha) {
+  bool open(int alpha, bool transparent) {
     const int width = image_ ? image_->w : kPlainWidth;
     const int height = image_ ? image_->h : kPlainHeight;
-    window_ = SDL_CreateWindow("", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
-                               SDL_WINDOW_BORDERLESS | SDL_WINDOW_SKIP_TASKBAR);
+    const Uint32 flags = SDL_WINDOW_BORDERLESS | SDL_WINDOW_SKIP_TASKBAR;
+    if (transparent && image_ != nullptr) {
+      window_ = SDL_CreateShapedWindow("", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width,
+                                       height, flags);
+      if (window_ != nullptr) cut_out_colour_key();
+    }
+    // A window system without shaped windows shows the whole picture.
+    if (window_ == nullptr) {
+      window_ = SDL_CreateWindow("", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
+                                 flags);
+    }
     if (window_ == nullptr) return false;
     if (alpha < 255) SDL_SetWindowOpacity(window_, std::max(alpha, 0) / 255.0f);
     cursor_ = SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_WAIT);
@@ -51,7 +65,7 @@ class SdlLoadingForm final : public LoadingForm {
     return true;
   }
 
-  void show_progress(int percent, std::string_view) override {
+  void show_progress(int percent, std::string_view text) override {
     SDL_Surface* target = SDL_GetWindowSurface(window_);
     if (target == nullptr) return;
     if (image_ != nullptr) {
@@ -60,12 +74,54 @@ class SdlLoadingForm final : public LoadingForm {
       SDL_FillRect(target, nullptr, SDL_MapRGB(target->format, 0xD8, 0xD8, 0xD8));
     }
     if (show_bar_) draw_bars(target, std::clamp(percent, 0, 100));
+    if (label_font_ != nullptr) draw_label(target, text);
     SDL_UpdateWindowSurface(window_);
     // Lets the window system show the form while the game loads.
     SDL_PumpEvents();
   }
 
  private:
+  // Everything of the picture's bottom-left colour is cut out of the window.
+  void cut_out_colour_key() {
+    SDL_Surface* pixels = SDL_ConvertSurfaceFormat(image_, SDL_PIXELFORMAT_ARGB8888, 0);
+    if (pixels == nullptr) return;
+    const auto* bottom_row = reinterpret_cast<const Uint32*>(
+        static_cast<const Uint8*>(pixels->pixels) + (pixels->h - 1) * pixels->pitch);
+    SDL_WindowShapeMode mode;
+    mode.mode = ShapeModeColorKey;
+    SDL_GetRGB(bottom_row[0], pixels->format, &mode.parameters.colorKey.r,
+               &mode.parameters.colorKey.g, &mode.parameters.colorKey.b);
+    mode.parameters.colorKey.a = 255;
+    SDL_SetWindowShape(window_, pixels, &mode);
+    SDL_FreeSurface(pixels);
+  }
+
+  // The text in black over the bars' row, centred on its height.
+  void draw_label(SDL_Surface* target, std::string_view text) {
+    if (SDL_LockSurface(target) != 0) return;
+    const int row_top = target->h - kBarFromBottom;
+    const int baseline = row_top + (kPlainBarHeight + label_font_->ascender()) / 2;
+    int pen = kBarLeft;
+    GlyphBitmap glyph;
+    for (unsigned char c : text) {
+      if (!label_font_->render(c, glyph)) continue;
+      for (int gy = 0; gy < glyph.rows; ++gy) {
+        for (int gx = 0; gx < glyph.width; ++gx) {
+          const int x = pen + glyph.left + gx;
+          const int y = baseline - glyph.top + gy;
+          const std::uint8_t cover = glyph.coverage[std::size_t(gy) * glyph.width + gx];
+          if (cover < 128 || x < 0 || y < 0 || x >= target->w || y >= target->h) continue;
+          auto* pixel = reinterpret_cast<Uint8*>(target->pixels) + y * target->pitch +
+                        x * target->format->BytesPerPixel;
+          const Uint32 black = SDL_MapRGB(target->format, 0, 0, 0);
+          SDL_memcpy(pixel, &black, target->format->BytesPerPixel);
+        }
+      }
+      pen += glyph.advance;
+    }
+    SDL_UnlockSurface(target);
+  }
+
   void draw_bars(SDL_Surface* target, int percent) {
     const int empty_width = target->w - 2 * kBarLeft;
     const int bar_height = back_ ? back_->h : (front_ ? front_->h : kPlainBarHeight);
@@ -98,6 +154,7 @@ class SdlLoadingForm final : public LoadingForm {
   bool scale_bar_;
   SDL_Window* window_ = nullptr;
   SDL_Cursor* cursor_ = nullptr;
+  std::unique_ptr<FontFace> label_font_;
 };
 
 }  // namespace
@@ -108,7 +165,7 @@ std::unique_ptr<LoadingForm> open_loading_form(const LoadingLook& look) {
   SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return nullptr;
   auto form = std::make_unique<SdlLoadingForm>(look);
-  if (!form->open(look.alpha)) return nullptr;
+  if (!form->open(look.alpha, look.transparent)) return nullptr;
   return form;
 }
 
