@@ -1,6 +1,7 @@
 #include "run/Function_Screen.h"
 
 #include <algorithm>
+#include <cctype>
 #include <string>
 
 #include "graphics/image/BM32_BMP.h"

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <random>
 
+#include "code_action.h"
 #include "data/Runner_Load.h"
 #include "graphics/Graphics_Draw.h"
 #include "platform/window.h"
@@ -48,14 +49,9 @@ class JoystickWindow final : public platform::Window {
   std::unique_ptr<platform::Window> base_ = platform::open_null_window({});
 };
 
+// Appends text to global.log when the event runs.
 CAction log_code(const std::string& text) {
-  CAction action;
-  action.kind = kActionCode;
-  action.execution_type = kExecuteCode;
-  action.argument_count = 1;
-  action.argument_kinds = {1};
-  action.argument_values = {"global.log += \"" + text + "\""};
-  return action;
+  return code_action("global.log += \"" + text + "\"");
 }
 
 // A game of one object, obj_pad, with one instance, played in a window

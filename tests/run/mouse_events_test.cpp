@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "code_action.h"
 #include "data/Runner_Load.h"
 #include "platform/window.h"
 #include "run/Event_Main.h"
@@ -9,14 +10,9 @@
 namespace kestrel {
 namespace {
 
+// Appends letter to global.log when the event runs.
 CAction log_code(const std::string& letter) {
-  CAction action;
-  action.kind = kActionCode;
-  action.execution_type = kExecuteCode;
-  action.argument_count = 1;
-  action.argument_kinds = {1};
-  action.argument_values = {"global.log += \"" + letter + "\""};
-  return action;
+  return code_action("global.log += \"" + letter + "\"");
 }
 
 // Two 16 x 16 buttons side by side; each mouse event it has logs a letter.
