@@ -98,28 +98,23 @@ class SdlLoadingForm final : public LoadingForm {
 
   // The text in black over the bars' row, centred on its height.
   void draw_label(SDL_Surface* target, std::string_view text) {
-    if (SDL_LockSurface(target) != 0) return;
-    const int row_top = target->h - kBarFromBottom;
-    const int baseline = row_top + (kPlainBarHeight + label_font_->ascender()) / 2;
+    const Uint32 black = SDL_MapRGB(target->format, 0, 0, 0);
+    const int baseline =
+        target->h - kBarFromBottom + (kPlainBarHeight + label_font_->ascender()) / 2;
     int pen = kBarLeft;
     GlyphBitmap glyph;
     for (unsigned char c : text) {
       if (!label_font_->render(c, glyph)) continue;
       for (int gy = 0; gy < glyph.rows; ++gy) {
         for (int gx = 0; gx < glyph.width; ++gx) {
-          const int x = pen + glyph.left + gx;
-          const int y = baseline - glyph.top + gy;
-          const std::uint8_t cover = glyph.coverage[std::size_t(gy) * glyph.width + gx];
-          if (cover < 128 || x < 0 || y < 0 || x >= target->w || y >= target->h) continue;
-          auto* pixel = reinterpret_cast<Uint8*>(target->pixels) + y * target->pitch +
-                        x * target->format->BytesPerPixel;
-          const Uint32 black = SDL_MapRGB(target->format, 0, 0, 0);
-          SDL_memcpy(pixel, &black, target->format->BytesPerPixel);
+          if (glyph.coverage[std::size_t(gy) * glyph.width + gx] < 128) continue;
+          // One-pixel fills leave clipping and the pixel format to SDL.
+          SDL_Rect dot{pen + glyph.left + gx, baseline - glyph.top + gy, 1, 1};
+          SDL_FillRect(target, &dot, black);
         }
       }
       pen += glyph.advance;
     }
-    SDL_UnlockSurface(target);
   }
 
   void draw_bars(SDL_Surface* target, int percent) {
