@@ -1,6 +1,7 @@
 #include "data/Support_File.h"
 
 #include <fstream>
+#include <iterator>
 #include <random>
 #include <system_error>
 
@@ -35,6 +36,15 @@ std::string ReadFirstLine(const fs::path& file) {
   if (!in || !std::getline(in, line)) return {};
   if (!line.empty() && line.back() == '\r') line.pop_back();
   return line;
+}
+
+std::optional<std::vector<std::uint8_t>> ReadWholeFile(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  if (!in) return std::nullopt;
+  std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in),
+                                  std::istreambuf_iterator<char>()};
+  if (in.bad()) return std::nullopt;
+  return bytes;
 }
 
 TempDirectoryPlaces TempDirectory::ProcessPlaces(const fs::path& executable_folder) {

@@ -1,10 +1,13 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 namespace kestrel {
 
@@ -49,6 +52,9 @@ class TempDirectory {
 
 // The first line of a text file, without its line ending; empty when unreadable.
 std::string ReadFirstLine(const std::filesystem::path& file);
+
+// The whole file; none when it cannot be read.
+std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::filesystem::path& file);
 
 // Writes the bytes to a temporary file beside `target` and renames it over the
 // target, so a reader never sees half a file. False and an explanation on failure.

@@ -50,6 +50,8 @@ inline constexpr int kControl = 17;
 inline constexpr int kAlt = 18;
 inline constexpr int kEscape = 27;
 inline constexpr int kF4 = 115;
+inline constexpr int kF5 = 116;
+inline constexpr int kF6 = 117;
 inline constexpr int kF9 = 120;
 inline constexpr int kNumLock = 144;
 }  // namespace vk

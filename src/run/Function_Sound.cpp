@@ -1,10 +1,9 @@
 #include "run/Function_Sound.h"
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <type_traits>
 
+#include "data/Support_File.h"
 #include "platform/audio.h"
 #include "run/Runner.h"
 #include "script/Code_Error.h"
@@ -177,14 +176,13 @@ std::optional<CSound> sound_from_file(const std::string& file_name, int kind, bo
   const std::filesystem::path path(file_name);
   std::error_code error;
   if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
-  std::ifstream in(path, std::ios::binary);
-  Bytes data{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  if (in.bad()) return std::nullopt;
+  std::optional<Bytes> data = ReadWholeFile(path);
+  if (!data) return std::nullopt;
   CSound sound;
   sound.kind = kind;
   sound.file_type = path.extension().string();
   sound.file_name = path.filename().string();
-  sound.data = std::move(data);
+  sound.data = std::move(*data);
   sound.preload = preload;
   return sound;
 }

@@ -5,6 +5,7 @@
 #include <numbers>
 
 #include "data/Runner_Load.h"
+#include "data/Support_Stream.h"
 #include "script/RValue.h"
 
 namespace kestrel {
@@ -43,6 +44,82 @@ CInstance::CInstance(const GameData& game, std::int32_t id, std::int32_t object,
 
 void CInstance::assign(const CInstance& from) {
   *this = from;
+}
+
+void CInstance::Save(CStream& stream) const {
+  WriteInt(stream, id);
+  WriteInt(stream, sprite_);
+  for (double value : {image_index, image_speed, xscale_, yscale_, angle_, image_alpha}) {
+    WriteReal(stream, value);
+  }
+  WriteInt(stream, image_blend);
+  WriteInt(stream, mask_);
+  for (double value : {depth, x_, y_, xstart, ystart, xprevious, yprevious, direction_, speed_,
+                       friction, gravity_direction, gravity, hspeed_, vspeed_}) {
+    WriteReal(stream, value);
+  }
+  for (int edge : {bbox_left(), bbox_right(), bbox_top(), bbox_bottom()}) WriteInt(stream, edge);
+  WriteBool(stream, visible);
+  WriteBool(stream, solid);
+  WriteBool(stream, persistent);
+  WriteInt(stream, object_index);
+  for (std::int32_t alarm : alarms_) WriteInt(stream, alarm);
+  WriteBool(stream, destroyed);
+  WriteBool(stream, deactivate);
+  WriteInt(stream, path_index);
+  for (double value :
+       {path_position, path_positionprevious, path_speed, path_scale, path_orientation}) {
+    WriteReal(stream, value);
+  }
+  WriteInt(stream, path_endaction);
+  WriteReal(stream, path_xorigin);
+  WriteReal(stream, path_yorigin);
+  WriteInt(stream, timeline_index);
+  WriteReal(stream, timeline_position);
+  WriteReal(stream, timeline_speed);
+  WriteBool(stream, timeline_running);
+  WriteBool(stream, timeline_loop);
+  WriteString(stream, creation_code);
+  variables.save(stream);
+}
+
+bool CInstance::Load(CStream& stream) {
+  id = ReadInt(stream);
+  sprite_ = ReadInt(stream);
+  for (double* value : {&image_index, &image_speed, &xscale_, &yscale_, &angle_, &image_alpha}) {
+    *value = ReadReal(stream);
+  }
+  image_blend = ReadInt(stream);
+  mask_ = ReadInt(stream);
+  for (double* value : {&depth, &x_, &y_, &xstart, &ystart, &xprevious, &yprevious, &direction_,
+                        &speed_, &friction, &gravity_direction, &gravity, &hspeed_, &vspeed_}) {
+    *value = ReadReal(stream);
+  }
+  stream.skip(4 * 4);  // the bounding box, which follows from the sprite
+  visible = ReadBool(stream);
+  solid = ReadBool(stream);
+  persistent = ReadBool(stream);
+  object_index = ReadInt(stream);
+  for (std::int32_t& alarm : alarms_) alarm = ReadInt(stream);
+  destroyed = ReadBool(stream);
+  deactivate = ReadBool(stream);
+  path_index = ReadInt(stream);
+  for (double* value :
+       {&path_position, &path_positionprevious, &path_speed, &path_scale, &path_orientation}) {
+    *value = ReadReal(stream);
+  }
+  path_endaction = ReadInt(stream);
+  path_xorigin = ReadReal(stream);
+  path_yorigin = ReadReal(stream);
+  timeline_index = ReadInt(stream);
+  timeline_position = ReadReal(stream);
+  timeline_speed = ReadReal(stream);
+  timeline_running = ReadBool(stream);
+  timeline_loop = ReadBool(stream);
+  creation_code = ReadString(stream);
+  const bool variables_read = variables.load(stream);
+  compute_bbox();
+  return variables_read && !stream.failed();
 }
 
 const CObject* CInstance::object() const {

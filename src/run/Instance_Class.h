@@ -10,6 +10,7 @@ namespace kestrel {
 
 struct GameData;
 class CObject;
+class CStream;
 
 inline constexpr int kAlarmCount = 12;
 // The bounding box of an instance without a sprite or mask: outside every room.
@@ -26,6 +27,13 @@ class CInstance : public ScriptInstance {
 
   // Copies every field of another instance, its id and variables included.
   void assign(const CInstance& from);
+
+  // The record of saved games. Loading replaces every field but keeps the
+  // object's record as the object index finds it; the bounding box is worked
+  // out again from the sprite. False when the stream ran out or the variables
+  // are not in their saved form.
+  void Save(CStream& stream) const;
+  bool Load(CStream& stream);
 
   double x() const { return x_; }
   double y() const { return y_; }

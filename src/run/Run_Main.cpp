@@ -12,6 +12,7 @@
 #include "platform/clock.h"
 #include "platform/window.h"
 #include "run/Event_Main.h"
+#include "run/Run_Command.h"
 #include "run/Run_Handle_Collision.h"
 #include "run/Runner.h"
 #include "run/room_draw.h"
@@ -352,6 +353,10 @@ void function_keys(Runner& runner) {
        [](Runner& r) { r.pending_transfer = kTransferEndGame; }},
       {platform::vk::kF4, &GameSettings::KeyF4Fullscreen,
        [](Runner& r) { r.layout.set_fullscreen(!r.layout.fullscreen()); }},
+      {platform::vk::kF5, &GameSettings::KeyF5F6SaveLoad,
+       [](Runner& r) { save_game(r, quick_save_file(r)); }},
+      {platform::vk::kF6, &GameSettings::KeyF5F6SaveLoad,
+       [](Runner& r) { load_game(r, quick_save_file(r)); }},
       {platform::vk::kF9, &GameSettings::KeyF9Screenshot, &save_screenshot},
   };
   for (const Key& key : kKeys) {

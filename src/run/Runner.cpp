@@ -12,6 +12,7 @@
 #include "run/Function_Sound.h"
 #include "run/Function_Tile.h"
 #include "run/Function_Window.h"
+#include "run/Run_Command.h"
 #include "run/Run_Handle_Collision.h"
 #include "run/instance_variables.h"
 #include "run/run_fonts.h"
@@ -60,6 +61,7 @@ Runner::Runner(const GameData& game, const TempDirectory& temp_folder)
   register_screen_functions(engine.functions);
   register_tile_functions(engine.functions);
   register_sound_functions(engine.functions);
+  register_save_functions(engine.functions);
 }
 
 namespace {

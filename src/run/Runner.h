@@ -139,6 +139,8 @@ class Runner final : public ScriptHost {
   // Persistent instances on their way to the next room.
   std::vector<std::unique_ptr<CInstance>> carried;
   std::int32_t pending_transfer = kNoTransfer;
+  // The file a load request names, read when the request is carried out.
+  std::string pending_load_file;
   // The relative flag of the action running now, read by the action functions.
   bool action_relative = false;
   std::int32_t last_instance_id;

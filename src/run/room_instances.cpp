@@ -18,6 +18,15 @@ CInstance& RoomInstances::add(std::int32_t id, std::int32_t object, double x, do
   return instance;
 }
 
+void RoomInstances::adopt(std::unique_ptr<CInstance> instance, bool deactivated) {
+  if (deactivated) {
+    deactivated_.push_back(std::move(instance));
+    return;
+  }
+  list_.push_back(std::move(instance));
+  enter_tables(*list_.back());
+}
+
 void RoomInstances::enter_tables(CInstance& instance) {
   by_id_[instance.id] = &instance;
   const std::int32_t object = instance.object_index;

@@ -20,6 +20,9 @@ class RoomInstances {
 
   // Appends a new instance with the object's properties; runs no event.
   CInstance& add(std::int32_t id, std::int32_t object, double x, double y);
+  // Appends an instance made elsewhere (a saved game's) to the list or to the
+  // deactivated list.
+  void adopt(std::unique_ptr<CInstance> instance, bool deactivated);
   // Frees every destroyed instance, keeping the order of the others.
   void remove_destroyed();
   // Greatest depth first, equal depths in their order; only the list is sorted.

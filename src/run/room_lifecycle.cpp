@@ -6,6 +6,7 @@
 #include "data/Runner_Load.h"
 #include "run/Event_Main.h"
 #include "run/Extension_Main.h"
+#include "run/Run_Command.h"
 #include "run/Runner.h"
 #include "run/room_draw.h"
 #include "script/Code_Error.h"
@@ -213,6 +214,8 @@ bool handle_transfer(Runner& runner) {
     start_game(runner);
   } else if (request == kTransferEndGame || request == kTransferAbort) {
     runner.game_running = false;
+  } else if (request == kTransferLoad) {
+    load_requested_game(runner);
   } else {
     runner.pending_transfer = kNoTransfer;
   }
