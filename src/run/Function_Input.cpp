@@ -122,11 +122,9 @@ void io_handle(ScriptEngine& engine, ScriptInstance&, ScriptInstance&, int, RVal
   process_messages(runner_of(engine));
 }
 
-// The first joystick unless the id asks for the second; not present without a window.
+// The first joystick unless the id asks for the second.
 JoystickState joystick(ScriptEngine& engine, const RValue* arguments) {
-  platform::Window* window = runner_of(engine).layout.window();
-  if (window == nullptr) return {};
-  return window->joystick(int_argument(arguments, 0) == 2 ? 1 : 0);
+  return runner_of(engine).joystick(int_argument(arguments, 0) == 2 ? 1 : 0);
 }
 
 template <double (*read)(const JoystickState&)>

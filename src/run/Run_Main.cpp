@@ -233,10 +233,8 @@ constexpr int kSecondJoystick = 15;
 
 // Joysticks raise mouse events for every instance, wherever the mouse is.
 void run_joysticks(Runner& runner) {
-  platform::Window* window = runner.layout.window();
-  if (window == nullptr) return;
   for (int j = 0; j < 2; ++j) {
-    const platform::JoystickState stick = window->joystick(j);
+    const platform::JoystickState stick = runner.joystick(j);
     if (!stick.present) continue;
     const int first = j * kSecondJoystick;
     const std::uint32_t x = stick.axes[0];

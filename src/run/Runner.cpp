@@ -258,6 +258,12 @@ std::string Runner::object_name(std::int32_t index) {
   return game.objects.name(index);
 }
 
+platform::JoystickState Runner::joystick(int index) const {
+  if (scripted_joysticks) return (*scripted_joysticks)[static_cast<std::size_t>(index)];
+  platform::Window* window = layout.window();
+  return window != nullptr ? window->joystick(index) : platform::JoystickState{};
+}
+
 int Runner::background_texture(std::int32_t background) const {
   if (background < 0 || static_cast<std::size_t>(background) >= background_textures.size()) {
     return -1;

@@ -176,6 +176,12 @@ class Runner final : public ScriptHost {
   // button, delivers the next scripted input ahead of its step; false when
   // none is left.
   std::function<bool()> next_scripted_input;
+  // Set by runs whose script moves joysticks: the game sees these two in
+  // place of the controllers.
+  std::optional<std::array<platform::JoystickState, 2>> scripted_joysticks;
+  // The first (0) or second (1) joystick as the game sees it; not present
+  // without a window.
+  platform::JoystickState joystick(int index) const;
 
  private:
   std::unique_ptr<platform::ErrorDialog> error_dialog_;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <cmath>
 #include <cstdlib>
 #include <iterator>
 #include <optional>
@@ -150,6 +151,70 @@ std::optional<int> mouse_button(std::string_view word, std::string& error) {
   return std::nullopt;
 }
 
+// "joystick N button B down|up", "joystick N axis A POSITION" (-1 to 1) or
+// "joystick N pov DEGREES|centre".
+bool parse_joystick(const std::vector<std::string_view>& words, ScriptedInput input,
+                    std::vector<ScriptedInput>& out, std::string& error) {
+  const auto fail = [&](std::string message) {
+    error = std::move(message);
+    return false;
+  };
+  constexpr const char* kForms =
+      "write it as: STEP joystick 1|2 button B down|up, STEP joystick 1|2 axis x|y|z|r|u|v "
+      "POSITION, or STEP joystick 1|2 pov DEGREES|centre";
+  if (words.size() < 5 || words.size() > 6)
+    return fail(std::string("incomplete action; ") + kForms);
+  if (words[2] != "1" && words[2] != "2")
+    return fail("the joysticks are 1 and 2, not " + quoted(words[2]));
+  input.joystick = words[2] == "1" ? 0 : 1;
+  const std::string_view what = words[3];
+  const auto number = [](std::string_view word) -> std::optional<double> {
+    double value = 0;
+    const auto [end, failure] = std::from_chars(word.data(), word.data() + word.size(), value);
+    if (failure != std::errc() || end != word.data() + word.size()) return std::nullopt;
+    return value;
+  };
+  if (what == "button" && words.size() == 6) {
+    const std::optional<std::int64_t> button = whole_number(words[4]);
+    if (!button || *button < 1 || *button > 32) {
+      return fail("joystick buttons run from 1 to 32, not " + quoted(words[4]));
+    }
+    if (words[5] != "down" && words[5] != "up") {
+      return fail("a joystick button goes down or up, not " + quoted(words[5]) +
+                  "; the game looks at it once a step");
+    }
+    input.code = static_cast<int>(*button);
+    input.kind = words[5] == "down" ? Kind::JoystickButtonDown : Kind::JoystickButtonUp;
+  } else if (what == "axis" && words.size() == 6) {
+    constexpr std::string_view kAxes = "xyzruv";
+    const std::size_t axis = words[4].size() == 1 ? kAxes.find(words[4][0]) : std::string::npos;
+    if (axis == std::string::npos) {
+      return fail("the joystick axes are x, y, z, r, u and v, not " + quoted(words[4]));
+    }
+    const std::optional<double> position = number(words[5]);
+    if (!position || *position < -1 || *position > 1) {
+      return fail("an axis stands from -1 to 1, not at " + quoted(words[5]));
+    }
+    input.code = static_cast<int>(axis);
+    input.position = static_cast<std::uint32_t>(std::lround((*position + 1) * 32767));
+    input.kind = Kind::JoystickAxis;
+  } else if (what == "pov" && words.size() == 5) {
+    const std::optional<double> degrees = number(words[4]);
+    if (words[4] == "centre" || words[4] == "center") {
+      input.position = 65535;
+    } else if (degrees && *degrees >= 0 && *degrees < 360) {
+      input.position = static_cast<std::uint32_t>(std::lround(*degrees * 100));
+    } else {
+      return fail("the hat points from 0 up to 360 degrees or is centre, not " + quoted(words[4]));
+    }
+    input.kind = Kind::JoystickPov;
+  } else {
+    return fail(std::string("unknown joystick action; ") + kForms);
+  }
+  out.push_back(input);
+  return true;
+}
+
 // The inputs of one action: the words after the step number.
 bool parse_action(const std::vector<std::string_view>& words, ScriptedInput input,
                   std::vector<ScriptedInput>& out, std::string& error) {
@@ -220,7 +285,9 @@ bool parse_action(const std::vector<std::string_view>& words, ScriptedInput inpu
     add(Kind::Wheel);
     return true;
   }
-  error = "unknown action " + quoted(action) + "; the actions are key, type, mouse and wheel";
+  if (action == "joystick") return parse_joystick(words, input, out, error);
+  error =
+      "unknown action " + quoted(action) + "; the actions are key, type, mouse, wheel and joystick";
   return false;
 }
 
@@ -259,6 +326,9 @@ bool InputScript::parse(std::string_view text, std::string& error) {
     input.step = *step;
     if (!parse_action(words.words, input, inputs_, message)) return fail(message);
   }
+  moves_joysticks_ = std::any_of(inputs_.begin(), inputs_.end(), [](const ScriptedInput& input) {
+    return input.kind >= Kind::JoystickButtonDown;
+  });
   return true;
 }
 
@@ -289,12 +359,36 @@ void deliver(Runner& runner, const ScriptedInput& input) {
     case Kind::Wheel:
       state.wheel(input.code);
       break;
+    case Kind::JoystickButtonDown:
+    case Kind::JoystickButtonUp: {
+      const std::uint32_t bit = 1u << (input.code - 1);
+      platform::JoystickState& stick = (*runner.scripted_joysticks)[input.joystick];
+      stick.buttons =
+          input.kind == Kind::JoystickButtonDown ? stick.buttons | bit : stick.buttons & ~bit;
+      break;
+    }
+    case Kind::JoystickAxis:
+      (*runner.scripted_joysticks)[input.joystick].axes[input.code] = input.position;
+      break;
+    case Kind::JoystickPov:
+      (*runner.scripted_joysticks)[input.joystick].pov = input.position;
+      break;
   }
 }
 
 }  // namespace
 
 void InputScript::deliver_due(Runner& runner, std::int64_t step) {
+  if (moves_joysticks_ && !runner.scripted_joysticks) {
+    platform::JoystickState stick;
+    stick.present = true;
+    stick.name = "Scripted joystick";
+    stick.axis_count = 6;
+    stick.button_count = 32;
+    stick.has_pov = true;
+    runner.scripted_joysticks.emplace();
+    runner.scripted_joysticks->fill(stick);
+  }
   while (next_ < inputs_.size() && inputs_[next_].step <= step) deliver(runner, inputs_[next_++]);
 }
 

@@ -11,11 +11,29 @@ class Runner;
 
 // One thing a player does at the start of a step.
 struct ScriptedInput {
-  enum class Kind { KeyDown, KeyUp, Type, MouseMove, ButtonDown, ButtonUp, Wheel };
+  enum class Kind {
+    KeyDown,
+    KeyUp,
+    Type,
+    MouseMove,
+    ButtonDown,
+    ButtonUp,
+    Wheel,
+    JoystickButtonDown,
+    JoystickButtonUp,
+    JoystickAxis,
+    JoystickPov,
+  };
   std::int64_t step = 1;
   Kind kind = Kind::KeyDown;
-  // The virtual key code, the mouse button (1..3) or the wheel's turn (+1 away, -1 towards).
+  // The virtual key code, the mouse or joystick button (from 1), the wheel's
+  // turn (+1 away, -1 towards) or the joystick axis (0..5: x, y, z, r, u, v).
   int code = 0;
+  // The joystick: 0 for the first, 1 for the second.
+  int joystick = 0;
+  // Where the axis stands (0..65535) or the hat's angle (hundredths of a
+  // degree, 65535 centred), as the controller reports them.
+  std::uint32_t position = 0;
   // The mouse's place in the window's client area.
   int x = 0;
   int y = 0;
@@ -23,7 +41,7 @@ struct ScriptedInput {
   std::string text;
 };
 
-// Key, mouse and wheel input for automated runs and replays, read from a text
+// Key, mouse, wheel and joystick input for automated runs and replays, read from a text
 // file of lines "STEP ACTION" (docs/input-file.md). It is handed to the game
 // step by step, as a player would give it.
 class InputScript {
@@ -42,6 +60,8 @@ class InputScript {
  private:
   std::vector<ScriptedInput> inputs_;
   std::size_t next_ = 0;
+  // A script that moves joysticks stands in for the controllers from the first step.
+  bool moves_joysticks_ = false;
 };
 
 }  // namespace kestrel

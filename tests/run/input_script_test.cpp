@@ -59,7 +59,8 @@ TEST(InputScript, NamesTheLineOfTheFirstFault) {
       {"5 key down left\n3 key up left",
        "line 2: step 3 comes after step 5; the lines go in step order"},
       {"1", "line 1: the step has no action"},
-      {"1 jump", "line 1: unknown action \"jump\"; the actions are key, type, mouse and wheel"},
+      {"1 jump",
+       "line 1: unknown action \"jump\"; the actions are key, type, mouse, wheel and joystick"},
       {"1 key down lefft",
        "line 1: unknown key \"lefft\"; a key is a vk_ name (vk_left or left), a letter, a digit "
        "or a code"},
@@ -81,6 +82,18 @@ TEST(InputScript, NamesTheLineOfTheFirstFault) {
        "line 1: unknown mouse button \"thumb\"; the buttons are left, right and middle"},
       {"1 mouse press left", "line 1: mouse wants move, down, up or click, not \"press\""},
       {"1 wheel left", "line 1: wheel wants up or down, not \"left\""},
+      {"1 joystick 3 button 1 down", "line 1: the joysticks are 1 and 2, not \"3\""},
+      {"1 joystick 1 button 33 down", "line 1: joystick buttons run from 1 to 32, not \"33\""},
+      {"1 joystick 1 button 2 press",
+       "line 1: a joystick button goes down or up, not \"press\"; the game looks at it once a "
+       "step"},
+      {"1 joystick 1 axis w 0", "line 1: the joystick axes are x, y, z, r, u and v, not \"w\""},
+      {"1 joystick 1 axis x 1.5", "line 1: an axis stands from -1 to 1, not at \"1.5\""},
+      {"1 joystick 2 pov 360",
+       "line 1: the hat points from 0 up to 360 degrees or is centre, not \"360\""},
+      {"1 joystick 1 shake now please",
+       "line 1: unknown joystick action; write it as: STEP joystick 1|2 button B down|up, STEP "
+       "joystick 1|2 axis x|y|z|r|u|v POSITION, or STEP joystick 1|2 pov DEGREES|centre"},
   };
   for (const auto& c : cases) {
     InputScript script;
@@ -123,6 +136,32 @@ TEST(InputScript, GivesEachStepItsInputOnceAndTheNextStepsEarlyWhenAsked) {
   EXPECT_TRUE(script.deliver_next(runner));
   EXPECT_FALSE(runner.input.keyboard_check('A'));
   EXPECT_FALSE(script.deliver_next(runner));
+}
+
+TEST(InputScript, AScriptThatMovesJoysticksStandsInForTheControllers) {
+  GameData game;
+  Runner runner(game);
+  InputScript script;
+  std::string error;
+  ASSERT_TRUE(
+      script.parse("2 joystick 1 button 3 down\n"
+                   "2 joystick 2 axis y -1\n"
+                   "2 joystick 2 pov 90\n"
+                   "3 joystick 1 button 3 up\n"
+                   "3 joystick 2 pov centre\n",
+                   error))
+      << error;
+  script.deliver_due(runner, 1);
+  EXPECT_TRUE(runner.joystick(0).present) << "present from the first step";
+  EXPECT_EQ(runner.joystick(0).buttons, 0u);
+  script.deliver_due(runner, 2);
+  EXPECT_EQ(runner.joystick(0).buttons, 1u << 2);
+  EXPECT_EQ(runner.joystick(1).axes[1], 0u);
+  EXPECT_EQ(runner.joystick(1).axes[0], 32767u) << "the other axes stay at rest";
+  EXPECT_EQ(runner.joystick(1).pov, 9000u);
+  script.deliver_due(runner, 3);
+  EXPECT_EQ(runner.joystick(0).buttons, 0u);
+  EXPECT_EQ(runner.joystick(1).pov, 65535u);
 }
 
 }  // namespace
