@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/input.h"
+#include "platform/picture_window.h"
 #include "platform/render_device.h"
 
 namespace kestrel::platform {
@@ -73,6 +74,16 @@ class Window {
   virtual void inject_key(int key, bool down) = 0;
   // Controller 0 or 1; not present when there is none.
   virtual JoystickState joystick(int index) = 0;
+
+  // A second window of the game. The window system has one queue for both, so
+  // its events reach `events` while this window pumps its own. Null when
+  // there is no screen to show it on, or with the reason in `error` when it
+  // cannot be made.
+  virtual std::unique_ptr<PictureWindow> open_picture_window(const PictureWindowSettings& settings,
+                                                             WindowEvents& events,
+                                                             std::string& error) {
+    return nullptr;
+  }
 };
 
 // A real window with an OpenGL device. Works without a display under SDL's

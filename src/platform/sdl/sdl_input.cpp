@@ -24,6 +24,22 @@ std::string latin1_from_utf8(const char* text) {
   return latin1;
 }
 
+bool game_mouse_button(Uint8 sdl_button, MouseButton& button) {
+  switch (sdl_button) {
+    case SDL_BUTTON_LEFT:
+      button = MouseButton::Left;
+      return true;
+    case SDL_BUTTON_RIGHT:
+      button = MouseButton::Right;
+      return true;
+    case SDL_BUTTON_MIDDLE:
+      button = MouseButton::Middle;
+      return true;
+    default:
+      return false;
+  }
+}
+
 namespace {
 
 // The hat in hundredths of a degree from its SDL_HAT_ bits; 65535 when centred.

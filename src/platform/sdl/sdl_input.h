@@ -12,6 +12,9 @@ namespace kestrel::platform::sdl {
 // beyond the first 256 code points are dropped.
 std::string latin1_from_utf8(const char* text);
 
+// The game's number for an SDL mouse button; false for buttons games do not have.
+bool game_mouse_button(Uint8 sdl_button, MouseButton& button);
+
 // The first two joysticks. One that SDL knows as a game controller reads in
 // the controller layout (sticks, triggers, face buttons first, the pad as the
 // hat), so every pad numbers its buttons alike; any other reads as its raw

@@ -6,6 +6,7 @@
 
 #include "platform/font_face.h"
 #include "platform/loading_form.h"
+#include "platform/sdl/sdl_picture_window.h"
 
 namespace kestrel::platform {
 namespace {
@@ -155,9 +156,7 @@ class SdlLoadingForm final : public LoadingForm {
 }  // namespace
 
 std::unique_ptr<LoadingForm> open_loading_form(const LoadingLook& look) {
-  // The form is drawn in plain memory: a framebuffer through a renderer would
-  // make a GL context current and leave the game's without one.
-  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+  sdl::draw_windows_in_memory();
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return nullptr;
   auto form = std::make_unique<SdlLoadingForm>(look);
   if (!form->open(look.alpha, look.transparent)) return nullptr;

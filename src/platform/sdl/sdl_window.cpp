@@ -7,6 +7,7 @@
 #include "platform/sdl/sdl_cursor.h"
 #include "platform/sdl/sdl_input.h"
 #include "platform/sdl/sdl_keys.h"
+#include "platform/sdl/sdl_picture_window.h"
 #include "platform/window.h"
 
 namespace kestrel::platform {
@@ -45,6 +46,8 @@ class SdlWindow final : public Window {
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    // The close button arrives as a window event; a quit of its own would count it twice.
+    SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_ALLOW_HIGHDPI;
     if (settings.resizable) flags |= SDL_WINDOW_RESIZABLE;
     window_ = SDL_CreateWindow(settings.caption.c_str(), SDL_WINDOWPOS_CENTERED,
@@ -64,7 +67,22 @@ class SdlWindow final : public Window {
 
   void pump_events(WindowEvents& events) override {
     SDL_Event event;
-    while (SDL_PollEvent(&event) != 0) dispatch(event, events);
+    while (SDL_PollEvent(&event) != 0) {
+      const auto picture = pictures_->find(sdl::event_window(event));
+      if (picture == pictures_->end()) {
+        dispatch(event, events);
+      } else {
+        // A copy: the picture window may let go of its route while handling the event.
+        const auto route = picture->second;
+        route(event);
+      }
+    }
+  }
+
+  std::unique_ptr<PictureWindow> open_picture_window(const PictureWindowSettings& settings,
+                                                     WindowEvents& events,
+                                                     std::string& error) override {
+    return sdl::open_sdl_picture_window(settings, events, pictures_, error);
   }
 
   RenderDevice& device() override { return *device_; }
@@ -231,13 +249,8 @@ class SdlWindow final : public Window {
         break;
       case SDL_MOUSEBUTTONDOWN:
       case SDL_MOUSEBUTTONUP: {
-        MouseButton button = MouseButton::Left;
-        if (event.button.button == SDL_BUTTON_RIGHT)
-          button = MouseButton::Right;
-        else if (event.button.button == SDL_BUTTON_MIDDLE)
-          button = MouseButton::Middle;
-        else if (event.button.button != SDL_BUTTON_LEFT)
-          break;
+        MouseButton button;
+        if (!sdl::game_mouse_button(event.button.button, button)) break;
         if (event.type == SDL_MOUSEBUTTONDOWN)
           events.mouse_down(button);
         else
@@ -264,6 +277,11 @@ class SdlWindow final : public Window {
           case SDL_WINDOWEVENT_SIZE_CHANGED:
             events.resized(event.window.data1, event.window.data2);
             break;
+          // With a picture window open SDL sends no quit for the game window's
+          // close button, only this.
+          case SDL_WINDOWEVENT_CLOSE:
+            if (event.window.windowID == SDL_GetWindowID(window_)) events.close_requested();
+            break;
           default:
             break;
         }
@@ -281,6 +299,7 @@ class SdlWindow final : public Window {
   bool fullscreen_ = false;
   std::optional<SDL_DisplayMode> chosen_mode_;
   std::optional<SDL_Point> placed_mouse_;
+  std::shared_ptr<sdl::PictureRoutes> pictures_ = std::make_shared<sdl::PictureRoutes>();
 };
 
 }  // namespace

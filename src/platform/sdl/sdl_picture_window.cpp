@@ -1,0 +1,149 @@
+#include "platform/sdl/sdl_picture_window.h"
+
+#include "platform/sdl/sdl_input.h"
+#include "platform/sdl/sdl_keys.h"
+
+namespace kestrel::platform::sdl {
+namespace {
+
+class SdlPictureWindow final : public PictureWindow {
+ public:
+  SdlPictureWindow(WindowEvents& events, std::shared_ptr<PictureRoutes> routes)
+      : events_(events), routes_(std::move(routes)) {}
+
+  ~SdlPictureWindow() override {
+    if (window_ == nullptr) return;
+    routes_->erase(SDL_GetWindowID(window_));
+    SDL_DestroyWindow(window_);
+  }
+
+  bool open(const PictureWindowSettings& settings, std::string& error) {
+    draw_windows_in_memory();
+    Uint32 flags = SDL_WINDOW_SHOWN;
+    if (!settings.border) flags |= SDL_WINDOW_BORDERLESS;
+    if (settings.border && settings.resizable) flags |= SDL_WINDOW_RESIZABLE;
+    if (settings.stay_on_top) flags |= SDL_WINDOW_ALWAYS_ON_TOP;
+    window_ = SDL_CreateWindow(settings.caption.c_str(), settings.x, settings.y,
+                               std::max(settings.width, 1), std::max(settings.height, 1), flags);
+    if (window_ == nullptr) {
+      error = SDL_GetError();
+      return false;
+    }
+    (*routes_)[SDL_GetWindowID(window_)] = [this](const SDL_Event& event) { handle(event); };
+    return true;
+  }
+
+  void show_picture(const std::uint32_t* argb, int width, int height) override {
+    SDL_Surface* target = SDL_GetWindowSurface(window_);
+    SDL_Surface* picture = SDL_CreateRGBSurfaceWithFormatFrom(
+        const_cast<std::uint32_t*>(argb), width, height, 32, width * 4, SDL_PIXELFORMAT_ARGB8888);
+    if (target != nullptr && picture != nullptr) {
+      SDL_BlitSurface(picture, nullptr, target, nullptr);
+      SDL_UpdateWindowSurface(window_);
+    }
+    SDL_FreeSurface(picture);
+  }
+
+  int client_width() const override {
+    int width = 0;
+    SDL_GetWindowSize(window_, &width, nullptr);
+    return width;
+  }
+
+  int client_height() const override {
+    int height = 0;
+    SDL_GetWindowSize(window_, nullptr, &height);
+    return height;
+  }
+
+  void raise() override {
+    SDL_ShowWindow(window_);
+    SDL_RaiseWindow(window_);
+  }
+
+  void hide() override { SDL_HideWindow(window_); }
+
+ private:
+  void handle(const SDL_Event& event) {
+    switch (event.type) {
+      case SDL_KEYDOWN:
+      case SDL_KEYUP:
+        if (const int key = virtual_key(event.key.keysym.sym); key != 0) {
+          if (event.type == SDL_KEYDOWN)
+            events_.key_down(key);
+          else
+            events_.key_up(key);
+        }
+        break;
+      case SDL_MOUSEBUTTONDOWN:
+        if (MouseButton button; game_mouse_button(event.button.button, button)) {
+          events_.mouse_down(button);
+        }
+        break;
+      case SDL_MOUSEWHEEL:
+        if (event.wheel.y != 0) events_.wheel(event.wheel.y > 0 ? 1 : -1);
+        break;
+      case SDL_WINDOWEVENT:
+        if (event.window.event == SDL_WINDOWEVENT_CLOSE) {
+          events_.close_requested();
+        } else if (event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
+          events_.resized(event.window.data1, event.window.data2);
+        } else if (event.window.event == SDL_WINDOWEVENT_EXPOSED) {
+          // The surface keeps the last picture; the screen only needs it again.
+          SDL_UpdateWindowSurface(window_);
+        }
+        break;
+      default:
+        break;
+    }
+  }
+
+  WindowEvents& events_;
+  std::shared_ptr<PictureRoutes> routes_;
+  SDL_Window* window_ = nullptr;
+};
+
+}  // namespace
+
+Uint32 event_window(const SDL_Event& event) {
+  switch (event.type) {
+    case SDL_KEYDOWN:
+    case SDL_KEYUP:
+      return event.key.windowID;
+    case SDL_TEXTEDITING:
+      return event.edit.windowID;
+    case SDL_TEXTINPUT:
+      return event.text.windowID;
+    case SDL_MOUSEMOTION:
+      return event.motion.windowID;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+      return event.button.windowID;
+    case SDL_MOUSEWHEEL:
+      return event.wheel.windowID;
+    case SDL_WINDOWEVENT:
+      return event.window.windowID;
+    case SDL_DROPFILE:
+    case SDL_DROPTEXT:
+    case SDL_DROPBEGIN:
+    case SDL_DROPCOMPLETE:
+      return event.drop.windowID;
+    default:
+      return 0;
+  }
+}
+
+void draw_windows_in_memory() {
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+}
+
+std::unique_ptr<PictureWindow> open_sdl_picture_window(const PictureWindowSettings& settings,
+                                                       WindowEvents& events,
+                                                       const std::shared_ptr<PictureRoutes>& routes,
+                                                       std::string& error) {
+  auto window = std::make_unique<SdlPictureWindow>(events, routes);
+  if (!window->open(settings, error)) return nullptr;
+  return window;
+}
+
+}  // namespace kestrel::platform::sdl

@@ -1,0 +1,205 @@
+#include "shell/text_layout.h"
+
+#include <gtest/gtest.h>
+
+#include "shell/game_information.h"
+
+namespace kestrel {
+namespace {
+
+// The width a run takes: the sum of its glyphs' advances.
+int run_width(FontSet& fonts, const PlacedRun& run) {
+  int width = 0;
+  for (char32_t c : run.text) width += fonts.glyph(run.style, c)->advance;
+  return width;
+}
+
+// The right edge of the line's last character that is not a space.
+int visible_right(FontSet& fonts, const LaidLine& line) {
+  const PlacedRun& last = line.runs.back();
+  std::u32string text = last.text;
+  while (!text.empty() && text.back() == U' ') text.pop_back();
+  return last.x + run_width(fonts, {last.x, last.style, text});
+}
+
+RichText paragraph(std::u32string text, TextAlignment alignment = TextAlignment::Left,
+                   int half_points = 24) {
+  TextParagraph p;
+  p.alignment = alignment;
+  p.runs.push_back({TextStyle{}, std::move(text)});
+  p.runs.back().style.half_points = half_points;
+  p.mark.half_points = half_points;
+  return {{p}};
+}
+
+class TextLayoutTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_NE(fonts_.face(TextStyle{}), nullptr) << "no installed font stands in for Arial";
+  }
+  FontSet fonts_;
+};
+
+TEST_F(TextLayoutTest, LinesFitTheWidthAndKeepEveryWord) {
+  const std::u32string text =
+      U"The quick brown fox jumps over the lazy dog while an extraordinarily "
+      U"long word like incomprehensibilities has to be split when the page is narrow";
+  for (int width : {1, 30, 100, 250, 5000}) {
+    SCOPED_TRACE(width);
+    const TextLayout layout = lay_out_text(paragraph(text), width, fonts_);
+    std::u32string joined;
+    int top = 0;
+    for (const LaidLine& line : layout.lines) {
+      ASSERT_FALSE(line.runs.empty());
+      EXPECT_EQ(line.top, top);
+      EXPECT_GT(line.height, 0);
+      top += line.height;
+      // A single character wider than the page still gets a line of its own.
+      if (line.runs.front().text.size() > 1) {
+        EXPECT_LE(visible_right(fonts_, line), width);
+      }
+      for (const PlacedRun& run : line.runs) joined += run.text;
+      if (joined.back() != U' ') joined += U' ';
+    }
+    EXPECT_EQ(layout.height, top);
+    // Lines break at spaces or inside a word; no character goes missing.
+    std::u32string without_spaces = text;
+    std::erase(without_spaces, U' ');
+    std::erase(joined, U' ');
+    EXPECT_EQ(joined, without_spaces);
+    if (width == 5000) {
+      EXPECT_EQ(layout.lines.size(), 1u);
+    }
+    if (width == 1) {
+      EXPECT_EQ(layout.lines.size(), without_spaces.size());
+    }
+  }
+}
+
+TEST_F(TextLayoutTest, BreaksAtSpacesWhenAWordFits) {
+  const TextLayout layout = lay_out_text(paragraph(U"alpha beta gamma"), 80, fonts_);
+  ASSERT_EQ(layout.lines.size(), 2u);
+  EXPECT_EQ(layout.lines[0].runs[0].text, U"alpha beta");
+  EXPECT_EQ(layout.lines[1].runs[0].text, U"gamma");
+}
+
+TEST_F(TextLayoutTest, AlignmentPlacesTheLine) {
+  const int width = 400;
+  const int word =
+      lay_out_text(paragraph(U"word"), width, fonts_).lines[0].runs[0].x +
+      run_width(fonts_, lay_out_text(paragraph(U"word"), width, fonts_).lines[0].runs[0]);
+  const struct {
+    TextAlignment alignment;
+    int x;
+  } cases[] = {{TextAlignment::Left, 0},
+               {TextAlignment::Justified, 0},
+               {TextAlignment::Centre, (width - word) / 2},
+               {TextAlignment::Right, width - word}};
+  for (const auto& c : cases) {
+    const TextLayout layout = lay_out_text(paragraph(U"word", c.alignment), width, fonts_);
+    EXPECT_EQ(layout.lines[0].runs[0].x, c.x) << static_cast<int>(c.alignment);
+  }
+}
+
+TEST_F(TextLayoutTest, LineBreaksTabsAndEmptyParagraphs) {
+  RichText text = paragraph(U"a\tb\nc");
+  text.paragraphs.push_back(TextParagraph{});
+  const TextLayout layout = lay_out_text(text, 400, fonts_);
+  ASSERT_EQ(layout.lines.size(), 3u);
+  ASSERT_EQ(layout.lines[0].runs.size(), 2u);
+  EXPECT_EQ(layout.lines[0].runs[1].x, 48);
+  EXPECT_EQ(layout.lines[1].runs[0].text, U"c");
+  // An empty paragraph is as tall as a line of its mark's size.
+  EXPECT_TRUE(layout.lines[2].runs.empty());
+  EXPECT_EQ(layout.lines[2].height, layout.lines[1].height);
+}
+
+TEST_F(TextLayoutTest, LargerTextMakesTallerLinesOnACommonBaseline) {
+  RichText text = paragraph(U"small ");
+  TextRun large{TextStyle{}, U"LARGE"};
+  large.style.half_points = 72;
+  text.paragraphs[0].runs.push_back(large);
+  const TextLayout mixed = lay_out_text(text, 1000, fonts_);
+  const TextLayout small = lay_out_text(paragraph(U"small"), 1000, fonts_);
+  EXPECT_GT(mixed.lines[0].height, 2 * small.lines[0].height);
+  EXPECT_GT(mixed.lines[0].baseline, 2 * small.lines[0].baseline);
+}
+
+TEST_F(TextLayoutTest, PaintingDrawsTheTextInItsColourOverTheCanvas) {
+  RichText text = paragraph(U"Hello");
+  text.paragraphs[0].runs[0].style.colour = 0xFF0000;
+  const TextLayout layout = lay_out_text(text, 100, fonts_);
+  PixelCanvas canvas{100, 40, std::vector<std::uint32_t>(100 * 40, 0xFFFFFFFF)};
+  paint_text(layout, fonts_, 2, 2, canvas);
+  int red = 0;
+  for (std::uint32_t pixel : canvas.argb) red += pixel == 0xFFFF0000;
+  EXPECT_GT(red, 10);
+  // Text far above the canvas paints nothing.
+  PixelCanvas empty{100, 40, std::vector<std::uint32_t>(100 * 40, 0xFFFFFFFF)};
+  paint_text(layout, fonts_, 2, -500, empty);
+  EXPECT_EQ(std::count(empty.argb.begin(), empty.argb.end(), 0xFFFFFFFF), 100 * 40);
+}
+
+TEST(InformationWindowPlace, SizeLimitedToTheScreenAndNegativeCoordinatesCentred) {
+  const platform::DisplayMode screen{1024, 768, 32, 60};
+  const struct {
+    int left, top, width, height;
+    platform::ScreenRectangle expected;
+  } cases[] = {
+      {-1, -1, 600, 400, {212, 184, 600, 400}},
+      {10, 20, 600, 400, {10, 20, 600, 400}},
+      {-5, 30, 3000, 2000, {0, 30, 1024, 768}},
+      {0, -1, -50, 0, {0, 383, 1, 1}},
+  };
+  for (const auto& c : cases) {
+    GameInformation record;
+    record.left = c.left;
+    record.top = c.top;
+    record.width = c.width;
+    record.height = c.height;
+    const platform::ScreenRectangle place = information_window_place(record, screen);
+    EXPECT_EQ(place.x, c.expected.x);
+    EXPECT_EQ(place.y, c.expected.y);
+    EXPECT_EQ(place.width, c.expected.width);
+    EXPECT_EQ(place.height, c.expected.height);
+  }
+}
+
+TEST(InformationPageTest, ScrollsOnlyWithinTheText) {
+  std::string long_text = "{\\rtf1 ";
+  for (int line = 0; line < 60; ++line) long_text += "line " + std::to_string(line) + "\\par ";
+  long_text += "}";
+  InformationPage page;
+  page.set_text(long_text);
+  page.resize(200, 100);
+  const int lowest = page.content_height() - 100;
+  ASSERT_GT(lowest, 500);
+  const int up = 38, down = 40, page_down = 34, home = 36, end = 35;
+  EXPECT_FALSE(page.scroll_key(up));
+  EXPECT_FALSE(page.scroll_wheel(1));
+  EXPECT_TRUE(page.scroll_key(down));
+  EXPECT_GT(page.scroll(), 0);
+  EXPECT_TRUE(page.scroll_wheel(-1));
+  const int before = page.scroll();
+  EXPECT_TRUE(page.scroll_key(page_down));
+  EXPECT_GT(page.scroll(), before + 50);
+  EXPECT_TRUE(page.scroll_key(end));
+  EXPECT_EQ(page.scroll(), lowest);
+  EXPECT_FALSE(page.scroll_key(down));
+  EXPECT_FALSE(page.scroll_key('A'));
+  // A wider page needs fewer lines, so the lowest position moves up with it.
+  page.resize(2000, 100);
+  EXPECT_LE(page.scroll(), page.content_height() - 100);
+  EXPECT_TRUE(page.scroll_key(home));
+  EXPECT_EQ(page.scroll(), 0);
+  // A short text does not scroll at all.
+  page.set_text("short");
+  EXPECT_FALSE(page.scroll_key(end));
+  const PixelCanvas& canvas = page.paint(0x00FF00);
+  EXPECT_EQ(canvas.argb.front(), 0xFF00FF00u);
+  EXPECT_LT(std::count(canvas.argb.begin(), canvas.argb.end(), 0xFF00FF00u),
+            static_cast<long>(canvas.argb.size()));
+}
+
+}  // namespace
+}  // namespace kestrel
