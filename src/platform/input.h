@@ -49,6 +49,7 @@ inline constexpr int kShift = 16;
 inline constexpr int kControl = 17;
 inline constexpr int kAlt = 18;
 inline constexpr int kEscape = 27;
+inline constexpr int kF1 = 112;
 inline constexpr int kF4 = 115;
 inline constexpr int kF5 = 116;
 inline constexpr int kF6 = 117;

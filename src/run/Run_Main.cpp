@@ -12,6 +12,7 @@
 #include "platform/clock.h"
 #include "platform/window.h"
 #include "run/Event_Main.h"
+#include "run/Function_Info.h"
 #include "run/Run_Command.h"
 #include "run/Run_Handle_Collision.h"
 #include "run/Runner.h"
@@ -347,6 +348,7 @@ void function_keys(Runner& runner) {
     void (*act)(Runner& runner);
   };
   static constexpr Key kKeys[] = {
+      {platform::vk::kF1, &GameSettings::KeyF1Information, &show_game_information},
       {platform::vk::kEscape, &GameSettings::KeyEscEnds,
        [](Runner& r) { r.pending_transfer = kTransferEndGame; }},
       {platform::vk::kF4, &GameSettings::KeyF4Fullscreen,

@@ -7,6 +7,7 @@
 #include "data/Runner_Load.h"
 #include "run/Event_Main.h"
 #include "run/Function_Game.h"
+#include "run/Function_Info.h"
 #include "run/Function_Input.h"
 #include "run/Function_Screen.h"
 #include "run/Function_Sound.h"
@@ -59,6 +60,7 @@ Runner::Runner(const GameData& game, const TempDirectory& temp_folder)
   register_input_functions(engine.functions);
   register_window_functions(engine.functions);
   register_screen_functions(engine.functions);
+  register_information_functions(engine.functions);
   register_tile_functions(engine.functions);
   register_sound_functions(engine.functions);
   register_save_functions(engine.functions);

@@ -19,6 +19,7 @@
 #include "run/run_fonts.h"
 #include "run/run_room.h"
 #include "script/script_engine.h"
+#include "shell/game_information.h"
 #include "sound/Sound_Main.h"
 
 namespace kestrel {
@@ -159,6 +160,8 @@ class Runner final : public ScriptHost {
   std::int32_t transition_steps = 80;
   std::int32_t fps = 0;
   bool game_running = false;
+  // The game information and the text game code may have given it.
+  GameInformationWindow information{game.information};
   // Shows a message to the player (a message box, or standard error under the
   // developer tool); none while unset.
   std::function<void(std::string_view)> show_message;
