@@ -48,8 +48,14 @@ platform::ScreenRectangle information_window_place(const GameInformation& record
   platform::ScreenRectangle place;
   place.width = limit(record.width, screen.width);
   place.height = limit(record.height, screen.height);
-  place.x = record.left < 0 ? (screen.width - place.width) / 2 : record.left;
-  place.y = record.top < 0 ? (screen.height - place.height) / 2 : record.top;
+  // A window placed past the screen's edge would leave a stopped game with
+  // nothing to close, so it is kept on the screen.
+  const auto position = [](int asked, int size, int screen_size) {
+    if (asked < 0) return std::max((screen_size - size) / 2, 0);
+    return screen_size > 0 ? std::min(asked, screen_size - size) : asked;
+  };
+  place.x = position(record.left, place.width, screen.width);
+  place.y = position(record.top, place.height, screen.height);
   return place;
 }
 

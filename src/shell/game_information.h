@@ -16,8 +16,8 @@ namespace kestrel {
 class Graphics;
 class GameWindow;
 
-// Where the separate window goes: the size limited to the screen, and a
-// negative left or top centred on it.
+// Where the separate window goes: the size limited to the screen, a negative
+// left or top centred on it, and the whole window on the screen.
 platform::ScreenRectangle information_window_place(const GameInformation& record,
                                                    const platform::DisplayMode& screen);
 
