@@ -1,0 +1,24 @@
+// Every test program starts with the surroundings the tests assume, however
+// it is started (ctest with or without a preset, or by hand): drawing off
+// screen, silent audio, and the sanitizers' settings. Variables already set
+// by the caller win.
+#include <cstdlib>
+
+namespace {
+
+const bool kEnvironmentSet = [] {
+  setenv("SDL_VIDEODRIVER", "offscreen", 0);
+  setenv("SDL_AUDIODRIVER", "dummy", 0);
+  return true;
+}();
+
+}  // namespace
+
+// The sanitizers ask for these before main; they are unused in other builds.
+extern "C" const char* __lsan_default_options() {
+  return "suppressions=" KESTREL_LSAN_SUPPRESSIONS ":print_suppressions=0";
+}
+
+extern "C" const char* __ubsan_default_options() {
+  return "print_stacktrace=1:halt_on_error=1";
+}
