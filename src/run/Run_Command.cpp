@@ -131,13 +131,13 @@ void save_room(CStream& stream, RunRoom& room) {
 }
 
 // Reads `count` instance records into the room; a damaged count ends with the
-// stream instead of allocating.
+// stream instead of allocating. Every instance is of an object of this game.
 bool load_instances(CStream& stream, const GameData& game, RoomInstances& instances,
                     bool deactivated) {
   const std::int32_t count = ReadInt(stream);
   for (std::int32_t i = 0; i < count && !stream.failed(); ++i) {
     auto instance = std::make_unique<CInstance>(game, 0, -1, 0, 0);
-    if (!instance->Load(stream)) return false;
+    if (!instance->Load(stream) || !game.objects.exists(instance->object_index)) return false;
     instances.adopt(std::move(instance), deactivated);
   }
   return !stream.failed();

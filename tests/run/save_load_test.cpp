@@ -94,6 +94,11 @@ TEST_F(SaveLoad, ALoadedGameGoesOnWhereItWasSaved) {
 TEST_F(SaveLoad, AFileThatCannotBeLoadedLeavesTheGameAsItWas) {
   save_game(*runner_, file_.string());
   const Bytes saved = *ReadWholeFile(file_);
+  CInstance& placed = runner_->instances().at(0);
+  placed.object_index = 99;
+  save_game(*runner_, file_.string());
+  placed.object_index = 0;
+  const Bytes unknown_object = *ReadWholeFile(file_);
   const auto with_header = [](std::int32_t version, std::int32_t game_id) {
     CStream stream;
     WriteInt(stream, version);
@@ -111,6 +116,8 @@ TEST_F(SaveLoad, AFileThatCannotBeLoadedLeavesTheGameAsItWas) {
       {"cut short", Bytes(saved.begin(), saved.begin() + saved.size() / 2),
        "Failed to load game from file " + file_.string()},
       {"only the header", with_header(540, 77), "Failed to load game from file " + file_.string()},
+      {"an instance of an object the game lacks", unknown_object,
+       "Failed to load game from file " + file_.string()},
   };
   goto_room(*runner_, 1);
   run("global.g = 6");
