@@ -30,8 +30,11 @@ void RoomInstances::adopt(std::unique_ptr<CInstance> instance, bool deactivated)
 void RoomInstances::enter_tables(CInstance& instance) {
   by_id_[instance.id] = &instance;
   const std::int32_t object = instance.object_index;
-  if (object < 0) return;
-  const auto needed = static_cast<std::size_t>(std::max(object + 1, game_->objects.count()));
+  // An instance of an object the game lacks (placed so by a damaged room) is
+  // in no object's table: sizing the tables by its number could ask for any
+  // amount of memory.
+  if (object < 0 || object >= game_->objects.count()) return;
+  const auto needed = static_cast<std::size_t>(game_->objects.count());
   if (exact_.size() < needed) {
     exact_.resize(needed);
     family_.resize(needed);

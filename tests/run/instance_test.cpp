@@ -164,6 +164,15 @@ TEST(RoomInstances, ParentLoopsDoNotHang) {
   EXPECT_EQ(room.family(1).size(), 1u);
 }
 
+TEST(RoomInstances, AnInstanceOfAnObjectTheGameLacksIsFoundOnlyByItsId) {
+  const GameData game = make_game({-1});
+  RoomInstances room(game);
+  room.add(100001, 2'000'000'000, 0, 0);
+  EXPECT_NE(room.find(100001), nullptr);
+  EXPECT_TRUE(room.exact(2'000'000'000).empty());
+  EXPECT_TRUE(room.family(0).empty());
+}
+
 TEST(RoomInstances, DepthSortIsStableAndDeactivationMovesInstances) {
   const GameData game = make_game();
   RoomInstances room(game);
