@@ -125,7 +125,7 @@ struct LoadOptions {
   bool keep_stored_form = false;
   // Called once the settings are read, before anything else: the loading
   // form takes its look from them.
-  std::function<void(const GameSettings& settings)> settings_read;
+  std::function<void(const GameSettings& settings)> settings_read = nullptr;
 };
 
 // Percent of the loading bar and the text shown with it.
