@@ -24,8 +24,10 @@ class LineBuilder {
               FontSet& fonts)
       : paragraph_(paragraph), items_(items), width_(width), fonts_(fonts) {}
 
-  // The line of items [first, last): its runs split at tabs, placed by alignment.
-  LaidLine build(std::size_t first, std::size_t last, int top) {
+  // The line of items [first, last): its runs split at tabs, placed by
+  // alignment. A justified line that the width broke spreads its words to the
+  // right edge; the last line of a paragraph keeps them as they are.
+  LaidLine build(std::size_t first, std::size_t last, int top, bool wrapped) {
     LaidLine line;
     line.top = top;
     int x = 0;
@@ -60,6 +62,10 @@ class LineBuilder {
     line.baseline = ascent;
     line.height = ascent + descent;
     const int room = std::max(width_ - visible_end, 0);
+    if (paragraph_.alignment == TextAlignment::Justified && wrapped) {
+      spread_words(line, room);
+      return line;
+    }
     const int shift = paragraph_.alignment == TextAlignment::Centre  ? room / 2
                       : paragraph_.alignment == TextAlignment::Right ? room
                                                                      : 0;
@@ -70,6 +76,51 @@ class LineBuilder {
   static int next_tab(int x) { return (x / kTabStop + 1) * kTabStop; }
 
  private:
+  // Widens every space that a word follows, sharing `room` pixels out among
+  // them from the left; each widened space ends its run.
+  void spread_words(LaidLine& line, int room) {
+    std::vector<std::pair<std::size_t, std::size_t>> gaps;  // (run, character)
+    for (std::size_t r = 0; r < line.runs.size(); ++r) {
+      const std::u32string& text = line.runs[r].text;
+      for (std::size_t c = 0; c < text.size(); ++c) {
+        if (text[c] == U' ') gaps.emplace_back(r, c);
+      }
+    }
+    // Spaces after the last word are not between words.
+    while (!gaps.empty()) {
+      const auto [r, c] = gaps.back();
+      const std::u32string& text = line.runs[r].text;
+      const bool word_follows =
+          text.find_first_not_of(U' ', c) != std::u32string::npos ||
+          std::any_of(line.runs.begin() + static_cast<std::ptrdiff_t>(r) + 1, line.runs.end(),
+                      [](const PlacedRun& run) {
+                        return run.text.find_first_not_of(U' ') != std::u32string::npos;
+                      });
+      if (word_follows) break;
+      gaps.pop_back();
+    }
+    if (gaps.empty()) return;
+    std::vector<PlacedRun> spread;
+    std::size_t gap = 0;
+    int added = 0;
+    for (std::size_t r = 0; r < line.runs.size(); ++r) {
+      const PlacedRun& run = line.runs[r];
+      spread.push_back({run.x + added, run.style, {}});
+      int x = run.x;
+      for (std::size_t c = 0; c < run.text.size(); ++c) {
+        spread.back().text += run.text[c];
+        const platform::GlyphBitmap* glyph = fonts_.glyph(run.style, run.text[c]);
+        x += glyph != nullptr ? glyph->advance : 0;
+        if (gap < gaps.size() && gaps[gap] == std::make_pair(r, c)) {
+          added += room / static_cast<int>(gaps.size()) + (gap < room % gaps.size() ? 1 : 0);
+          ++gap;
+          if (c + 1 < run.text.size()) spread.push_back({x + added, run.style, {}});
+        }
+      }
+    }
+    line.runs = std::move(spread);
+  }
+
   const TextParagraph& paragraph_;
   const std::vector<Item>& items_;
   int width_;
@@ -125,8 +176,8 @@ TextLayout lay_out_text(const RichText& text, int width, FontSet& fonts) {
       }
     }
     LineBuilder builder(paragraph, items, width, fonts);
-    const auto add_line = [&](std::size_t first, std::size_t last) {
-      layout.lines.push_back(builder.build(first, last, layout.height));
+    const auto add_line = [&](std::size_t first, std::size_t last, bool wrapped = false) {
+      layout.lines.push_back(builder.build(first, last, layout.height, wrapped));
       layout.height += layout.lines.back().height;
     };
     std::size_t start = 0;
@@ -147,7 +198,7 @@ TextLayout lay_out_text(const RichText& text, int width, FontSet& fonts) {
       // Spaces may hang past the edge; anything else that does not fit starts a new line.
       if (x + advance > width && i > start && item.c != U' ') {
         const std::size_t end = space.value_or(i);
-        add_line(start, end);
+        add_line(start, end, true);
         i = end;
         while (space && i < items.size() && items[i].c == U' ') ++i;
         start = i;

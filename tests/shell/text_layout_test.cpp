@@ -101,6 +101,22 @@ TEST_F(TextLayoutTest, AlignmentPlacesTheLine) {
   }
 }
 
+TEST_F(TextLayoutTest, JustifiedLinesReachTheRightEdgeButTheLastDoesNot) {
+  const int width = 200;
+  const TextLayout layout = lay_out_text(
+      paragraph(U"the quick brown fox jumps over the lazy dog and runs far away into the woods",
+                TextAlignment::Justified),
+      width, fonts_);
+  ASSERT_GT(layout.lines.size(), 2u);
+  for (std::size_t i = 0; i + 1 < layout.lines.size(); ++i) {
+    EXPECT_EQ(visible_right(fonts_, layout.lines[i]), width) << "line " << i;
+    EXPECT_EQ(layout.lines[i].runs.front().x, 0) << "line " << i;
+  }
+  const LaidLine& last = layout.lines.back();
+  EXPECT_EQ(last.runs.size(), 1u) << "the last line is set as it comes";
+  EXPECT_LT(visible_right(fonts_, last), width);
+}
+
 TEST_F(TextLayoutTest, LineBreaksTabsAndEmptyParagraphs) {
   RichText text = paragraph(U"a\tb\nc");
   text.paragraphs.push_back(TextParagraph{});
