@@ -16,9 +16,9 @@ const bool kEnvironmentSet = [] {
 
 // The sanitizers ask for these before main; they are unused in other builds.
 extern "C" const char* __lsan_default_options() {
-  return "suppressions=" KESTREL_LSAN_SUPPRESSIONS ":print_suppressions=0";
+  return KESTREL_LSAN_OPTIONS;
 }
 
 extern "C" const char* __ubsan_default_options() {
-  return "print_stacktrace=1:halt_on_error=1";
+  return KESTREL_UBSAN_OPTIONS;
 }

@@ -53,8 +53,11 @@ Words split(std::string_view line) {
   return result;
 }
 
-std::optional<std::int64_t> whole_number(std::string_view word) {
-  std::int64_t value = 0;
+// The word as a number, when the whole word is one: whole for std::int64_t,
+// with a fraction for double.
+template <class T = std::int64_t>
+std::optional<T> number(std::string_view word) {
+  T value = 0;
   const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), value);
   if (error != std::errc() || end != word.data() + word.size()) return std::nullopt;
   return value;
@@ -72,7 +75,7 @@ std::optional<int> key_code(std::string_view word, std::string& error) {
   if (name.size() == 1 && std::isalnum(static_cast<unsigned char>(name[0])) != 0) {
     return std::toupper(static_cast<unsigned char>(name[0]));
   }
-  std::optional<std::int64_t> code = whole_number(name);
+  std::optional<std::int64_t> code = number(name);
   if (!code) {
     static const ConstantTable constants = [] {
       ConstantTable table;
@@ -168,14 +171,8 @@ bool parse_joystick(const std::vector<std::string_view>& words, ScriptedInput in
     return fail("the joysticks are 1 and 2, not " + quoted(words[2]));
   input.joystick = words[2] == "1" ? 0 : 1;
   const std::string_view what = words[3];
-  const auto number = [](std::string_view word) -> std::optional<double> {
-    double value = 0;
-    const auto [end, failure] = std::from_chars(word.data(), word.data() + word.size(), value);
-    if (failure != std::errc() || end != word.data() + word.size()) return std::nullopt;
-    return value;
-  };
   if (what == "button" && words.size() == 6) {
-    const std::optional<std::int64_t> button = whole_number(words[4]);
+    const std::optional<std::int64_t> button = number(words[4]);
     if (!button || *button < 1 || *button > 32) {
       return fail("joystick buttons run from 1 to 32, not " + quoted(words[4]));
     }
@@ -191,7 +188,7 @@ bool parse_joystick(const std::vector<std::string_view>& words, ScriptedInput in
     if (axis == std::string::npos) {
       return fail("the joystick axes are x, y, z, r, u and v, not " + quoted(words[4]));
     }
-    const std::optional<double> position = number(words[5]);
+    const std::optional<double> position = number<double>(words[5]);
     if (!position || *position < -1 || *position > 1) {
       return fail("an axis stands from -1 to 1, not at " + quoted(words[5]));
     }
@@ -199,7 +196,7 @@ bool parse_joystick(const std::vector<std::string_view>& words, ScriptedInput in
     input.position = static_cast<std::uint32_t>(std::lround((*position + 1) * 32767));
     input.kind = Kind::JoystickAxis;
   } else if (what == "pov" && words.size() == 5) {
-    const std::optional<double> degrees = number(words[4]);
+    const std::optional<double> degrees = number<double>(words[4]);
     if (words[4] == "centre" || words[4] == "center") {
       input.position = 65535;
     } else if (degrees && *degrees >= 0 && *degrees < 360) {
@@ -258,8 +255,8 @@ bool parse_action(const std::vector<std::string_view>& words, ScriptedInput inpu
   if (action == "mouse") {
     if (words.size() >= 3 && words[2] == "move") {
       if (!wants(5, "mouse move X Y")) return false;
-      const std::optional<std::int64_t> x = whole_number(words[3]);
-      const std::optional<std::int64_t> y = whole_number(words[4]);
+      const std::optional<std::int64_t> x = number(words[3]);
+      const std::optional<std::int64_t> y = number(words[4]);
       if (!x || !y || std::max(std::abs(*x), std::abs(*y)) > 1'000'000) {
         error = "mouse move wants two whole numbers, the place in the window";
         return false;
@@ -312,7 +309,7 @@ bool InputScript::parse(std::string_view text, std::string& error) {
     Words words = split(line);
     if (!words.error.empty()) return fail(words.error);
     if (words.words.empty()) continue;
-    const std::optional<std::int64_t> step = whole_number(words.words[0]);
+    const std::optional<std::int64_t> step = number(words.words[0]);
     if (!step) return fail("a line starts with its step number, not " + quoted(words.words[0]));
     if (*step < 1) return fail("steps are counted from 1");
     if (*step < last_step) {

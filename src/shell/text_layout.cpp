@@ -1,6 +1,7 @@
 #include "shell/text_layout.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace kestrel {
 namespace {
@@ -79,26 +80,20 @@ class LineBuilder {
   // Widens every space that a word follows, sharing `room` pixels out among
   // them from the left; each widened space ends its run.
   void spread_words(LaidLine& line, int room) {
-    std::vector<std::pair<std::size_t, std::size_t>> gaps;  // (run, character)
+    // Spaces as (run, character), and where the line's last word ends: the
+    // spaces after it are not between words.
+    std::vector<std::pair<std::size_t, std::size_t>> gaps;
+    std::optional<std::pair<std::size_t, std::size_t>> last_letter;
     for (std::size_t r = 0; r < line.runs.size(); ++r) {
       const std::u32string& text = line.runs[r].text;
       for (std::size_t c = 0; c < text.size(); ++c) {
-        if (text[c] == U' ') gaps.emplace_back(r, c);
+        if (text[c] == U' ')
+          gaps.emplace_back(r, c);
+        else
+          last_letter = std::make_pair(r, c);
       }
     }
-    // Spaces after the last word are not between words.
-    while (!gaps.empty()) {
-      const auto [r, c] = gaps.back();
-      const std::u32string& text = line.runs[r].text;
-      const bool word_follows =
-          text.find_first_not_of(U' ', c) != std::u32string::npos ||
-          std::any_of(line.runs.begin() + static_cast<std::ptrdiff_t>(r) + 1, line.runs.end(),
-                      [](const PlacedRun& run) {
-                        return run.text.find_first_not_of(U' ') != std::u32string::npos;
-                      });
-      if (word_follows) break;
-      gaps.pop_back();
-    }
+    std::erase_if(gaps, [&](const auto& gap) { return !last_letter || gap > *last_letter; });
     if (gaps.empty()) return;
     std::vector<PlacedRun> spread;
     std::size_t gap = 0;

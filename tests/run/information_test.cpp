@@ -6,11 +6,11 @@
 #include <random>
 
 #include "data/Runner_Load.h"
+#include "game_code.h"
 #include "platform/window.h"
 #include "run/Function_Info.h"
 #include "run/Run_Main.h"
 #include "run/Runner.h"
-#include "script/Code_Exec.h"
 
 namespace kestrel {
 namespace {
@@ -34,13 +34,7 @@ class GameInformationTest : public testing::Test {
     runner_->graphics.attach(&window_->device(), 64, 48);
   }
 
-  void run(std::string_view statements) {
-    CCode code(statements, false);
-    ASSERT_TRUE(code.compile(runner_->engine)) << statements;
-    CInstance self(game_, 100001, 0, 0, 0);
-    RValue ignored;
-    execute(runner_->engine, code, &self, &self, ignored);
-  }
+  void run(std::string_view statements) { run_game_code(*runner_, statements, false); }
 
   GameData game_;
   std::unique_ptr<platform::Window> window_;

@@ -6,13 +6,13 @@
 
 #include "code_action.h"
 #include "data/Runner_Load.h"
+#include "game_code.h"
 #include "graphics/Graphics_Draw.h"
 #include "platform/window.h"
 #include "png_io.h"
 #include "run/Event_Main.h"
 #include "run/Run_Main.h"
 #include "run/Runner.h"
-#include "script/Code_Exec.h"
 
 namespace kestrel {
 namespace {
@@ -78,12 +78,7 @@ class InputFunctions : public testing::Test {
 
   // The value of an expression, or of nothing for statements.
   RValue eval(std::string_view text, bool expression = true) {
-    CCode code(text, expression);
-    EXPECT_TRUE(code.compile(runner_->engine)) << text;
-    CInstance self(game_, 100001, 0, 0, 0);
-    RValue value;
-    execute(runner_->engine, code, &self, &self, value);
-    return value;
+    return run_game_code(*runner_, text, expression);
   }
   void run(std::string_view statements) { eval(statements, false); }
   double real(std::string_view expression) { return eval(expression).real(); }

@@ -6,11 +6,11 @@
 #include "data/Runner_Load.h"
 #include "data/Support_File.h"
 #include "data/Support_Stream.h"
+#include "game_code.h"
 #include "platform/window.h"
 #include "run/Run_Command.h"
 #include "run/Runner.h"
 #include "run/room_lifecycle.h"
-#include "script/Code_Exec.h"
 
 namespace kestrel {
 namespace {
@@ -42,12 +42,7 @@ class SaveLoad : public testing::Test {
   void TearDown() override { fs::remove(file_); }
 
   RValue eval(std::string_view text, bool expression = true) {
-    CCode code(text, expression);
-    EXPECT_TRUE(code.compile(runner_->engine)) << text;
-    CInstance self(game_, 0, 0, 0, 0);
-    RValue value;
-    execute(runner_->engine, code, &self, &self, value);
-    return value;
+    return run_game_code(*runner_, text, expression);
   }
   void run(std::string_view statements) { eval(statements, false); }
   double real(std::string_view expression) { return eval(expression).real(); }

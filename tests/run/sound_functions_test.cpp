@@ -6,8 +6,8 @@
 
 #include "../sound/fake_audio.h"
 #include "data/Runner_Load.h"
+#include "game_code.h"
 #include "run/Runner.h"
-#include "script/Code_Exec.h"
 
 namespace kestrel {
 namespace {
@@ -34,13 +34,8 @@ class SoundFunctions : public testing::Test {
 
   // The value of an expression; the errors it reports are in last_error().
   RValue eval(std::string_view expression) {
-    CCode code(expression, true);
-    EXPECT_TRUE(code.compile(runner_->engine)) << expression;
-    CInstance self(game_, 100001, 0, 0, 0);
-    RValue value;
     runner_->engine.errors.error_last.clear();
-    execute(runner_->engine, code, &self, &self, value);
-    return value;
+    return run_game_code(*runner_, expression, true);
   }
   std::string last_error() const { return runner_->engine.errors.error_last; }
 

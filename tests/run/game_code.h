@@ -1,0 +1,23 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string_view>
+
+#include "run/Runner.h"
+#include "script/Code_Exec.h"
+
+namespace kestrel {
+
+// Runs a piece of game code in the runner, a program or an expression for its
+// value, with an instance of object 0 (id 100001, in no room) as self and other.
+inline RValue run_game_code(Runner& runner, std::string_view text, bool expression) {
+  CCode code(text, expression);
+  EXPECT_TRUE(code.compile(runner.engine)) << text;
+  CInstance self(runner.game, 100001, 0, 0, 0);
+  RValue value;
+  execute(runner.engine, code, &self, &self, value);
+  return value;
+}
+
+}  // namespace kestrel
