@@ -68,6 +68,7 @@ class Locator {
         Blank();
         if (at_ < text_.size() && text_[at_] == ':') ++at_;
         Value(path + "/" + Escape(key));
+        if (found_ != std::string::npos) return;
         Blank();
         if (at_ < text_.size() && text_[at_] == ',') ++at_;
       }
@@ -78,6 +79,7 @@ class Locator {
         Blank();
         if (at_ >= text_.size() || text_[at_] == ']') break;
         Value(path + "/" + std::to_string(index));
+        if (found_ != std::string::npos) return;
         Blank();
         if (at_ < text_.size() && text_[at_] == ',') ++at_;
       }

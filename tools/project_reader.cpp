@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -7,6 +8,7 @@
 #include "png_io.h"
 #include "project.h"
 #include "project_format.h"
+#include "standard_actions.h"
 
 namespace kestrel::tools {
 
@@ -513,6 +515,20 @@ class ProjectReader {
       object.Finish();
       return action;
     }
+    if (object.Has("function") && !object.Has("library")) return ReadFunctionAction(file, object);
+    if (object.Has("block")) {
+      const std::string name = object.String("block", "");
+      action = BlockAction(name);
+      if (action == CAction())
+        object.Fail("block", "'" + name + "' is none of begin, end, else and exit");
+      object.Finish();
+      return action;
+    }
+    if (object.Has("repeat")) {
+      action = RepeatAction(object.String("repeat", ""));
+      object.Finish();
+      return action;
+    }
     action.library_id = object.Int("library", action.library_id);
     action.action_id = object.Int("action", action.action_id);
     action.kind = object.Int("kind", action.kind);
@@ -534,6 +550,36 @@ class ProjectReader {
     action.apply_to = ApplyTo(object);
     action.relative = object.Bool("relative", false);
     action.is_not = object.Bool("not", false);
+    object.Finish();
+    return action;
+  }
+
+  // A standard action written by its function and the texts of its form.
+  CAction ReadFunctionAction(const JsonFile& file, const JsonObject& object) {
+    const std::string function = object.String("function", "");
+    const StandardAction* standard = FindStandardAction(function);
+    if (standard == nullptr) object.Fail("function", "'" + function + "' is no standard action");
+    const Json& values = object.Array("arguments");
+    std::vector<std::string> arguments;
+    for (std::size_t i = 0; i < values.size(); ++i)
+      arguments.push_back(StringAt(file, values[i], object.where("arguments") / i));
+    if (standard->argument_kinds != nullptr &&
+        arguments.size() != std::strlen(standard->argument_kinds)) {
+      object.Fail("arguments", function + " takes " +
+                                   std::to_string(std::strlen(standard->argument_kinds)) +
+                                   " arguments, not " + std::to_string(arguments.size()));
+    }
+    if (arguments.size() > kMaxActionArguments)
+      object.Fail("arguments", "an action has at most 8 arguments");
+    CAction action = StandardFunctionAction(*standard, std::move(arguments));
+    action.relative = object.Bool("relative", false);
+    if (action.relative && !standard->relative_allowed)
+      object.Fail("relative", function + " cannot be relative");
+    action.is_not = object.Bool("not", false);
+    if (action.is_not && !standard->question) object.Fail("not", function + " is no question");
+    action.apply_to = ApplyTo(object);
+    if (action.apply_to != -1 && !standard->has_apply_to)
+      object.Fail("apply_to", function + " applies to no instance");
     object.Finish();
     return action;
   }

@@ -7,6 +7,7 @@
 #include "png_io.h"
 #include "project.h"
 #include "project_format.h"
+#include "standard_actions.h"
 
 namespace kestrel::tools {
 
@@ -364,6 +365,25 @@ class ProjectWriter {
       json["code"] = file;
       if (action.apply_to != -1) json["apply_to"] = ApplyTo(action.apply_to);
       return json;
+    }
+    for (const char* block : kBlockNames) {
+      if (action == BlockAction(block)) return {{"block", block}};
+    }
+    if (action.argument_values.size() == 1 && action == RepeatAction(action.argument_values[0]))
+      return {{"repeat", action.argument_values[0]}};
+    if (const StandardAction* standard = FindStandardAction(action.function_name)) {
+      CAction as_standard = StandardFunctionAction(*standard, action.argument_values);
+      as_standard.relative = action.relative;
+      as_standard.is_not = action.is_not;
+      as_standard.apply_to = action.apply_to;
+      if (action == as_standard) {
+        json["function"] = action.function_name;
+        if (!action.argument_values.empty()) json["arguments"] = action.argument_values;
+        if (action.apply_to != -1) json["apply_to"] = ApplyTo(action.apply_to);
+        if (action.relative) json["relative"] = true;
+        if (action.is_not) json["not"] = true;
+        return json;
+      }
     }
     const CAction defaults;
     json["library"] = action.library_id;

@@ -318,8 +318,8 @@ void draw_button(Graphics& graphics, const DrawingState& state, double x1, doubl
 }
 
 void draw_healthbar(Graphics& graphics, const DrawingState& state, double x1, double y1, double x2,
-                    double y2, double amount, std::int64_t back_colour, std::int64_t min_colour,
-                    std::int64_t max_colour, int direction, bool show_back, bool show_border) {
+                    double y2, double amount, std::int64_t back_colour, const HealthBarColours& bar,
+                    int direction, bool show_back, bool show_border) {
   amount = std::clamp(amount, 0.0, 100.0);
   const std::uint32_t black = state.vertex_argb(0);
   if (show_back) {
@@ -342,9 +342,8 @@ void draw_healthbar(Graphics& graphics, const DrawingState& state, double x1, do
       right = x1 + (x2 - x1) * fraction;
       break;
   }
-  const std::int64_t middle = merge_color(min_colour, max_colour, 0.5);
-  const std::int64_t colour = amount < 50 ? merge_color(min_colour, middle, amount / 50)
-                                          : merge_color(middle, max_colour, (amount - 50) / 50);
+  const std::int64_t colour = amount < 50 ? merge_color(bar.low, bar.middle, amount / 50)
+                                          : merge_color(bar.middle, bar.full, (amount - 50) / 50);
   fill_box(graphics, left, top, right, bottom, state.vertex_argb(colour));
   if (show_border) {
     draw_rectangle(graphics, left, top, right, bottom, {black, black, black, black}, true);

@@ -92,9 +92,13 @@ void draw_arrow(Graphics& graphics, const DrawingState& state, double x1, double
                 double y2, double size);
 void draw_button(Graphics& graphics, const DrawingState& state, double x1, double y1, double x2,
                  double y2, bool up);
+// The bar's colour at no, half and full health; in between it is mixed.
+struct HealthBarColours {
+  std::int64_t low, middle, full;
+};
 void draw_healthbar(Graphics& graphics, const DrawingState& state, double x1, double y1, double x2,
-                    double y2, double amount, std::int64_t back_colour, std::int64_t min_colour,
-                    std::int64_t max_colour, int direction, bool show_back, bool show_border);
+                    double y2, double amount, std::int64_t back_colour, const HealthBarColours& bar,
+                    int direction, bool show_back, bool show_border);
 
 // Custom primitives: kind 1..6 is point list, line list, line strip, triangle
 // list, triangle strip, triangle fan.

@@ -8,6 +8,8 @@
 #include "run/Runner.h"
 #include "script/Code_Error.h"
 #include "script/Code_Exec.h"
+#include "script/Script_Main.h"
+#include "script/extension_functions.h"
 #include "script/script_engine.h"
 
 namespace kestrel {
@@ -99,6 +101,27 @@ void evaluate_arguments(Runner& runner, const PreparedAction& action, CInstance&
   }
 }
 
+// A function action calls a built-in function, a script or an extension
+// function by its stored id (an id that names nothing does nothing); a
+// failing script or extension function is reported as the action's error.
+void call_action_function(ScriptEngine& engine, std::int32_t function, CInstance& self,
+                          CInstance& other, const RValue* arguments, int count, RValue& result) {
+  bool called = true;
+  if (function >= kFirstExtensionFunction) {
+    called = engine.extensions.call(engine, function - kFirstExtensionFunction, self, other,
+                                    arguments, count, result);
+  } else if (function >= kFirstScriptFunction) {
+    called = engine.scripts.call(engine, function - kFirstScriptFunction, self, other, arguments,
+                                 count, result);
+  } else if (function < engine.functions.size()) {
+    engine.functions.at(function).handler(engine, self, other, count, result, arguments);
+  }
+  if (!called && engine.errors.pending) {
+    report_action_error(engine, engine.errors.last_text, false);
+    engine.errors.pending = false;
+  }
+}
+
 }  // namespace
 
 bool prepare_actions(Runner& runner, const std::vector<CAction>& stored, ActionList& out) {
@@ -122,9 +145,8 @@ void run_action(Runner& runner, const PreparedAction& action, CInstance& self, C
     runner.action_relative = relative;
     std::array<RValue, kMaxArguments> values;
     evaluate_arguments(runner, action, self, other, values);
-    const FunctionEntry& function = engine.functions.at(action.function);
-    function.handler(engine, self, other, static_cast<int>(action.arguments.size()), result,
-                     values.data());
+    call_action_function(engine, action.function, self, other, values.data(),
+                         static_cast<int>(action.arguments.size()), result);
   } else {
     // Only the slots the action fills are saved: code may leave the others changed.
     const std::size_t count = action.arguments.size();

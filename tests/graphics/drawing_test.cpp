@@ -105,16 +105,15 @@ TEST_F(DrawingTest, ShapesFillTheirInside) {
 }
 
 TEST_F(DrawingTest, HealthbarBeyondFullIsAFullBarInTheTopColour) {
-  draw_healthbar(graphics_, state_, 0, 0, 40, 10, 150, 0x404040, 0x0000FF, 0x00FF00, 0, false,
-                 false);
+  const HealthBarColours bar{0x0000FF, merge_color(0x0000FF, 0x00FF00, 0.5), 0x00FF00};
+  draw_healthbar(graphics_, state_, 0, 0, 40, 10, 150, 0x404040, bar, 0, false, false);
   EXPECT_EQ(graphics_.pixel(1, 5), 0x00FF00);
   EXPECT_EQ(graphics_.pixel(40, 5), 0x00FF00);
 
   draw_clear(graphics_, 0, 1);
-  draw_healthbar(graphics_, state_, 0, 0, 40, 10, 25, 0x404040, 0x0000FF, 0x00FF00, 1, true, false);
+  draw_healthbar(graphics_, state_, 0, 0, 40, 10, 25, 0x404040, bar, 1, true, false);
   EXPECT_EQ(graphics_.pixel(1, 5), 0x404040) << "the back shows where the bar is not";
-  EXPECT_EQ(graphics_.pixel(39, 5),
-            merge_color(0x0000FF, merge_color(0x0000FF, 0x00FF00, 0.5), 0.5))
+  EXPECT_EQ(graphics_.pixel(39, 5), merge_color(0x0000FF, bar.middle, 0.5))
       << "a quarter bar grows from the right";
 }
 

@@ -173,6 +173,34 @@ TEST_F(ProjectTest, FaultsNameTheFileAndLine) {
       {"unreadable sound",
        [](const fs::path& p) { WriteText(p / "sounds/snd_jump.wav", "RIFF...."); },
        "/sounds/snd_jump.wav: not a readable WAV sound"},
+      {"unknown action",
+       [](const fs::path& p) {
+         WriteText(p / "objects/obj_wall/object.json",
+                   "{\"events\": [{\"event\": \"create\", \"actions\": [\n"
+                   "{\"function\": \"action_teleport\"}]}]}");
+       },
+       "/objects/obj_wall/object.json:2: 'action_teleport' is no standard action"},
+      {"wrong argument count of an action",
+       [](const fs::path& p) {
+         WriteText(p / "objects/obj_wall/object.json",
+                   "{\"events\": [{\"event\": \"create\", \"actions\": [\n"
+                   "{\"function\": \"action_move_to\", \"arguments\": [\"1\"]}]}]}");
+       },
+       "/objects/obj_wall/object.json:2: action_move_to takes 2 arguments, not 1"},
+      {"relative action that cannot be",
+       [](const fs::path& p) {
+         WriteText(p / "objects/obj_wall/object.json",
+                   "{\"events\": [{\"event\": \"create\", \"actions\": [\n"
+                   "{\"function\": \"action_end_game\", \"relative\": true}]}]}");
+       },
+       "/objects/obj_wall/object.json:2: action_end_game cannot be relative"},
+      {"unknown block",
+       [](const fs::path& p) {
+         WriteText(p / "objects/obj_wall/object.json",
+                   "{\"events\": [{\"event\": \"create\", \"actions\": [\n"
+                   "{\"block\": \"middle\"}]}]}");
+       },
+       "/objects/obj_wall/object.json:2: 'middle' is none of begin, end, else and exit"},
       {"file outside the project",
        [](const fs::path& p) {
          WriteText(p / "triggers/trig_low.json",

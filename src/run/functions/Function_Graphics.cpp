@@ -220,9 +220,10 @@ void draw_button_fn(ScriptEngine& e, ScriptInstance&, ScriptInstance&, int, RVal
               is_true(a[4]));
 }
 void draw_healthbar_fn(ScriptEngine& e, ScriptInstance&, ScriptInstance&, int, RValue&, Args a) {
+  const std::int64_t low = colour(a[6]), full = colour(a[7]);
   draw_healthbar(graphics_of(e), state_of(e), a[0].real(), a[1].real(), a[2].real(), a[3].real(),
-                 a[4].real(), colour(a[5]), colour(a[6]), colour(a[7]), whole(a[8]), is_true(a[9]),
-                 is_true(a[10]));
+                 a[4].real(), colour(a[5]), {low, merge_color(low, full, 0.5), full}, whole(a[8]),
+                 is_true(a[9]), is_true(a[10]));
 }
 
 // Shapes in given colours, with the drawing alpha.

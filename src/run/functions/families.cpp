@@ -25,6 +25,7 @@ void register_families(ScriptEngine& engine) {
   register_information_functions(functions);
   register_tile_functions(functions);
   register_sound_functions(functions);
+  register_action_functions(functions);
 }
 
 }  // namespace kestrel

@@ -48,6 +48,10 @@ void register_screen_functions(FunctionRegistry& functions);
 void register_information_functions(FunctionRegistry& functions);
 // The room's tiles one by one and in layers of equal depth.
 void register_tile_functions(FunctionRegistry& functions);
+// The standard actions: adapters over the other families that add the
+// instance's position when relative and report missing resources in the
+// actions' own words.
+void register_action_functions(FunctionRegistry& functions);
 // Playing sounds and music, their volume, pan, effects and place in space;
 // the CD drive; the sound resources; and the sound and CD actions.
 void register_sound_functions(FunctionRegistry& functions);
