@@ -298,7 +298,8 @@ bool prepare_sounds(Runner& runner) {
   // Without a device the player gets the one message games have always
   // shown; why the device did not open is of no use to them.
   std::string error;
-  runner.sound.start(platform::open_sdl_audio({}, error));
+  runner.sound.start(runner.silent ? platform::open_null_audio()
+                                   : platform::open_sdl_audio({}, error));
   runner.sound.prepare_all();
   return true;
 }
