@@ -8,10 +8,26 @@ namespace kestrel::tools {
 
 namespace fs = std::filesystem;
 
+bool LoadProject(const fs::path& folder, GameData& game, SourceMap& sources, std::string& error) {
+  GameData read;
+  sources = SourceMap();
+  sources.set_root(folder);
+  if (!ReadProject(folder, read, error, &sources)) return false;
+  // Through the game data and its loader, so the folder plays exactly as its
+  // built game does.
+  const LoadResult loaded = ReadGame(WriteGameData(read), game);
+  if (loaded.ok) return true;
+  error = folder.string() + ": ";
+  for (const std::string& message : loaded.messages) error += message;
+  return false;
+}
+
 bool BuildGame(const fs::path& project, const fs::path& output, const fs::path& runner,
-               std::string& error) {
+               bool with_map, std::string& error) {
   GameData game;
-  if (!ReadProject(project, game, error)) return false;
+  SourceMap sources;
+  sources.set_root(project);
+  if (!ReadProject(project, game, error, &sources)) return false;
   std::string bytes;
   if (!runner.empty()) {
     std::ifstream in(runner, std::ios::binary);
@@ -34,7 +50,7 @@ bool BuildGame(const fs::path& project, const fs::path& output, const fs::path& 
       return false;
     }
   }
-  return true;
+  return !with_map || WriteSourceMap(sources, output, error);
 }
 
 }  // namespace kestrel::tools

@@ -53,10 +53,14 @@ class Locator {
     for (char c : key) out += c == '~' ? "~0" : c == '/' ? "~1" : std::string(1, c);
     return out;
   }
+  // Stops as soon as the target is found: the walk goes no further.
   void Value(const std::string& path) {
     Blank();
-    if (at_ >= text_.size() || found_ != std::string::npos) return;
-    if (path == target_) found_ = at_;
+    if (at_ >= text_.size()) return;
+    if (path == target_) {
+      found_ = at_;
+      return;
+    }
     const char c = text_[at_];
     if (c == '{') {
       ++at_;

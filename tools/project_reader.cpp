@@ -4,6 +4,7 @@
 #include <iterator>
 #include <map>
 
+#include "data/code_origin.h"
 #include "json_file.h"
 #include "png_io.h"
 #include "project.h"
@@ -17,9 +18,12 @@ namespace fs = std::filesystem;
 namespace {
 
 Bytes ReadBytes(const fs::path& path) {
+  // A folder opens like a file on some systems and then reads as empty.
   std::ifstream in(path, std::ios::binary);
-  if (!in) Fail(path, "cannot read the file");
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  if (!in || !fs::is_regular_file(path)) Fail(path, "cannot read the file");
+  Bytes bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  if (in.bad()) Fail(path, "cannot read the file");
+  return bytes;
 }
 
 std::string ReadText(const fs::path& path) {
@@ -63,7 +67,8 @@ struct OrderEntry {
 
 class ProjectReader {
  public:
-  ProjectReader(fs::path root, GameData& game) : root_(std::move(root)), game_(game) {}
+  ProjectReader(fs::path root, GameData& game, SourceMap* sources)
+      : root_(std::move(root)), game_(game), sources_(sources) {}
 
   void Read() {
     if (!fs::is_directory(root_)) Fail(root_, "not a project folder");
@@ -72,27 +77,32 @@ class ProjectReader {
                              "timelines", "objects", "rooms"})
       orders_[kind] = ReadOrder(kind);
     ReadGameFile(game_file);
-    ReadList("sounds", game_.sounds, [this](const OrderEntry& e) { return ReadSound(e); });
-    ReadList("sprites", game_.sprites, [this](const OrderEntry& e) { return ReadSprite(e); });
+    ReadList("sounds", game_.sounds, [this](const OrderEntry& e, int) { return ReadSound(e); });
+    ReadList("sprites", game_.sprites, [this](const OrderEntry& e, int) { return ReadSprite(e); });
     ReadList("backgrounds", game_.backgrounds,
-             [this](const OrderEntry& e) { return ReadBackground(e); });
-    ReadList("paths", game_.paths, [this](const OrderEntry& e) { return ReadPath(e); });
-    ReadList("scripts", game_.scripts, [this](const OrderEntry& e) {
-      return ScriptRecord{ReadText(root_ / "scripts" / (e.stem + ".ks"))};
+             [this](const OrderEntry& e, int) { return ReadBackground(e); });
+    ReadList("paths", game_.paths, [this](const OrderEntry& e, int) { return ReadPath(e); });
+    ReadList("scripts", game_.scripts, [this](const OrderEntry& e, int index) {
+      return ScriptRecord{
+          ReadCode(root_ / "scripts" / (e.stem + ".ks"), code_origin::script(index))};
     });
-    ReadList("fonts", game_.fonts, [this](const OrderEntry& e) { return ReadFont(e); });
-    ReadList("timelines", game_.timelines, [this](const OrderEntry& e) { return ReadTimeLine(e); });
-    ReadList("objects", game_.objects, [this](const OrderEntry& e) { return ReadObject(e); });
-    ReadList("rooms", game_.rooms, [this](const OrderEntry& e) { return ReadRoom(e); });
+    ReadList("fonts", game_.fonts, [this](const OrderEntry& e, int) { return ReadFont(e); });
+    ReadList("timelines", game_.timelines,
+             [this](const OrderEntry& e, int index) { return ReadTimeLine(e, index); });
+    ReadList("objects", game_.objects,
+             [this](const OrderEntry& e, int index) { return ReadObject(e, index); });
+    CheckParents();
+    ReadList("rooms", game_.rooms,
+             [this](const OrderEntry& e, int index) { return ReadRoom(e, index); });
     CountPlacedIds();
     for (const auto& entry : ReadOrder("triggers")) {
       auto& trigger = game_.triggers.emplace_back();
-      if (!entry.stem.empty()) trigger = ReadTrigger(entry);
+      if (!entry.stem.empty()) trigger = ReadTrigger(entry, game_.triggers.size() - 1);
     }
     for (const auto& entry : ReadOrder("included_files"))
       game_.included_files.push_back(ReadIncludedFile(entry));
     for (const auto& entry : ReadOrder("extensions"))
-      game_.extension_packages.push_back(ReadExtension(entry));
+      game_.extension_packages.push_back(ReadExtension(entry, game_.extension_packages.size()));
   }
 
  private:
@@ -122,8 +132,40 @@ class ProjectReader {
     return folder / relative;
   }
 
-  std::string CodeFile(const fs::path& folder, const JsonObject& object, const std::string& key) {
-    return object.Has(key) ? ReadText(Resolve(folder, object, key)) : std::string();
+  // The text of a code file, noting the file as the origin's source.
+  std::string ReadCode(const fs::path& path, const std::string& origin) {
+    std::string text = ReadText(path);
+    NoteSource(origin, path);
+    return text;
+  }
+
+  void NoteSource(const std::string& origin, const fs::path& path, std::int32_t lines_before = 0) {
+    if (sources_ != nullptr)
+      sources_->add(origin, {path.lexically_relative(root_).generic_string(), lines_before});
+  }
+
+  std::string CodeFile(const fs::path& folder, const JsonObject& object, const std::string& key,
+                       const std::string& origin) {
+    return object.Has(key) ? ReadCode(Resolve(folder, object, key), origin) : std::string();
+  }
+
+  // An object whose parent chain comes back to it would make events and
+  // collisions search for ever.
+  void CheckParents() {
+    const int count = game_.objects.count();
+    for (int index = 0; index < count; ++index) {
+      int parent = index;
+      for (int steps = 0; steps <= count; ++steps) {
+        const CObject* object = game_.objects.get(parent);
+        if (object == nullptr || object->parent < 0) break;
+        parent = object->parent;
+        if (parent != index) continue;
+        const auto& entry = orders_["objects"][std::size_t(index)];
+        JsonFile::Read(root_ / "objects" / entry.stem / "object.json")
+            .Fail(Json::json_pointer("/parent"),
+                  "the parents of " + entry.name + " come back to " + entry.name);
+      }
+    }
   }
 
   std::vector<OrderEntry> ReadOrder(const std::string& kind) {
@@ -158,7 +200,7 @@ class ProjectReader {
       if (entry.stem.empty()) {
         list.add_empty();
       } else {
-        list.add(entry.name, read_one(entry));
+        list.add(entry.name, read_one(entry, list.count()));
       }
     }
   }
@@ -226,7 +268,8 @@ class ProjectReader {
     const Json& init = game.Array("library_init");
     for (std::size_t i = 0; i < init.size(); ++i) {
       const fs::path relative = fs::path(StringAt(file, init[i], game.where("library_init") / i));
-      game_.library_init_code.push_back(ReadText(root_ / relative.lexically_normal()));
+      game_.library_init_code.push_back(
+          ReadCode(root_ / relative.lexically_normal(), code_origin::library_init(i)));
     }
     const Json& order = game.Array("room_order");
     for (std::size_t i = 0; i < order.size(); ++i)
@@ -320,7 +363,7 @@ class ProjectReader {
     info.sizeable = object.Bool("sizeable", info.sizeable);
     info.stay_on_top = object.Bool("stay_on_top", info.stay_on_top);
     info.stop_game = object.Bool("stop_game", info.stop_game);
-    info.text = CodeFile(root_, object, "text");
+    if (object.Has("text")) info.text = ReadText(Resolve(root_, object, "text"));
     object.Finish();
   }
 
@@ -506,11 +549,11 @@ class ProjectReader {
   }
 
   CAction ReadAction(const fs::path& folder, const JsonFile& file, const Json& value,
-                     const Json::json_pointer& where) {
+                     const Json::json_pointer& where, const std::string& origin) {
     JsonObject object(file, value, where);
     CAction action;
     if (object.Has("code")) {
-      action = StandardCodeAction(CodeFile(folder, object, "code"));
+      action = StandardCodeAction(CodeFile(folder, object, "code", origin));
       action.apply_to = ApplyTo(object);
       object.Finish();
       return action;
@@ -592,15 +635,17 @@ class ProjectReader {
     return RefValue("objects", object.file(), *value, object.where("apply_to"));
   }
 
-  CEvent ReadEvent(const fs::path& folder, const JsonFile& file, const JsonObject& object) {
+  CEvent ReadEvent(const fs::path& folder, const JsonFile& file, const JsonObject& object,
+                   const std::string& origin) {
     CEvent event;
     const Json& actions = object.Array("actions");
     for (std::size_t i = 0; i < actions.size(); ++i)
-      event.actions.push_back(ReadAction(folder, file, actions[i], object.where("actions") / i));
+      event.actions.push_back(ReadAction(folder, file, actions[i], object.where("actions") / i,
+                                         code_origin::action(origin, i)));
     return event;
   }
 
-  CTimeLine ReadTimeLine(const OrderEntry& entry) {
+  CTimeLine ReadTimeLine(const OrderEntry& entry, int index) {
     const fs::path folder = root_ / "timelines" / entry.stem;
     const JsonFile file = JsonFile::Read(folder / "timeline.json");
     JsonObject object(file, file.root(), Json::json_pointer());
@@ -608,14 +653,16 @@ class ProjectReader {
     const Json& moments = object.Array("moments");
     for (std::size_t i = 0; i < moments.size(); ++i) {
       JsonObject moment(file, moments[i], object.where("moments") / i);
-      timeline.moments.push_back({moment.Int("step", 0), ReadEvent(folder, file, moment)});
+      const int step = moment.Int("step", 0);
+      timeline.moments.push_back(
+          {step, ReadEvent(folder, file, moment, code_origin::moment(index, i))});
       moment.Finish();
     }
     object.Finish();
     return timeline;
   }
 
-  CObject ReadObject(const OrderEntry& entry) {
+  CObject ReadObject(const OrderEntry& entry, int index) {
     const fs::path folder = root_ / "objects" / entry.stem;
     const JsonFile file = JsonFile::Read(folder / "object.json");
     JsonObject object(file, file.root(), Json::json_pointer());
@@ -638,14 +685,14 @@ class ProjectReader {
       if (target == nullptr) event.Fail("number", "an event number is 0 or more");
       if (result.events[kind].size() > 0 && !target->actions.empty())
         event.Fail("event", "this event is listed twice");
-      *target = ReadEvent(folder, file, event);
+      *target = ReadEvent(folder, file, event, code_origin::event(index, kind, number));
       event.Finish();
     }
     object.Finish();
     return result;
   }
 
-  CRoom ReadRoom(const OrderEntry& entry) {
+  CRoom ReadRoom(const OrderEntry& entry, int index) {
     const fs::path folder = root_ / "rooms" / entry.stem;
     const JsonFile file = JsonFile::Read(folder / "room.json");
     JsonObject object(file, file.root(), Json::json_pointer());
@@ -657,7 +704,7 @@ class ProjectReader {
     room.persistent = object.Bool("persistent", false);
     room.colour = ColourValue(object, "colour", room.colour);
     room.show_colour = object.Bool("show_colour", true);
-    room.creation_code = CodeFile(folder, object, "creation_code");
+    room.creation_code = CodeFile(folder, object, "creation_code", code_origin::room_code(index));
     const Json& backgrounds = object.Array("backgrounds");
     if (backgrounds.size() > kRoomBackgroundSlots)
       object.Fail("backgrounds", "a room has 8 backgrounds");
@@ -708,7 +755,7 @@ class ProjectReader {
       instance.y = item.Int("y", 0);
       instance.object = Ref("objects", item, "object", 0);
       instance.id = item.Int("id", 0);
-      instance.creation_code = CodeFile(folder, item, "code");
+      instance.creation_code = CodeFile(folder, item, "code", code_origin::instance_code(index, i));
       item.Finish();
     }
     const Json& tiles = object.Array("tiles");
@@ -737,7 +784,7 @@ class ProjectReader {
     return room;
   }
 
-  CTrigger ReadTrigger(const OrderEntry& entry) {
+  CTrigger ReadTrigger(const OrderEntry& entry, std::size_t index) {
     const fs::path folder = root_ / "triggers";
     const JsonFile file = JsonFile::Read(folder / (entry.stem + ".json"));
     JsonObject object(file, file.root(), Json::json_pointer());
@@ -745,7 +792,7 @@ class ProjectReader {
     trigger.name = object.String("name", entry.stem);
     trigger.moment = NamedNumber(object, "moment", kTriggerMomentNames, 1);
     trigger.constant_name = object.String("constant", "");
-    trigger.condition = CodeFile(folder, object, "condition");
+    trigger.condition = CodeFile(folder, object, "condition", code_origin::trigger(index));
     object.Finish();
     return trigger;
   }
@@ -770,7 +817,7 @@ class ProjectReader {
     return included;
   }
 
-  CExtensionPackage ReadExtension(const OrderEntry& entry) {
+  CExtensionPackage ReadExtension(const OrderEntry& entry, std::size_t index) {
     const fs::path folder = root_ / "extensions" / entry.stem;
     const JsonFile file = JsonFile::Read(folder / "package.json");
     JsonObject object(file, file.root(), Json::json_pointer());
@@ -813,23 +860,50 @@ class ProjectReader {
         extension_file.constants.push_back({StringAt(file, constants[c][0], where / 0),
                                             StringAt(file, constants[c][1], where / 1)});
       }
+      if (extension_file.kind == 2 && extension_file.data)
+        NoteScriptFile(folder, item, index, package);
       item.Finish();
     }
     object.Finish();
     return package;
   }
 
+  // Each function of a script file starts at its own line of the file; the
+  // names are matched as the runner matches them, tidied.
+  void NoteScriptFile(const fs::path& folder, const JsonObject& item, std::size_t package_index,
+                      const CExtensionPackage& package) {
+    const std::size_t file_index = package.files.size() - 1;
+    CExtensionPackage tidied;
+    tidied.files = {package.files.back()};
+    tidied.Tidy();
+    const Bytes& data = *tidied.files.front().data;
+    const std::vector<ScriptSection> sections = ScriptFileSections(
+        std::string_view(reinterpret_cast<const char*>(data.data()), data.size()));
+    const fs::path path = Resolve(folder, item, "data");
+    const auto& functions = tidied.files.front().functions;
+    for (std::size_t n = 0; n < functions.size(); ++n) {
+      // The last section of a name is the one the function runs.
+      for (auto section = sections.rbegin(); section != sections.rend(); ++section) {
+        if (section->name != functions[n].external_name) continue;
+        NoteSource(code_origin::extension_function(package_index, file_index, n), path,
+                   section->lines_before);
+        break;
+      }
+    }
+  }
+
   fs::path root_;
   GameData& game_;
+  SourceMap* sources_;
   std::map<std::string, std::vector<OrderEntry>> orders_;
 };
 
 }  // namespace
 
-bool ReadProject(const fs::path& folder, GameData& game, std::string& error) {
+bool ReadProject(const fs::path& folder, GameData& game, std::string& error, SourceMap* sources) {
   game = GameData{};
   try {
-    ProjectReader(folder, game).Read();
+    ProjectReader(folder, game, sources).Read();
     return true;
   } catch (const ProjectError& failure) {
     error = failure.what();

@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 
+#include "app/dev_options.h"
 #include "platform/process.h"
 #include "project.h"
 
@@ -15,6 +16,7 @@ struct BuildOptions {
   std::string output;
   std::string runner;
   bool data_only = false;
+  bool map = false;
 };
 
 int run_build(const BuildOptions& options) {
@@ -24,7 +26,7 @@ int run_build(const BuildOptions& options) {
                                     : std::filesystem::path(options.runner);
   }
   std::string error;
-  if (!tools::BuildGame(options.project, options.output, runner, error)) {
+  if (!tools::BuildGame(options.project, options.output, runner, options.map, error)) {
     std::fprintf(stderr, "kestrel-dev build: %s\n", error.c_str());
     return 1;
   }
@@ -39,8 +41,11 @@ void add_build_command(CLI::App& app, int& status) {
   command->add_option("PROJECT", options->project, "The project folder")->required();
   command->add_option("-o,--output", options->output, "The game file to write")->required();
   command->add_flag("--data-only", options->data_only, "Write the game data without the runner");
+  command->add_flag("--map", options->map,
+                    "Also write OUT.map.json, so that reports name the project's files");
   command->add_option("--runner", options->runner,
                       "The runner to copy (default: kestrel beside kestrel-dev)");
+  add_example(*command, "kestrel-dev build games/demo -o demo --map");
   command->callback([options, &status] { status = run_build(*options); });
 }
 

@@ -7,13 +7,16 @@ void add_extract_command(CLI::App& app, int& status);
 void add_info_command(CLI::App& app, int& status);
 void add_run_command(CLI::App& app, int& status);
 void add_eval_command(CLI::App& app, int& status);
+void add_check_command(CLI::App& app, int& status);
+void add_new_command(CLI::App& app, int& status);
 
 void add_dev_commands(CLI::App& app, int& status) {
-  // Subcommands register here as they are built: build, extract, info, run, eval.
+  add_new_command(app, status);
+  add_check_command(app, status);
+  add_run_command(app, status);
   add_build_command(app, status);
   add_extract_command(app, status);
   add_info_command(app, status);
-  add_run_command(app, status);
   add_eval_command(app, status);
 }
 

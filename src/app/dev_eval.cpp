@@ -4,6 +4,7 @@
 #include <iterator>
 #include <string>
 
+#include "app/dev_options.h"
 #include "data/Runner_Load.h"
 #include "data/Support_File.h"
 #include "platform/process.h"
@@ -17,6 +18,7 @@ namespace {
 struct EvalOptions {
   std::string file;
   bool uninitialized_zero = false;
+  bool audio = false;
   std::int64_t frames = 0;
 };
 
@@ -62,6 +64,7 @@ int run_eval(const EvalOptions& options) {
   driver.loop.max_steps = options.frames;
   driver.loop.real_time = false;
   driver.developer = true;
+  driver.silent = !options.audio;
   driver.show_failure = [](std::string_view message) {
     std::fprintf(stderr, "kestrel-dev eval: %.*s\n", static_cast<int>(message.size()),
                  message.data());
@@ -80,7 +83,9 @@ void add_eval_command(CLI::App& app, int& status) {
   eval->add_flag("--uninitialized-zero", options->uninitialized_zero,
                  "Read uninitialised variables as 0");
   eval->add_option("--frames", options->frames, "Steps to run after the Create event")
-      ->check(CLI::NonNegativeNumber);
+      ->check(whole_number());
+  eval->add_flag("--audio", options->audio, "Play sounds on the sound card");
+  add_example(*eval, "kestrel-dev eval tests/eval/world.ks --frames 2");
   eval->callback([options, &status] { status = run_eval(*options); });
 }
 

@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 
+#include "app/dev_options.h"
 #include "data/Runner_Load.h"
 #include "project.h"
 
@@ -38,6 +39,7 @@ void add_extract_command(CLI::App& app, int& status) {
   auto* command = app.add_subcommand("extract", "Take a game file apart into a project folder");
   command->add_option("GAME", options->game, "A game, or any file with game data")->required();
   command->add_option("-o,--output", options->output, "The project folder to make")->required();
+  add_example(*command, "kestrel-dev extract demo -o demo_project");
   command->callback([options, &status] { status = run_extract(*options); });
 }
 

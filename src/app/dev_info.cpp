@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 
+#include "app/dev_options.h"
 #include "data/Runner_Load.h"
 #include "project.h"
 
@@ -28,6 +29,7 @@ void add_info_command(CLI::App& app, int& status) {
   auto path = std::make_shared<std::string>();
   auto* command = app.add_subcommand("info", "Summarise a game: versions, settings, resources");
   command->add_option("GAME", *path, "A game, or any file with game data")->required();
+  add_example(*command, "kestrel-dev info demo");
   command->callback([path, &status] { status = run_info(*path); });
 }
 

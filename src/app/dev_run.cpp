@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/dev_options.h"
 #include "data/Runner_Load.h"
 #include "platform/process.h"
 #include "platform/window.h"
@@ -23,12 +24,13 @@ namespace kestrel::app {
 namespace {
 
 struct RunOptions {
-  std::string file;
+  std::string game;
   std::vector<std::string> screenshots;  // each STEP:FILE
   std::string input_file;
   std::int64_t frames = -1;
   bool headless = false;
   bool real_time = false;
+  bool audio = false;
   std::optional<std::uint32_t> seed;
 };
 
@@ -63,13 +65,8 @@ bool save_screenshot(Runner& runner, const std::string& file) {
 
 int run_game(const RunOptions& options) {
   GameData game;
-  const LoadResult loaded = ReadGameFile(options.file, game);
-  if (!loaded.ok) {
-    for (const std::string& message : loaded.messages) {
-      std::fprintf(stderr, "kestrel-dev run: %s\n", message.c_str());
-    }
-    return 1;
-  }
+  SourceMap sources;
+  if (!load_game_to_play(options.game, "run", game, sources)) return 1;
   std::unique_ptr<platform::Window> window;
   if (options.headless) {
     window = platform::open_null_window({});
@@ -89,6 +86,8 @@ int run_game(const RunOptions& options) {
   driver.loop.real_time = options.real_time;
   driver.seed = options.seed;
   driver.developer = true;
+  driver.silent = options.headless && !options.audio;
+  driver.sources = &sources;
   // Only a player at a window that waits between steps can answer a wait for a key.
   driver.player_present = options.real_time && !options.headless;
   InputScript input;
@@ -105,11 +104,13 @@ int run_game(const RunOptions& options) {
   std::map<std::int64_t, std::string> shots;
   for (const std::string& shot : options.screenshots) {
     const auto colon = shot.find(':');
-    if (colon == std::string::npos || colon == 0) {
-      std::fprintf(stderr, "kestrel-dev run: --screenshot wants STEP:FILE, not %s\n", shot.c_str());
+    std::string step = shot.substr(0, colon);
+    if (colon == std::string::npos || colon + 1 == shot.size() || !whole_number()(step).empty()) {
+      std::fprintf(stderr, "kestrel-dev run: --screenshot: expected STEP:FILE, got '%s'\n",
+                   shot.c_str());
       return 2;
     }
-    shots[std::stoll(shot.substr(0, colon))] = shot.substr(colon + 1);
+    shots[std::stoll(step)] = shot.substr(colon + 1);
   }
   int status = 0;
   driver.after_step = [&shots, &status](Runner& runner, std::int64_t steps) {
@@ -130,16 +131,22 @@ int run_game(const RunOptions& options) {
 void add_run_command(CLI::App& app, int& status) {
   auto options = std::make_shared<RunOptions>();
   CLI::App* run = app.add_subcommand("run", "Play a game automatically");
-  run->add_option("GAME", options->file, "Game file (a built game or bare game data)")->required();
-  run->add_option("--frames", options->frames, "Stop after this many steps")
-      ->check(CLI::NonNegativeNumber);
-  run->add_flag("--headless", options->headless, "No window: nothing is drawn or shown");
+  run->add_option("GAME", options->game,
+                  "A project folder (built in memory), a built game or bare game data")
+      ->required();
+  run->add_option("--frames", options->frames, "Stop after this many steps")->check(whole_number());
+  run->add_flag("--headless", options->headless,
+                "No window: nothing is drawn or shown, and no sound is heard");
+  run->add_flag("--audio", options->audio, "Play sounds on the sound card in a headless run");
   run->add_flag("--real-time", options->real_time, "Wait between steps as a player's game does");
-  run->add_option("--seed", options->seed, "Seed of the random generator");
+  run->add_option("--seed", options->seed, "Seed of the random generator")
+      ->check(whole_number())
+      ->check(CLI::Range(0u, 0xFFFFFFFFu));
   run->add_option("--screenshot", options->screenshots,
                   "STEP:FILE: save the frame drawn in that step as a PNG file");
   run->add_option("--input", options->input_file,
                   "FILE: key, mouse and wheel input by step (docs/input-file.md)");
+  add_example(*run, "kestrel-dev run games/demo --headless --frames 300 --seed 1");
   run->callback([options, &status] { status = run_game(*options); });
 }
 

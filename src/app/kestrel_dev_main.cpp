@@ -7,8 +7,9 @@
 int main(int argc, char** argv) {
   if (argc < 2) {
     std::fprintf(stderr,
-                 "usage: kestrel-dev build PROJECT -o OUT | extract GAME -o DIR | info GAME | "
-                 "run GAME [options] | eval FILE\n");
+                 "usage: kestrel-dev new DIR | check PROJECT | run GAME [options] | "
+                 "build PROJECT -o OUT | extract GAME -o DIR | info GAME | eval FILE\n"
+                 "       kestrel-dev COMMAND --help shows a command's options and an example\n");
     return 2;
   }
   CLI::App app{"kestrel-dev: builds, inspects and runs games"};

@@ -9,6 +9,7 @@
 #include "platform/message_box.h"
 #include "platform/process.h"
 #include "platform/window.h"
+#include "project.h"
 #include "run/game_driver.h"
 
 namespace {
@@ -116,7 +117,8 @@ int play_game(const std::filesystem::path& file, const kestrel::LoadResult& load
 }  // namespace
 
 // The game comes from the runner's own file when data is appended to it, else
-// from the file named by the first argument; with neither, the stand-in window.
+// from the file or project folder named by the first argument; with neither,
+// the stand-in window.
 int main(int argc, char** argv) {
   const std::filesystem::path self = kestrel::platform::executable_path();
   kestrel::GameData game;
@@ -132,6 +134,16 @@ int main(int argc, char** argv) {
   kestrel::LoadResult own = kestrel::ReadGameFile(self, game, load, progress);
   if (own.ok || own.messages != std::vector<std::string>{kestrel::kNotValidMessage})
     return play_game(self, own, game, std::move(loading));
+  if (argc > 1 && std::filesystem::is_directory(argv[1])) {
+    kestrel::SourceMap sources;
+    kestrel::LoadResult folder;
+    std::string error;
+    folder.ok = kestrel::tools::LoadProject(argv[1], game, sources, error);
+    if (!folder.ok) folder.messages.push_back(error);
+    // The window is titled with the folder's name, as a game file's with its own.
+    const std::filesystem::path named = std::filesystem::path(argv[1]).lexically_normal();
+    return play_game(named.has_filename() ? named : named.parent_path(), folder, game, nullptr);
+  }
   if (argc > 1) {
     kestrel::LoadResult named = kestrel::ReadGameFile(argv[1], game, load, progress);
     return play_game(argv[1], named, game, std::move(loading));

@@ -10,16 +10,30 @@ namespace kestrel {
 // The most argument kinds and values an action holds.
 inline constexpr int kMaxActionArguments = 8;
 
+enum ActionKind : int {
+  kActionNormal = 0,
+  kActionBeginBlock = 1,
+  kActionEndBlock = 2,
+  kActionElse = 3,
+  kActionExit = 4,
+  kActionRepeat = 5,
+  kActionVariable = 6,
+  kActionCode = 7,
+};
+
+enum ExecutionKind : int { kExecuteNothing = 0, kExecuteFunction = 1, kExecuteCode = 2 };
+
 // An action as stored; preparing its code and arguments comes with the run time.
+
 class CAction {
  public:
   int library_id = 0;
   int action_id = 0;
-  int kind = 0;  // 0 normal, 1 begin, 2 end, 3 else, 4 exit, 5 repeat, 6 variable, 7 code
+  int kind = kActionNormal;  // an ActionKind
   bool may_be_relative = false;
   bool question = false;
   bool has_apply_to = false;
-  int execution_type = 0;  // 0 nothing, 1 function, 2 code
+  int execution_type = kExecuteNothing;  // an ExecutionKind
   std::string function_name;
   std::string code;
   int argument_count = 0;

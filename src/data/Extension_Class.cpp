@@ -127,10 +127,8 @@ void CExtensionPackage::Tidy() {
   }
 }
 
-void AssignScriptFileCode(CExtensionFile& file) {
-  for (auto& function : file.functions) function.code.clear();
-  if (!file.data) return;
-  const std::string_view text(reinterpret_cast<const char*>(file.data->data()), file.data->size());
+std::vector<ScriptSection> ScriptFileSections(std::string_view text) {
+  // Only a CR ends a line; the LF of a CR LF pair is dropped with any other.
   std::vector<std::string> lines(1);
   for (char c : text) {
     if (c == '\r') {
@@ -139,26 +137,28 @@ void AssignScriptFileCode(CExtensionFile& file) {
       lines.back() += c;
     }
   }
-  auto assign = [&file](const std::string& section, const std::string& code) {
-    for (auto& function : file.functions)
-      if (function.external_name == section) function.code = code;
-  };
-  std::optional<std::string> section;
-  std::string code;
-  bool first_line = true;
-  for (const auto& line : lines) {
+  std::vector<ScriptSection> sections;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const std::string& line = lines[i];
     if (line.starts_with("#define")) {
-      if (section) assign(*section, code);
-      section = Trim(std::string_view(line).substr(7));
-      code.clear();
-      first_line = true;
-    } else if (section) {
-      if (!first_line) code += "\r\n";
+      sections.push_back({Trim(std::string_view(line).substr(7)), std::int32_t(i + 1), {}});
+    } else if (!sections.empty()) {
+      std::string& code = sections.back().code;
+      if (std::int32_t(i) > sections.back().lines_before) code += "\r\n";
       code += line;
-      first_line = false;
     }
   }
-  if (section) assign(*section, code);
+  return sections;
+}
+
+void AssignScriptFileCode(CExtensionFile& file) {
+  for (auto& function : file.functions) function.code.clear();
+  if (!file.data) return;
+  const std::string_view text(reinterpret_cast<const char*>(file.data->data()), file.data->size());
+  for (const ScriptSection& section : ScriptFileSections(text)) {
+    for (auto& function : file.functions)
+      if (function.external_name == section.name) function.code = section.code;
+  }
 }
 
 namespace {

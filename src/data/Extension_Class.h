@@ -1,9 +1,11 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "data/Support_Stream.h"
@@ -66,6 +68,15 @@ class CExtensionPackage {
 
   bool operator==(const CExtensionPackage&) const = default;
 };
+
+// One "#define NAME" section of a script file: the code below the line, and
+// the lines of the file before that code.
+struct ScriptSection {
+  std::string name;
+  std::int32_t lines_before = 0;
+  std::string code;
+};
+std::vector<ScriptSection> ScriptFileSections(std::string_view text);
 
 // The sections of a script file, as code for the functions of that file.
 void AssignScriptFileCode(CExtensionFile& file);

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <numbers>
 
-#include "graphics/Graphics_D3D.h"
+#include "graphics/Graphics_Device.h"
 #include "graphics/Graphics_Support.h"
 
 namespace kestrel {

@@ -4,7 +4,7 @@
 #include <bit>
 #include <cmath>
 
-#include "graphics/Graphics_D3D.h"
+#include "graphics/Graphics_Device.h"
 #include "graphics/Graphics_Support.h"
 
 namespace kestrel {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "data/Action_Class.h"
+#include "data/code_origin.h"
 #include "run/Runner.h"
 #include "script/Code_Error.h"
 #include "script/Code_Exec.h"
@@ -22,7 +23,8 @@ bool is_literal_text(int kind, const std::string& text) {
   return kind == 2 && (text.empty() || (text[0] != '\'' && text[0] != '"'));
 }
 
-bool prepare_one(Runner& runner, const CAction& stored, PreparedAction& action) {
+bool prepare_one(Runner& runner, const CAction& stored, const std::string& origin,
+                 PreparedAction& action) {
   ScriptEngine& engine = runner.engine;
   action.kind = stored.kind;
   action.execution = stored.execution_type;
@@ -33,16 +35,9 @@ bool prepare_one(Runner& runner, const CAction& stored, PreparedAction& action) 
   action.is_not = stored.is_not;
   action.apply_to = stored.apply_to;
 
-  std::string code_text = stored.code;
   int argument_count = stored.argument_count;
+  // Code and variable actions run code made from their arguments.
   if (stored.kind == kActionVariable || stored.kind == kActionCode) {
-    const auto argument = [&](int i) {
-      return i < static_cast<int>(stored.argument_values.size()) ? stored.argument_values[i]
-                                                                 : std::string();
-    };
-    code_text = stored.kind == kActionCode
-                    ? argument(0)
-                    : argument(0) + (stored.relative ? " += " : " = ") + argument(1);
     action.kind = kActionNormal;
     argument_count = 0;
   }
@@ -52,7 +47,7 @@ bool prepare_one(Runner& runner, const CAction& stored, PreparedAction& action) 
       runner.show_message("Failed to locate action function " + stored.function_name);
     }
   } else if (action.execution == kExecuteCode) {
-    action.code = std::make_unique<CCode>(code_text, false);
+    action.code = std::make_unique<CCode>(action_code_text(stored), false, origin);
     if (!action.code->compile(engine)) {
       report_action_error(
           engine, std::string("COMPILATION ERROR in code action") + kCr + engine.errors.last_text,
@@ -124,11 +119,13 @@ void call_action_function(ScriptEngine& engine, std::int32_t function, CInstance
 
 }  // namespace
 
-bool prepare_actions(Runner& runner, const std::vector<CAction>& stored, ActionList& out) {
+bool prepare_actions(Runner& runner, const std::vector<CAction>& stored, const std::string& origin,
+                     ActionList& out) {
   out.clear();
   out.reserve(stored.size());
-  for (const CAction& action : stored) {
-    if (!prepare_one(runner, action, out.emplace_back())) return false;
+  for (std::size_t i = 0; i < stored.size(); ++i) {
+    if (!prepare_one(runner, stored[i], code_origin::action(origin, i), out.emplace_back()))
+      return false;
   }
   return true;
 }

@@ -2,30 +2,18 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
+#include "data/Action_Class.h"
 #include "script/Code_Main.h"
 #include "script/RValue.h"
 
 namespace kestrel {
 
-class CAction;
 class CInstance;
 class Runner;
 class ScriptEngine;
-
-enum ActionKind : int {
-  kActionNormal = 0,
-  kActionBeginBlock = 1,
-  kActionEndBlock = 2,
-  kActionElse = 3,
-  kActionExit = 4,
-  kActionRepeat = 5,
-  kActionVariable = 6,
-  kActionCode = 7,
-};
-
-enum ExecutionKind : int { kExecuteNothing = 0, kExecuteFunction = 1, kExecuteCode = 2 };
 
 // An argument ready to use: a constant, or an expression evaluated each run.
 struct PreparedArgument {
@@ -54,8 +42,10 @@ using ActionList = std::vector<PreparedAction>;
 
 // Compiles an event's actions and finds their functions. A compile error is
 // reported as a fatal action error and the preparation fails; a function that
-// cannot be found is told and its action skipped when it runs.
-bool prepare_actions(Runner& runner, const std::vector<CAction>& stored, ActionList& out);
+// cannot be found is told and its action skipped when it runs. `origin` is
+// the code origin of the list (code_origin::event or code_origin::moment).
+bool prepare_actions(Runner& runner, const std::vector<CAction>& stored, const std::string& origin,
+                     ActionList& out);
 
 // Runs one action for self and other. For questions, `answer` is the result
 // tested as true, inverted by the action's NOT.

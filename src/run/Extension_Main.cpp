@@ -5,6 +5,7 @@
 #include <string>
 
 #include "data/Runner_Load.h"
+#include "data/code_origin.h"
 #include "run/Runner.h"
 #include "script/Code_Error.h"
 
@@ -60,7 +61,7 @@ bool call_lifecycle_functions(Runner& runner, const char* not_found) {
 
 }  // namespace
 
-bool prepare_extension_packages(Runner& runner) {
+bool declare_extension_packages(Runner& runner) {
   ScriptEngine& engine = runner.engine;
   const auto& packages = runner.game.extension_packages;
   for (const CExtensionPackage& package : packages) {
@@ -73,10 +74,29 @@ bool prepare_extension_packages(Runner& runner) {
   engine.extensions.resize(function_table_size(packages));
   for (const CExtensionPackage& package : packages) {
     for (const CExtensionFile& file : package.files) {
-      for (const CExtensionFunction& function : file.functions) {
+      for (const CExtensionFunction& function : file.functions)
+        engine.extensions.define(function.id, function.name, function.argument_count, nullptr);
+    }
+  }
+  return true;
+}
+
+bool prepare_extension_packages(Runner& runner) {
+  // Every function is known by name before any is compiled, so that one
+  // function's code can call another's.
+  if (!declare_extension_packages(runner)) return false;
+  ScriptEngine& engine = runner.engine;
+  const auto& packages = runner.game.extension_packages;
+  for (std::size_t p = 0; p < packages.size(); ++p) {
+    const CExtensionPackage& package = packages[p];
+    for (std::size_t f = 0; f < package.files.size(); ++f) {
+      const CExtensionFile& file = package.files[f];
+      for (std::size_t n = 0; n < file.functions.size(); ++n) {
+        const CExtensionFunction& function = file.functions[n];
         std::unique_ptr<CCode> code;
         if (file.kind == 2 && !function.code.empty()) {
-          code = std::make_unique<CCode>(function.code, false);
+          code = std::make_unique<CCode>(function.code, false,
+                                         code_origin::extension_function(p, f, n));
           if (!code->compile(engine)) {
             report_error(engine,
                          "COMPILATION ERROR in extension package " + package.name + kCr +

@@ -4,6 +4,10 @@ namespace kestrel {
 
 class Runner;
 
+// Defines every package's constants and the names of its functions, without
+// their code: what compiling other code needs to know of the packages.
+bool declare_extension_packages(Runner& runner);
+
 // Defines every package's constants, makes the table of extension functions
 // and compiles the script functions. False after the message or fatal report
 // that stops the start.

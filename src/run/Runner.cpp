@@ -5,6 +5,7 @@
 
 #include "data/Event_Name.h"
 #include "data/Runner_Load.h"
+#include "data/code_origin.h"
 #include "run/Event_Main.h"
 #include "run/Run_Command.h"
 #include "run/Run_Handle_Collision.h"
@@ -101,7 +102,8 @@ bool Runner::prepare_triggers() {
   for (const auto& trigger : game.triggers) {
     auto& condition = trigger_conditions_.emplace_back();
     if (!trigger) continue;
-    condition = std::make_unique<CCode>(trigger->condition, false);
+    condition = std::make_unique<CCode>(trigger->condition, false,
+                                        code_origin::trigger(trigger_conditions_.size() - 1));
     if (!condition->compile(engine)) {
       report_error(engine,
                    "COMPILATION ERROR in condition of trigger " + trigger->name + kCr +
@@ -128,7 +130,9 @@ bool Runner::prepare_time_lines() {
     lists.resize(line->moments.size());
     for (std::size_t m = 0; m < line->moments.size(); ++m) {
       engine.action = {index, kTimeLineEvent, line->moments[m].step, 0};
-      if (!prepare_actions(*this, line->moments[m].event.actions, lists[m])) return false;
+      if (!prepare_actions(*this, line->moments[m].event.actions, code_origin::moment(index, m),
+                           lists[m]))
+        return false;
     }
   }
   return true;
@@ -160,7 +164,8 @@ bool Runner::prepare_objects() {
         engine.action = {index, type, number, 0};
         ActionList& list =
             prepared_[static_cast<std::size_t>(index)][static_cast<std::size_t>(type)][number];
-        if (!prepare_actions(*this, event.actions, list)) return false;
+        if (!prepare_actions(*this, event.actions, code_origin::event(index, type, number), list))
+          return false;
       }
     }
   }

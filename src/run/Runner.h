@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "data/Support_File.h"
-#include "graphics/Graphics_D3D.h"
+#include "graphics/Graphics_Device.h"
 #include "graphics/Graphics_Draw.h"
 #include "graphics/Graphics_Window.h"
 #include "platform/error_dialog.h"
@@ -175,6 +175,9 @@ class Runner final : public ScriptHost {
   // Whether someone can end a wait for a key or a button; only the player's
   // program says so, so that automated runs and tests never block on one.
   bool player_present = false;
+  // Automated runs play their sounds through the null audio device, so that
+  // they neither need nor disturb a sound card.
+  bool silent = false;
   // Set by runs with scripted input: while the game waits for a key or a
   // button, delivers the next scripted input ahead of its step; false when
   // none is left.

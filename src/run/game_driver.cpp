@@ -20,7 +20,8 @@ bool prepare_sounds(Runner& runner) {
   // Without a device the player gets the one message games have always
   // shown; why the device did not open is of no use to them.
   std::string error;
-  runner.sound.start(platform::open_sdl_audio({}, error));
+  runner.sound.start(runner.silent ? platform::open_null_audio()
+                                   : platform::open_sdl_audio({}, error));
   runner.sound.prepare_all();
   return true;
 }
@@ -36,10 +37,12 @@ bool prepare_game(Runner& runner, const DriverOptions& options) {
   engine.settings.errors.log_errors = settings.LogErrors;
   engine.settings.errors.abort_on_all_errors = settings.AbortOnAllErrors;
   engine.settings.echo_reports = options.developer;
+  engine.settings.sources = options.sources;
   runner.input.close_button_is_escape = settings.CloseAsEscape;
   runner.fixed_seed = options.seed;
   runner.use_error_dialog = !options.developer;
   runner.player_present = options.player_present;
+  runner.silent = options.silent;
   runner.show_message = options.show_failure;
 
   struct Phase {

@@ -12,6 +12,7 @@ namespace kestrel {
 struct GameData;
 class InputScript;
 class Runner;
+class SourceMap;
 class TempDirectory;
 namespace platform {
 class Window;
@@ -33,6 +34,10 @@ struct DriverOptions {
   InputScript* input_script = nullptr;
   // Whether someone can end a wait for a key or a button.
   bool player_present = false;
+  // Sounds play through the null audio device instead of the sound card.
+  bool silent = false;
+  // The project files of the game's code, for reports; none while null.
+  const SourceMap* sources = nullptr;
   // Each phase of the preparation with how far the start has come, in percent.
   std::function<void(int percent, std::string_view text)> show_progress;
   // The program's temporary folder, made before the game was loaded; none

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "data/Runner_Load.h"
+#include "data/code_origin.h"
 #include "run/Event_Main.h"
 #include "run/Extension_Main.h"
 #include "run/Run_Command.h"
@@ -24,10 +25,10 @@ constexpr int kRoomEndEvent = 5;
 
 // Compiles and runs a piece of code, reporting a failure with `what` (for
 // example "creation code of room r1") after the kind of failure.
-void run_code(Runner& runner, const std::string& text, const std::string& what, bool fatal,
-              CInstance& self) {
+void run_code(Runner& runner, const std::string& text, const std::string& origin,
+              const std::string& what, bool fatal, CInstance& self) {
   ScriptEngine& engine = runner.engine;
-  CCode code(text, false);
+  CCode code(text, false, origin);
   if (!code.compile(engine)) {
     report_error(engine, "COMPILATION ERROR in " + what + kCr + engine.errors.last_text, fatal);
     engine.errors.pending = false;
@@ -81,10 +82,12 @@ void start_game(Runner& runner) {
     runner.engine.random_seed = *runner.fixed_seed;
   else
     randomize_seed(runner.engine);
-  for (const std::string& text : runner.game.library_init_code) {
-    if (text.empty()) continue;
+  const auto& library_init = runner.game.library_init_code;
+  for (std::size_t i = 0; i < library_init.size(); ++i) {
+    if (library_init[i].empty()) continue;
     CInstance scratch = scratch_instance(runner);
-    run_code(runner, text, "library initialization code", true, scratch);
+    run_code(runner, library_init[i], code_origin::library_init(i), "library initialization code",
+             true, scratch);
   }
   if (!call_extension_initializers(runner)) return;
   runner.room_copies.clear();
@@ -172,6 +175,7 @@ void start_room(Runner& runner, std::int32_t index, bool game_start) {
       if (!instance.creation_code.empty()) {
         run_code(
             runner, instance.creation_code,
+            code_origin::instance_code(index, static_cast<std::size_t>(i)),
             "creation code for instance " + std::to_string(instance.id) + " in room " + room_name,
             false, instance);
       }
@@ -181,7 +185,11 @@ void start_room(Runner& runner, std::int32_t index, bool game_start) {
   if (game_start) perform_event_all(runner, kEventOther, kGameStartEvent);
   if (!existing && !runner.room->settings.creation_code.empty()) {
     CInstance scratch = scratch_instance(runner);
-    run_code(runner, runner.room->settings.creation_code,
+    // Code that the game set while playing has no file.
+    const CRoom* definition = runner.game.rooms.get(index);
+    const std::string& code = runner.room->settings.creation_code;
+    const bool as_made = definition != nullptr && definition->creation_code == code;
+    run_code(runner, code, as_made ? code_origin::room_code(index) : std::string(),
              "creation code of room " + runner.game.rooms.name(index), false, scratch);
   }
   perform_event_all(runner, kEventOther, kRoomStartEvent);

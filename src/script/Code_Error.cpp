@@ -1,9 +1,11 @@
 #include "script/Code_Error.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <string>
 
+#include "data/code_origin.h"
 #include "script/Code_Main.h"
 #include "script/script_engine.h"
 
@@ -50,45 +52,80 @@ void append_to_log(ErrorState& errors, std::string_view message) {
   log << message << kCrLf << kCrLf << kCrLf;
 }
 
+// The 1-based line of `position`, the column of the character before it and
+// where that line starts, as the report counts them.
+struct LineAndColumn {
+  std::int32_t line = 1;
+  std::int32_t column = 0;
+  std::int32_t line_start = 0;  // 0-based index just after the last line break
+};
+
+LineAndColumn line_and_column(std::string_view text, std::int32_t position) {
+  const auto length = static_cast<std::int32_t>(text.size());
+  const std::int32_t p = std::max(std::min(position, length), 1);
+  LineAndColumn at;
+  for (std::int32_t i = 0; i < p && i < length; ++i) {
+    if (!starts_line(text, i)) {
+      ++at.column;
+      continue;
+    }
+    ++at.line;
+    at.column = 0;
+    if (i < p - 1) at.line_start = i + 1;
+  }
+  return at;
+}
+
+// The text of the line that starts at `line_start`.
+std::string_view line_at(std::string_view text, std::int32_t line_start) {
+  std::size_t line_end = static_cast<std::size_t>(line_start);
+  while (line_end < text.size() && !starts_line(text, line_end)) ++line_end;
+  return text.substr(line_start, line_end - line_start);
+}
+
 }  // namespace
+
+CodePlace place_in_code(std::string_view text, std::int32_t position) {
+  const LineAndColumn at = line_and_column(text, position);
+  return {{}, at.line, std::max(at.column, 1), std::string(line_at(text, at.line_start)), {}};
+}
 
 std::string format_code_error(std::string_view text, bool is_program, std::int32_t position,
                               std::string_view message) {
-  const auto length = static_cast<std::int32_t>(text.size());
-  std::int32_t p = position;
-  if (p > length) p = length;
-  if (p < 1) p = 1;
-  std::int32_t line = 1;
-  std::int32_t column = 0;
-  std::int32_t line_start = 0;  // 0-based index just after the last line break before p
-  for (std::int32_t i = 0; i < p && i < length; ++i) {
-    if (!starts_line(text, i)) {
-      ++column;
-      continue;
-    }
-    ++line;
-    column = 0;
-    if (i < p - 1) line_start = i + 1;
-  }
+  const LineAndColumn at = line_and_column(text, position);
   if (!is_program) {
     return "Error in expression:" + std::string(text) + kCr + " position " +
-           std::to_string(column) + ": " + std::string(message);
+           std::to_string(at.column) + ": " + std::string(message);
   }
-  std::size_t line_end = static_cast<std::size_t>(line_start);
-  while (line_end < text.size() && !starts_line(text, line_end)) ++line_end;
-  const std::string_view line_text = text.substr(line_start, line_end - line_start);
-  return "Error in code at line " + std::to_string(line) + ":" + kCr + "   " +
-         std::string(line_text) + kCr + std::string(column + 1, ' ') + "^" + kCr + "at position " +
-         std::to_string(column) + ": " + std::string(message);
+  return "Error in code at line " + std::to_string(at.line) + ":" + kCr + "   " +
+         std::string(line_at(text, at.line_start)) + kCr + std::string(at.column + 1, ' ') + "^" +
+         kCr + "at position " + std::to_string(at.column) + ": " + std::string(message);
 }
 
 void record_code_error(ScriptEngine& engine, const CCode& code, std::int32_t position,
                        std::string_view message) {
   if (engine.errors.pending) return;
   engine.errors.pending = true;
+  const std::string text = code.text();
   engine.errors.last_text =
-      format_code_error(code.text(), code.kind() == CodeKind::program, position, message);
+      format_code_error(text, code.kind() == CodeKind::program, position, message);
+  engine.errors.last_place = place_in_code(text, position);
+  engine.errors.last_place.origin = code.origin();
+  engine.errors.last_place.message = std::string(message);
 }
+
+namespace {
+
+// The line that points a terminal's reader at the project file of the code.
+void echo_place(const ScriptEngine& engine) {
+  const SourceMap* sources = engine.settings.sources;
+  const CodePlace& place = engine.errors.last_place;
+  if (sources == nullptr || !engine.errors.pending) return;
+  const std::string line = sources->describe(place.origin, place.line, place.column, place.message);
+  if (!line.empty()) std::fprintf(stderr, "%s\n", line.c_str());
+}
+
+}  // namespace
 
 void report_error(ScriptEngine& engine, std::string_view message, bool fatal) {
   ErrorState& errors = engine.errors;
@@ -101,6 +138,7 @@ void report_error(ScriptEngine& engine, std::string_view message, bool fatal) {
   } else if (engine.settings.echo_reports) {
     const std::string lines = report_as_lines(message);
     std::fwrite(lines.data(), 1, lines.size(), stderr);
+    echo_place(engine);
   }
   engine.host().clear_input();
   if (settings.log_errors) append_to_log(errors, message);

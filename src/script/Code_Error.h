@@ -28,14 +28,28 @@ struct ActionContext {
 
 inline constexpr std::int32_t kTimeLineEvent = 100000;
 
+// Where a recorded code error sits in its code: lines and columns count
+// from 1, as the report's "line" and "position" do.
+struct CodePlace {
+  std::string origin;
+  std::int32_t line = 1;
+  std::int32_t column = 1;
+  std::string line_text;
+  std::string message;
+};
+
 struct ErrorState {
   bool pending = false;  // the current phase or execution has recorded one
   std::string last_text;
+  CodePlace last_place;  // of last_text while pending
   bool error_occurred = false;
   std::string error_last;
   bool aborting = false;
   bool first_log = true;
 };
+
+// The line and column of a position (counted from 1) in code text.
+CodePlace place_in_code(std::string_view text, std::int32_t position);
 
 // The text of a code error: the line, a caret under the column and the
 // message for a program; the whole text for an expression.
@@ -49,7 +63,10 @@ std::string report_as_lines(std::string_view message);
 void record_code_error(ScriptEngine& engine, const CCode& code, std::int32_t position,
                        std::string_view message);
 
-// Shows, logs and stores a report, ending the game when it is fatal.
+// Shows, logs and stores a report, ending the game when it is fatal. Under
+// the developer tool a report about a recorded code error whose origin the
+// engine's source map knows is followed by "FILE:LINE:COLUMN: message" on
+// standard error.
 void report_error(ScriptEngine& engine, std::string_view message, bool fatal);
 
 // As report_error, with the running action's context in front.

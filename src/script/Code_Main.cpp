@@ -43,8 +43,8 @@ const ScrambleTables& scramble_tables() {
 
 }  // namespace
 
-CCode::CCode(std::string_view text, bool is_expression)
-    : kind_(is_expression ? CodeKind::expression : CodeKind::program) {
+CCode::CCode(std::string_view text, bool is_expression, std::string origin)
+    : origin_(std::move(origin)), kind_(is_expression ? CodeKind::expression : CodeKind::program) {
   const ScrambleTables& tables = scramble_tables();
   scrambled_.resize(text.size());
   for (std::size_t i = 0; i < text.size(); ++i) {

@@ -144,7 +144,9 @@ enum class CodeKind : std::int32_t { program = 1, expression = 2, constant_expre
 // One piece of game code with its compiled tree.
 class CCode {
  public:
-  CCode(std::string_view text, bool is_expression);
+  // `origin` says where the code comes from in the game (data/code_origin.h);
+  // empty for code made while playing.
+  CCode(std::string_view text, bool is_expression, std::string origin = {});
 
   // Compiles once; on failure the first error has been recorded.
   bool compile(ScriptEngine& engine);
@@ -152,6 +154,7 @@ class CCode {
   std::string text() const;
 
   CodeKind kind() const { return kind_; }
+  const std::string& origin() const { return origin_; }
   bool compiled() const { return compiled_; }
   std::int32_t root() const { return root_; }
   const RValue& constant() const { return constant_value_; }
@@ -166,6 +169,7 @@ class CCode {
   }
 
  private:
+  std::string origin_;
   std::string scrambled_;
   CodeKind kind_;
   bool compiled_ = false;

@@ -12,14 +12,14 @@ namespace kestrel {
 StringRep* RValue::make_rep(std::string_view text, std::size_t reserve) {
   if (text.empty() && reserve == 0) return nullptr;
   const std::size_t capacity = text.size() > reserve ? text.size() : reserve;
-  void* memory = std::malloc(offsetof(StringRep, bytes) + capacity + 1);
+  void* memory = std::malloc(sizeof(StringRep) + capacity + 1);
   if (memory == nullptr) throw std::bad_alloc();
   auto* rep = static_cast<StringRep*>(memory);
   rep->refs = 1;
   rep->size = static_cast<std::uint32_t>(text.size());
   rep->capacity = static_cast<std::uint32_t>(capacity);
-  if (!text.empty()) std::memcpy(rep->bytes, text.data(), text.size());
-  rep->bytes[text.size()] = '\0';
+  if (!text.empty()) std::memcpy(rep->bytes(), text.data(), text.size());
+  rep->bytes()[text.size()] = '\0';
   return rep;
 }
 
@@ -37,18 +37,18 @@ void RValue::set_text(std::string_view text) {
 void RValue::append_text(std::string_view tail) {
   if (tail.empty()) return;
   if (rep_ != nullptr && rep_->refs == 1 && rep_->capacity - rep_->size >= tail.size()) {
-    std::memcpy(rep_->bytes + rep_->size, tail.data(), tail.size());
+    std::memcpy(rep_->bytes() + rep_->size, tail.data(), tail.size());
     rep_->size += static_cast<std::uint32_t>(tail.size());
-    rep_->bytes[rep_->size] = '\0';
+    rep_->bytes()[rep_->size] = '\0';
     return;
   }
   // Doubling the room keeps a loop of appends linear overall.
   const std::size_t size = rep_ ? rep_->size : 0;
   const std::size_t needed = size + tail.size();
   StringRep* grown = make_rep(text(), needed < 16 ? 16 : needed * 2);
-  std::memcpy(grown->bytes + size, tail.data(), tail.size());
+  std::memcpy(grown->bytes() + size, tail.data(), tail.size());
   grown->size = static_cast<std::uint32_t>(needed);
-  grown->bytes[needed] = '\0';
+  grown->bytes()[needed] = '\0';
   release();
   rep_ = grown;
 }

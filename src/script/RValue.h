@@ -15,7 +15,10 @@ struct StringRep {
   std::uint32_t refs;
   std::uint32_t size;
   std::uint32_t capacity;
-  char bytes[1];  // size bytes, then a terminating zero
+  // The text follows the header in the same allocation: size bytes, then a
+  // terminating zero.
+  char* bytes() { return reinterpret_cast<char*>(this + 1); }
+  const char* bytes() const { return reinterpret_cast<const char*>(this + 1); }
 };
 
 // Strings longer than this are refused by the operators, so that runaway
@@ -60,7 +63,7 @@ class RValue {
   bool is_string() const { return kind_ == ValueKind::string; }
   double real() const { return real_; }
   std::string_view text() const {
-    return rep_ ? std::string_view(rep_->bytes, rep_->size) : std::string_view();
+    return rep_ ? std::string_view(rep_->bytes(), rep_->size) : std::string_view();
   }
   std::string str() const { return std::string(text()); }
   // True when the text is held by nobody else, so it may be extended in place.

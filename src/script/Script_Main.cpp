@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "data/code_origin.h"
 #include "script/Code_Error.h"
 #include "script/Code_Exec.h"
 #include "script/script_engine.h"
@@ -25,9 +26,11 @@ void ScriptList::add(std::string name, std::string text) {
 }
 
 bool ScriptList::compile_all(ScriptEngine& engine) {
-  for (auto& script : scripts_) {
+  for (std::size_t index = 0; index < scripts_.size(); ++index) {
+    const auto& script = scripts_[index];
     if (script == nullptr) continue;
-    script->code = std::make_unique<CCode>(script->text, false);
+    script->code = std::make_unique<CCode>(script->text, false,
+                                           code_origin::script(static_cast<std::int32_t>(index)));
     if (!script->code->compile(engine)) {
       report_error(engine,
                    "COMPILATION ERROR in Script: " + script->name + kCr + engine.errors.last_text,

@@ -18,12 +18,17 @@
 
 namespace kestrel {
 
+class SourceMap;
+
 struct ScriptSettings {
   bool uninitialized_as_zero = false;
   bool debug_mode = false;
   ErrorSettings errors;
   // Under the developer tool every report also goes to standard error.
   bool echo_reports = false;
+  // The project files of the game's code, when the game came from a project
+  // folder or has a source map beside it; null otherwise.
+  const SourceMap* sources = nullptr;
   // The player's preference that keeps games away from files, libraries and
   // extension packages.
   bool secure_mode = false;

@@ -4,7 +4,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "graphics/Graphics_D3D.h"
+#include "graphics/Graphics_Device.h"
 #include "graphics/Graphics_Texture.h"
 #include "graphics/Graphics_Window.h"
 #include "platform/clock.h"

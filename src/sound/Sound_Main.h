@@ -9,7 +9,7 @@
 #include "data/Support_File.h"
 #include "data/resource_list.h"
 #include "platform/audio.h"
-#include "sound/Sound_DirectX.h"
+#include "sound/Sound_Engine.h"
 #include "sound/Support_CD.h"
 
 namespace kestrel {

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Plays the demo game without a player: the title, then each level as the
+# Plays the demo game without a player: the folder as it stands, with an
+# empty standard error; the title, then each level as the
 # first room, off screen so that the draw events run too. Every run must end
 # without an error report, and the title and every level must draw a picture;
 # the title's music must be heard.
@@ -12,6 +13,13 @@ tool=$1
 project=$2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+
+# The folder itself, played headless: nothing but the game's own output, and
+# no sound card needed (none is set for this run).
+(cd "$work" && env -u SDL_AUDIODRIVER "$tool" run "$project" --headless --frames 300 --seed 1 \
+  >folder.out 2>folder.err) || { cat "$work/folder.err" >&2; exit 1; }
+[[ ! -s $work/folder.err ]] ||
+  { cat "$work/folder.err" >&2; echo "the headless run printed on standard error" >&2; exit 1; }
 
 # play NAME PROJECT: 300 steps (5 seconds of play), the last one saved as NAME.png.
 play() {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "graphics/Graphics_D3D.h"
+#include "graphics/Graphics_Device.h"
 #include "graphics/Graphics_Draw.h"
 #include "platform/window.h"
 

@@ -1,9 +1,10 @@
+#include "graphics/Graphics_Device.h"
+
 #include <gtest/gtest.h>
 
 #include <numbers>
 #include <vector>
 
-#include "graphics/Graphics_D3D.h"
 #include "graphics/Graphics_Support.h"
 #include "platform/window.h"
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "case_names.h"
 #include "script_fixture.h"
 
 namespace kestrel {
@@ -74,7 +75,8 @@ INSTANTIATE_TEST_SUITE_P(
         CompileCase{"x = 1 @", "Unexpected symbol.", 7},
         CompileCase{"if a then b = 1 else c = 2", ""},
         CompileCase{"with (all) do x = 1; while (0) do {}; repeat 3 {}", ""},
-        CompileCase{"begin a = 1 end", ""}));
+        CompileCase{"begin a = 1 end", ""}),
+    case_names::NamedBy<&CompileCase::text>());
 
 TEST_F(ScriptFixture, AnEmptyProgramCompilesAndRuns) {
   CCode code("  // nothing\n", false);

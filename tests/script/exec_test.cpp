@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "case_names.h"
 #include "script_fixture.h"
 
 namespace kestrel {
@@ -49,7 +50,8 @@ INSTANTIATE_TEST_SUITE_P(
         RunCase{"s = ''; repeat 1000 s += 'ab'; n = (s == 1000 * 'ab')", "n", 1},
         RunCase{"var t; t = 4; u = t * 2", "u", 8}, RunCase{"a = 0; with (self) { a = 3 }", "a", 3},
         RunCase{"a[3] = 1; a[2] += 5", "a[2]", 5},
-        RunCase{"x = 2; x *= 3; x -= 1; x /= 2; x |= 8; x &= 11; x ^= 1", "x", 11}));
+        RunCase{"x = 2; x *= 3; x -= 1; x /= 2; x |= 8; x &= 11; x ^= 1", "x", 11}),
+    case_names::NamedBy<&RunCase::program>());
 
 struct ErrorCase {
   const char* program;
@@ -97,7 +99,8 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"i = -10; i.x = 1", "Cannot assign to the variable"},
         ErrorCase{"s = 'a'; s -= 1", "Wrong type of arguments to -."},
         ErrorCase{"a = 1; b = 'x'; c = a < b", "Cannot compare arguments."},
-        ErrorCase{"a = 0; b = 1 / a", "Division by 0."}));
+        ErrorCase{"a = 0; b = 1 / a", "Division by 0."}),
+    case_names::NamedBy<&ErrorCase::program>());
 
 TEST_F(ScriptFixture, MissingReadsAreZeroWhenUninitializedAsZero) {
   engine.settings.uninitialized_as_zero = true;

@@ -5,6 +5,7 @@
 #include <numbers>
 #include <string>
 
+#include "case_names.h"
 #include "script_fixture.h"
 
 namespace kestrel {
@@ -32,7 +33,8 @@ INSTANTIATE_TEST_SUITE_P(
                       RealCase{"ceil(-2147483649.5)", 2147483647},
                       RealCase{"sign(power(10, -14))", 0}, RealCase{"sign(-power(10, -13))", -1},
                       RealCase{"sign(0.001)", 1}, RealCase{"frac(-2.75)", -0.75},
-                      RealCase{"abs(-3)", 3}, RealCase{"sqr(-3)", 9}));
+                      RealCase{"abs(-3)", 3}, RealCase{"sqr(-3)", 9}),
+    case_names::NamedBy<&RealCase::expression>());
 
 INSTANTIATE_TEST_SUITE_P(Arithmetic, RealResults,
                          ::testing::Values(RealCase{"sqrt(16)", 4}, RealCase{"logn(2, 8)", 3},
@@ -41,7 +43,8 @@ INSTANTIATE_TEST_SUITE_P(Arithmetic, RealResults,
                                            RealCase{"power(-2, 3)", -8}, RealCase{"power(0, 0)", 1},
                                            RealCase{"degtorad(180)", std::numbers::pi},
                                            RealCase{"arctan2(-0, -1)", std::numbers::pi},
-                                           RealCase{"arctan2(1, 0)", std::numbers::pi / 2}));
+                                           RealCase{"arctan2(1, 0)", std::numbers::pi / 2}),
+                         case_names::NamedBy<&RealCase::expression>());
 
 INSTANTIATE_TEST_SUITE_P(Aggregates, RealResults,
                          ::testing::Values(RealCase{"max(1, \"a\")", 1},
@@ -51,7 +54,8 @@ INSTANTIATE_TEST_SUITE_P(Aggregates, RealResults,
                                            RealCase{"median(5, 1, 3, 2)", 2},
                                            RealCase{"median(7, 7, 1)", 7}, RealCase{"median()", 0},
                                            RealCase{"is_real(1)", 1}, RealCase{"is_real(\"1\")", 0},
-                                           RealCase{"is_string(\"\")", 1}));
+                                           RealCase{"is_string(\"\")", 1}),
+                         case_names::NamedBy<&RealCase::expression>());
 
 INSTANTIATE_TEST_SUITE_P(Geometry, RealResults,
                          ::testing::Values(RealCase{"point_distance(1, 1, 4, 5)", 5},
@@ -63,21 +67,19 @@ INSTANTIATE_TEST_SUITE_P(Geometry, RealResults,
                                            RealCase{"point_direction(0, 0, 10, 10)", 315},
                                            RealCase{"lengthdir_x(10, 90)", 0},
                                            RealCase{"lengthdir_y(10, 90)", -10},
-                                           RealCase{"lengthdir_x(10, 180)", -10}));
+                                           RealCase{"lengthdir_x(10, 180)", -10}),
+                         case_names::NamedBy<&RealCase::expression>());
 
-INSTANTIATE_TEST_SUITE_P(Text, RealResults,
-                         ::testing::Values(RealCase{"real(\" \t12.5 \")", 12.5},
-                                           RealCase{"real(\"-1.5e+2\")", -150},
-                                           RealCase{"real(\".5\")", 0.5},
-                                           RealCase{"real(\"  \")", 0}, RealCase{"real(7)", 7},
-                                           RealCase{"ord(\"A\")", 65},
-                                           RealCase{"ord(chr(200))", 200}, RealCase{"ord(\"\")", 0},
-                                           RealCase{"string_length(\"abc\")", 3},
-                                           RealCase{"string_pos(\"b\", \"abcb\")", 2},
-                                           RealCase{"string_pos(\"x\", \"abc\")", 0},
-                                           RealCase{"string_pos(\"\", \"abc\")", 0},
-                                           RealCase{"string_count(\"aa\", \"aaaa\")", 2},
-                                           RealCase{"string_count(\"\", \"aaaa\")", 0}));
+INSTANTIATE_TEST_SUITE_P(
+    Text, RealResults,
+    ::testing::Values(
+        RealCase{"real(\" \t12.5 \")", 12.5}, RealCase{"real(\"-1.5e+2\")", -150},
+        RealCase{"real(\".5\")", 0.5}, RealCase{"real(\"  \")", 0}, RealCase{"real(7)", 7},
+        RealCase{"ord(\"A\")", 65}, RealCase{"ord(chr(200))", 200}, RealCase{"ord(\"\")", 0},
+        RealCase{"string_length(\"abc\")", 3}, RealCase{"string_pos(\"b\", \"abcb\")", 2},
+        RealCase{"string_pos(\"x\", \"abc\")", 0}, RealCase{"string_pos(\"\", \"abc\")", 0},
+        RealCase{"string_count(\"aa\", \"aaaa\")", 2}, RealCase{"string_count(\"\", \"aaaa\")", 0}),
+    case_names::NamedBy<&RealCase::expression>());
 
 struct TextCase {
   const char* expression;
@@ -112,7 +114,8 @@ INSTANTIATE_TEST_SUITE_P(
         TextCase{"string_format(power(10, 20), 0, 7)", "1E20"},
         TextCase{"string_format(12.5, 0, -3)", "13"},
         TextCase{"string_format(\"as is\", 9, 2)", "as is"}, TextCase{"chr(65)", "A"},
-        TextCase{"chr(321)", "A"}));
+        TextCase{"chr(321)", "A"}),
+    case_names::NamedBy<&TextCase::expression>());
 
 INSTANTIATE_TEST_SUITE_P(Indexing, TextResults,
                          ::testing::Values(TextCase{"string_copy(\"abcdef\", 2, 3)", "bcd"},
@@ -130,7 +133,8 @@ INSTANTIATE_TEST_SUITE_P(Indexing, TextResults,
                                            TextCase{"string_delete(5, 1, 1)", ""},
                                            TextCase{"string_insert(\"XY\", \"abc\", 2)", "aXYbc"},
                                            TextCase{"string_insert(\"XY\", \"abc\", -4)", "XYabc"},
-                                           TextCase{"string_insert(\"XY\", \"abc\", 9)", "abcXY"}));
+                                           TextCase{"string_insert(\"XY\", \"abc\", 9)", "abcXY"}),
+                         case_names::NamedBy<&TextCase::expression>());
 
 INSTANTIATE_TEST_SUITE_P(
     Editing, TextResults,
@@ -149,7 +153,8 @@ INSTANTIATE_TEST_SUITE_P(
                       TextCase{"string_replace(\"abc\", \"\", \"z\")", "abc"},
                       TextCase{"string_replace_all(\"abc\", \"\", \"z\")", "abc"},
                       TextCase{"max(\"a\", \"b\")", "b"}, TextCase{"min(2, \"a\")", "a"},
-                      TextCase{"choose(\"only\")", "only"}));
+                      TextCase{"choose(\"only\")", "only"}),
+    case_names::NamedBy<&TextCase::expression>());
 
 struct ErrorCase {
   const char* expression;
@@ -188,7 +193,8 @@ INSTANTIATE_TEST_SUITE_P(
                       ErrorCase{"real(\"1 2\")", "Error in function real()."},
                       ErrorCase{"real(\"1,5\")", "Error in function real()."},
                       ErrorCase{"real(\"-\")", "Error in function real()."},
-                      ErrorCase{"real(\"inf\")", "Error in function real()."}));
+                      ErrorCase{"real(\"inf\")", "Error in function real()."}),
+    case_names::NamedBy<&ErrorCase::expression>());
 
 // Results that would not fit in a value are refused instead of exhausting
 // memory.
@@ -197,7 +203,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(ErrorCase{"string_repeat(\"ab\", 10000000000)", "String too long."},
                       ErrorCase{"string_replace_all(string_repeat(\"a\", 100000), \"a\", "
                                 "string_repeat(\"b\", 100000))",
-                                "String too long."}));
+                                "String too long."}),
+    case_names::NamedBy<&ErrorCase::expression>());
 
 using MathFunctions = ScriptFixture;
 

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "case_names.h"
 #include "script/Code_Main.h"
 #include "script/Code_Phase1.h"
 #include "script/script_engine.h"
@@ -60,7 +61,8 @@ INSTANTIATE_TEST_SUITE_P(
         TokenCase{"a /* never closed", {0}},
         TokenCase{"if then else while do for until repeat exit break continue with return "
                   "switch case default var globalvar",
-                  {13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30}}));
+                  {13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30}}),
+    case_names::NamedBy<&TokenCase::text>());
 
 TEST(Lexer, StringsKeepOtherQuotesAndLineBreaksAndRunToTheEnd) {
   Scan result = scan("'say \"hi\"' \"it's\" \"a\nb\"");

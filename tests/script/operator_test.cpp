@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "case_names.h"
 #include "script/Code_Main.h"
 #include "script/Code_Operator.h"
 #include "script_fixture.h"
@@ -58,7 +59,8 @@ INSTANTIATE_TEST_SUITE_P(
         OperatorCase{"!!a", 1}, OperatorCase{"-a", -7}, OperatorCase{"+a", 7},
         OperatorCase{"1 + 2 * 3 - 4 / 2", 5}, OperatorCase{"1 < 2 < 3", 1},
         OperatorCase{"3 > 2 > 1", 0}, OperatorCase{"1 or 0 and 0", 0},
-        OperatorCase{"1 + 2 << 1", 6}, OperatorCase{"1 | 2 == 3", 1}, OperatorCase{"a = 7", 1}));
+        OperatorCase{"1 + 2 << 1", 6}, OperatorCase{"1 | 2 == 3", 1}, OperatorCase{"a = 7", 1}),
+    case_names::NamedBy<&OperatorCase::expression>());
 
 struct OperatorError {
   const char* expression;
@@ -95,7 +97,8 @@ INSTANTIATE_TEST_SUITE_P(
                       OperatorError{"s >> a", "Wrong type of arguments for >>."},
                       OperatorError{"-s", "Wrong type of arguments to unary operator."},
                       OperatorError{"~s", "Wrong type of arguments to unary operator."},
-                      OperatorError{"100000000 * (100 * 'a')", "String too long."}));
+                      OperatorError{"100000000 * (100 * 'a')", "String too long."}),
+    case_names::NamedBy<&OperatorError::expression>());
 
 TEST(Operator, FailuresLeaveTheLeftOperandAlone) {
   RValue left(std::string_view("keep"));

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "platform/audio.h"
-#include "sound/Sound_DirectX.h"
+#include "sound/Sound_Engine.h"
 
 namespace kestrel {
 namespace {

@@ -1,3 +1,5 @@
+#include "sound/Sound_Engine.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -6,7 +8,6 @@
 #include <vector>
 
 #include "fake_audio.h"
-#include "sound/Sound_DirectX.h"
 
 namespace kestrel {
 namespace {

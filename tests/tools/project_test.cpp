@@ -17,6 +17,11 @@ Bytes ReadAll(const fs::path& path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+std::string ReadText(const fs::path& path) {
+  const Bytes bytes = ReadAll(path);
+  return {bytes.begin(), bytes.end()};
+}
+
 void WriteText(const fs::path& path, const std::string& text) {
   std::ofstream(path, std::ios::binary) << text;
 }
@@ -35,7 +40,7 @@ class ProjectTest : public testing::Test {
   Bytes Build(const fs::path& project, const fs::path& runner = {}) {
     const fs::path out = scratch_ / "built.game";
     std::string error;
-    EXPECT_TRUE(BuildGame(project, out, runner, error)) << error;
+    EXPECT_TRUE(BuildGame(project, out, runner, false, error)) << error;
     return ReadAll(out);
   }
 
@@ -136,6 +141,29 @@ TEST_F(ProjectTest, RunnerIsPaddedToTheFirstProbedOffset) {
   EXPECT_EQ(GameDataOffsetFor(kFirstDataOffset + 1), kFirstDataOffset + kDataOffsetStep);
 }
 
+// Every piece of code is noted with its file, and its text is that file's
+// text (an extension script's function starts its lines further down).
+TEST_F(ProjectTest, SourcesNameTheFileOfEveryPieceOfCode) {
+  GameData game;
+  SourceMap sources;
+  std::string error;
+  ASSERT_TRUE(ReadProject(project_, game, error, &sources)) << error;
+  for (auto& package : game.extension_packages) package.Tidy();
+  int pieces = 0;
+  for_each_code(game, [&](const std::string& origin, const std::string& text) {
+    ++pieces;
+    const SourceFile* file = sources.find(origin);
+    ASSERT_NE(file, nullptr) << origin;
+    std::string file_text = ReadText(project_ / file->path);
+    for (int line = 0; line < file->lines_before; ++line)
+      file_text.erase(0, file_text.find('\n') + 1);
+    EXPECT_EQ(file_text.substr(0, text.size()), text) << origin;
+  });
+  EXPECT_GE(pieces, 5);
+  EXPECT_EQ(sources.describe(code_origin::script(2), 3, 7, "Unknown variable z"),
+            "scripts/scr_hello.ks:3:7: Unknown variable z");
+}
+
 struct ProjectFault {
   const char* name;
   std::function<void(const fs::path&)> damage;
@@ -154,6 +182,11 @@ TEST_F(ProjectTest, FaultsNameTheFileAndLine) {
          WriteText(p / "sounds/snd_jump.json", "{\n  \"kind\": \"normal\",\n  \"volum\": 1\n}");
        },
        "/sounds/snd_jump.json:3: unknown key \"volum\""},
+      {"misspelt key of a list",
+       [](const fs::path& p) {
+         WriteText(p / "objects/obj_wall/object.json", "{\n\"evnts\": [{\"event\": \"create\"}]}");
+       },
+       "/objects/obj_wall/object.json:2: unknown key \"evnts\""},
       {"wrong kind of value",
        [](const fs::path& p) {
          WriteText(p / "fonts/fnt_main.json", "{\"font\": \"DejaVu Sans\",\n\"size\": \"big\"}");
@@ -201,6 +234,21 @@ TEST_F(ProjectTest, FaultsNameTheFileAndLine) {
                    "{\"block\": \"middle\"}]}]}");
        },
        "/objects/obj_wall/object.json:2: 'middle' is none of begin, end, else and exit"},
+      {"unreadable code file",
+       [](const fs::path& p) {
+         fs::remove(p / "objects/obj_player/create.ks");
+         fs::create_directory(p / "objects/obj_player/create.ks");
+       },
+       "/objects/obj_player/create.ks: cannot read the file"},
+      {"parents in a cycle",
+       [](const fs::path& p) {
+         WriteText(p / "objects/obj_wall/object.json", "{\"parent\": \"obj_player\"}");
+         const fs::path player = p / "objects/obj_player/object.json";
+         std::string text = ReadText(player);
+         text.replace(text.find("\"depth\""), 0, "\"parent\": \"obj_wall\", ");
+         WriteText(player, text);
+       },
+       "/objects/obj_player/object.json:3: the parents of obj_player come back to obj_player"},
       {"file outside the project",
        [](const fs::path& p) {
          WriteText(p / "triggers/trig_low.json",

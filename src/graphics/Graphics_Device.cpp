@@ -1,4 +1,4 @@
-#include "graphics/Graphics_D3D.h"
+#include "graphics/Graphics_Device.h"
 
 #include <algorithm>
 #include <cmath>

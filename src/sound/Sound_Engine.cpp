@@ -1,4 +1,4 @@
-#include "sound/Sound_DirectX.h"
+#include "sound/Sound_Engine.h"
 
 #include <algorithm>
 #include <cmath>
