@@ -60,6 +60,8 @@ int compare_values(const RValue& a, const RValue& b, double precision) {
   if (a.is_real() && b.is_real()) {
     const double x = a.real();
     const double y = b.real();
+    // Not-a-number sorts above every other real, so orders stay consistent.
+    if (std::isnan(x) || std::isnan(y)) return int(std::isnan(x)) - int(std::isnan(y));
     const double tolerance =
         precision > 0 ? precision : std::max(std::min(std::fabs(x), std::fabs(y)) * 1e-12, 1e-12);
     if (std::fabs(x - y) <= tolerance) return 0;

@@ -17,7 +17,7 @@ class CStream;
 // -1, 0 or 1 as `a` is smaller than, equal to or larger than `b`: reals
 // within the tolerance are equal (a tolerance of 0 means a relative one of
 // 1e-12), strings compare by character codes, and every real is smaller than
-// every string.
+// every string. Not-a-number is equal to itself and above every other real.
 int compare_values(const RValue& a, const RValue& b, double precision);
 
 // The first tag of each text form, which a read checks before it replaces

@@ -5,6 +5,9 @@
 
 #include "data/Event_Name.h"
 #include "data/Runner_Load.h"
+#include "lib/Function_Data_Structures.h"
+#include "lib/Function_Particles.h"
+#include "lib/Particle_Main.h"
 #include "run/Event_Main.h"
 #include "run/Function_Game.h"
 #include "run/Function_Info.h"
@@ -16,6 +19,7 @@
 #include "run/Run_Command.h"
 #include "run/Run_Handle_Collision.h"
 #include "run/instance_variables.h"
+#include "run/particle_draw.h"
 #include "run/run_fonts.h"
 #include "run/system_variables.h"
 #include "script/Code_Error.h"
@@ -64,6 +68,17 @@ Runner::Runner(const GameData& game, const TempDirectory& temp_folder)
   register_tile_functions(engine.functions);
   register_sound_functions(engine.functions);
   register_save_functions(engine.functions);
+  register_data_structure_functions(engine.functions);
+  register_particle_functions(engine.functions);
+  particles_of(engine).draw = [](ScriptEngine& engine, ParticleSystem& system) {
+    draw_particle_system(runner_of(engine), system);
+  };
+  particles_of(engine).surroundings = [](ScriptEngine& engine) {
+    const Runner& runner = runner_of(engine);
+    const CRoom& room = runner.room->settings;
+    return EffectSurroundings{double(room.speed), double(runner.fps), double(room.width),
+                              double(room.height)};
+  };
 }
 
 namespace {

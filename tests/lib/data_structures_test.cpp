@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <ostream>
@@ -39,16 +40,20 @@ TEST_P(Comparison, OrdersValues) {
   EXPECT_EQ(compare_values(c.b, c.a, c.precision), -c.expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Tolerances, Comparison,
-                         ::testing::Values(CompareCase{RValue(1.0), RValue(1.0 + 1e-9), 1e-8, 0},
-                                           CompareCase{RValue(1.0), RValue(1.00000002), 1e-8, -1},
-                                           CompareCase{RValue(0.1 + 0.2), RValue(0.3), 1e-8, 0},
-                                           CompareCase{RValue(1.0), RValue(1.4), 0.5, 0},
-                                           // Precision 0: a relative tolerance, never below 1e-12.
-                                           CompareCase{RValue(1e6), RValue(1e6 + 1e-7), 0, 0},
-                                           CompareCase{RValue(1e6), RValue(1e6 + 1e-5), 0, -1},
-                                           CompareCase{RValue(0.0), RValue(1e-13), 0, 0},
-                                           CompareCase{RValue(0.0), RValue(1e-11), 0, -1}));
+INSTANTIATE_TEST_SUITE_P(
+    Tolerances, Comparison,
+    ::testing::Values(CompareCase{RValue(1.0), RValue(1.0 + 1e-9), 1e-8, 0},
+                      CompareCase{RValue(1.0), RValue(1.00000002), 1e-8, -1},
+                      CompareCase{RValue(0.1 + 0.2), RValue(0.3), 1e-8, 0},
+                      CompareCase{RValue(1.0), RValue(1.4), 0.5, 0},
+                      // Precision 0: a relative tolerance, never below 1e-12.
+                      CompareCase{RValue(1e6), RValue(1e6 + 1e-7), 0, 0},
+                      CompareCase{RValue(1e6), RValue(1e6 + 1e-5), 0, -1},
+                      CompareCase{RValue(0.0), RValue(1e-13), 0, 0},
+                      CompareCase{RValue(0.0), RValue(1e-11), 0, -1},
+                      // Not-a-number keeps orders consistent: above every real.
+                      CompareCase{RValue(std::nan("")), RValue(1e300), 1e-8, 1},
+                      CompareCase{RValue(std::nan("")), RValue(std::nan("")), 1e-8, 0}));
 
 INSTANTIATE_TEST_SUITE_P(Kinds, Comparison,
                          ::testing::Values(CompareCase{RValue(1e300), text(""), 1e-8, -1},
