@@ -41,6 +41,17 @@ void write_count(CStream& stream, std::size_t count) {
   WriteInt(stream, static_cast<std::int32_t>(count));
 }
 
+// The form of stacks and lists: the tag, the count and the elements.
+void write_counted(CStream& stream, StructureForm form, const std::vector<RValue>& elements) {
+  WriteInt(stream, static_cast<std::int32_t>(form));
+  write_count(stream, elements.size());
+  write_elements(stream, elements);
+}
+std::optional<std::vector<RValue>> read_counted(CStream& stream, StructureForm form) {
+  if (!read_form(stream, form)) return std::nullopt;
+  return read_elements(stream, ReadInt(stream));
+}
+
 // The first cell and the last of an axis of `size` cells from lo to hi;
 // empty when they do not meet the axis (or are not numbers).
 struct CellSpan {
@@ -87,14 +98,11 @@ RValue CDS_Stack::top() const {
 }
 
 void CDS_Stack::write(CStream& stream) const {
-  WriteInt(stream, static_cast<std::int32_t>(kForm));
-  write_count(stream, elements_.size());
-  write_elements(stream, elements_);
+  write_counted(stream, kForm, elements_);
 }
 
 std::optional<CDS_Stack> CDS_Stack::read(CStream& stream) {
-  if (!read_form(stream, kForm)) return std::nullopt;
-  auto elements = read_elements(stream, ReadInt(stream));
+  auto elements = read_counted(stream, kForm);
   if (!elements) return std::nullopt;
   CDS_Stack stack;
   stack.elements_ = std::move(*elements);
@@ -211,14 +219,11 @@ void CDS_List::shuffle(ScriptEngine& engine) {
 }
 
 void CDS_List::write(CStream& stream) const {
-  WriteInt(stream, static_cast<std::int32_t>(kForm));
-  write_count(stream, elements_.size());
-  write_elements(stream, elements_);
+  write_counted(stream, kForm, elements_);
 }
 
 std::optional<CDS_List> CDS_List::read(CStream& stream) {
-  if (!read_form(stream, kForm)) return std::nullopt;
-  auto elements = read_elements(stream, ReadInt(stream));
+  auto elements = read_counted(stream, kForm);
   if (!elements) return std::nullopt;
   CDS_List list;
   list.elements_ = std::move(*elements);
