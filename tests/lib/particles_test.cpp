@@ -1,11 +1,10 @@
-#include "lib/Function_Particles.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <string>
 
 #include "../script/script_fixture.h"
+#include "lib/Function_Particles.h"
 #include "lib/Particle_Main.h"
 
 namespace kestrel {
@@ -149,6 +148,44 @@ TEST_F(Particles, SystemClearRestoresTheDefaults) {
   EXPECT_EQ(system.depth, 0);
   EXPECT_TRUE(system.automatic_draw);
   EXPECT_TRUE(system.emitters.empty());
+}
+
+TEST_F(Particles, EffectsUseTheirOwnSystemsAboveAndBelow) {
+  // Any size but 0 and 2 is medium: the explosion's 40 particles and its
+  // black core.
+  run_code(
+      "effect_create_above(ef_explosion, 10, 10, 5, c_red); effect_create_below(ef_ring, 0, "
+      "0, 0, c_white); effect_create_below(12, 0, 0, 0, c_white)");
+  const ParticleTables& tables = particles_of(engine);
+  const ParticleSystem& above = *tables.systems.find(tables.effect_systems[1]);
+  const ParticleSystem& below = *tables.systems.find(tables.effect_systems[0]);
+  EXPECT_EQ(above.depth, -100000);
+  EXPECT_EQ(below.depth, 100000);
+  ASSERT_EQ(above.particles.size(), 41u);
+  EXPECT_EQ(above.particles.front().colour, 255);
+  EXPECT_EQ(above.particles.back().colour, 0);
+  EXPECT_EQ(below.particles.size(), 1u);
+  run_code("effect_clear()");
+  EXPECT_TRUE(above.particles.empty());
+  EXPECT_TRUE(below.particles.empty());
+}
+
+TEST_F(Particles, ActionsKeepTheirOwnSystemTypesAndEmitters) {
+  run_code("action_partemit_burst(0, 0, 5)");
+  EXPECT_TRUE(engine.errors.error_last.ends_with("The particle emitter must first be created."))
+      << engine.errors.error_last;
+  run_code(
+      "action_parttype_create(3, pt_shape_disk, -1, 1, 1, 0); action_parttype_life(3, 7, 7); "
+      "action_partemit_create(0, ps_shape_rectangle, 0, 10, 0, 10); action_partemit_burst(0, 3, "
+      "4)");
+  const ParticleTables& tables = particles_of(engine);
+  ASSERT_EQ(particles(tables.action_system).size(), 4u);
+  EXPECT_EQ(particles(tables.action_system)[0].lifetime, 7);
+  // A new action system forgets the slots, so the next type is a new one.
+  run_code("action_partsyst_create(50); action_parttype_life(3, 9, 9)");
+  EXPECT_EQ(tables.systems.find(tables.action_system)->depth, 50);
+  EXPECT_EQ(tables.types.find(tables.action_types[3])->life_min, 9);
+  EXPECT_EQ(real_of("part_type_exists(0) + part_type_exists(1)"), 2);
 }
 
 }  // namespace
