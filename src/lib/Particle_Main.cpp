@@ -53,8 +53,8 @@ std::size_t room_left(const ParticleSystem& system) {
          std::min(system.particles.size(), ParticleSystem::kMaxParticles);
 }
 
-void make_particle(ScriptEngine& engine, ParticleSystem& system, const ParticleType& type,
-                   std::int32_t type_id, double x, double y, std::int64_t colour) {
+Particle new_particle(ScriptEngine& engine, const ParticleType& type, std::int32_t type_id,
+                      double x, double y, std::int64_t colour) {
   Particle p;
   p.type = type_id;
   p.x = p.previous_x = x;
@@ -94,7 +94,7 @@ void make_particle(ScriptEngine& engine, ParticleSystem& system, const ParticleT
   p.size = random_between(engine, type.size_min, type.size_max);
   p.subimage = type.random_subimage ? std::int32_t(random_below(engine, 10000)) : 0;
   p.phase = std::int32_t(random_below(engine, 100000));
-  system.particles.push_back(p);
+  return p;
 }
 
 bool inside_bounds(const ParticleRegion& region, double x, double y) {
@@ -203,27 +203,22 @@ void change_particles(ScriptEngine& engine, ParticleSystem& system, const Partic
   system.changers.each([&](const ParticleChanger& changer) {
     if (!changer.region.proper()) return;
     const ParticleType* target = tables.types.find(changer.type2);
-    for (std::size_t i = 0; i < system.particles.size(); ++i) {
-      Particle& p = system.particles[i];
+    for (Particle& p : system.particles) {
       if (p.type != changer.type1 || !changer.region.holds(p.x, p.y, true)) continue;
       if (target == nullptr) {
         p.type = changer.type2;
         continue;
       }
-      // The new particle is made at the end and taken back at once.
-      ParticleSystem scratch;
-      make_particle(engine, scratch, *target, changer.type2, p.x, p.y, -1);
-      const Particle& made = scratch.particles.back();
-      Particle& q = system.particles[i];
+      const Particle made = new_particle(engine, *target, changer.type2, p.x, p.y, -1);
       if (changer.kind == 0) {
-        q = made;
+        p = made;
       } else if (changer.kind == 1) {
-        q.angle = made.angle, q.colour = made.colour, q.alpha = made.alpha;
-        q.size = made.size, q.subimage = made.subimage;
+        p.angle = made.angle, p.colour = made.colour, p.alpha = made.alpha;
+        p.size = made.size, p.subimage = made.subimage;
       } else if (changer.kind == 2) {
-        q.speed = made.speed, q.direction = made.direction;
+        p.speed = made.speed, p.direction = made.direction;
       }
-      q.type = changer.type2;
+      p.type = changer.type2;
     }
   });
 }
@@ -281,17 +276,15 @@ void create_particles(ScriptEngine& engine, ParticleSystem& system, double x, do
                       std::int32_t type, std::int64_t number, std::int64_t colour) {
   const ParticleType* found = particles_of(engine).types.find(type);
   if (found == nullptr) return;
-  const ParticleType rules = *found;  // creating may not change it, but keep it plain
   number = std::min<std::int64_t>(number, std::int64_t(room_left(system)));
   for (std::int64_t i = 0; i < number; ++i)
-    make_particle(engine, system, rules, type, x, y, colour);
+    system.particles.push_back(new_particle(engine, *found, type, x, y, colour));
 }
 
 void burst(ScriptEngine& engine, ParticleSystem& system, const ParticleEmitter& emitter,
            std::int32_t type, std::int64_t number) {
   const ParticleType* found = particles_of(engine).types.find(type);
   if (found == nullptr) return;
-  const ParticleType rules = *found;
   const ParticleRegion& r = emitter.region;
   number = std::min<std::int64_t>(chance_count(engine, number), std::int64_t(room_left(system)));
   for (std::int64_t i = 0; i < number; ++i) {
@@ -312,7 +305,7 @@ void burst(ScriptEngine& engine, ParticleSystem& system, const ParticleEmitter& 
     }
     const double x = r.xmin + u * (r.xmax - r.xmin);
     const double y = r.ymin + (r.shape == 3 ? u : v) * (r.ymax - r.ymin);
-    make_particle(engine, system, rules, type, x, y, -1);
+    system.particles.push_back(new_particle(engine, *found, type, x, y, -1));
   }
 }
 

@@ -109,6 +109,19 @@ TEST_F(Particles, DestroyersRemoveWhatIsInsideTheirShape) {
   EXPECT_EQ(particles()[0].x, 1);
 }
 
+TEST_F(Particles, ChangersTurnParticlesOfOneTypeIntoAnother) {
+  run_code(
+      "a = part_type_create(); b = part_type_create(); part_type_life(b, 9, 9); "
+      "part_type_color1(b, c_lime); s = part_system_create(); part_particles_create(s, 5, 5, a, "
+      "1); part_particles_create(s, 50, 50, a, 1); c = part_changer_create(s); "
+      "part_changer_region(s, c, 0, 10, 0, 10, ps_shape_rectangle); part_changer_types(s, c, a, "
+      "b); part_changer_kind(s, c, ps_change_shape); part_system_update(s)");
+  EXPECT_EQ(particles()[0].type, 1);
+  EXPECT_EQ(particles()[0].colour, 65280);
+  EXPECT_EQ(particles()[0].lifetime, 100);  // the shape kind keeps the life
+  EXPECT_EQ(particles()[1].type, 0);
+}
+
 TEST_F(Particles, StreamsEmitEveryUpdate) {
   run_code(
       "t = part_type_create(); s = part_system_create(); e = part_emitter_create(s); "
