@@ -164,12 +164,18 @@ void move_particles(ParticleSystem& system, const ParticleTables& tables) {
       p.speed = std::hypot(vx, vy);
       p.direction = direction_of(vx, vy);
     }
-    const double w1 = wiggle_wave(std::fmod(p.age + 3.0 * p.phase, 24), 6);
-    const double w2 = wiggle_wave(std::fmod(p.age + 4.0 * p.phase, 20), 5);
-    const double length = p.speed + w2 * type->speed_wiggle;
-    const double direction = (p.direction + w1 * type->direction_wiggle) * kDegrees;
-    p.x += length * std::cos(direction) + extra_x;
-    p.y += -length * std::sin(direction) + extra_y;
+    double length = p.speed, direction = p.direction;
+    if (type->speed_wiggle != 0 || type->direction_wiggle != 0) {
+      length += wiggle_wave(p.age + 4 * std::int64_t{p.phase}, 5) * type->speed_wiggle;
+      direction += wiggle_wave(p.age + 3 * std::int64_t{p.phase}, 6) * type->direction_wiggle;
+    }
+    if (length != p.step_length || direction != p.step_direction) {
+      p.step_length = length, p.step_direction = direction;
+      p.step_x = length * std::cos(direction * kDegrees);
+      p.step_y = -length * std::sin(direction * kDegrees);
+    }
+    p.x += p.step_x + extra_x;
+    p.y += p.step_y + extra_y;
   }
 }
 
@@ -260,8 +266,8 @@ bool ParticleRegion::holds(double x, double y, bool line_holds) const {
   }
 }
 
-double wiggle_wave(double k, double q) {
-  double t = k / q;
+double wiggle_wave(std::int64_t k, int q) {
+  double t = double(k % (4 * q)) / q;
   if (t > 2) t = 4 - t;
   return t - 1;
 }

@@ -48,6 +48,9 @@ struct Particle {
   double size = 1;
   std::int32_t subimage = 0;
   std::int32_t phase = 0;
+  // The last step's length and direction and the move they make, so a
+  // particle whose motion does not change needs no trigonometry.
+  double step_length = 0, step_direction = 0, step_x = 0, step_y = 0;
 };
 
 // A rectangle of the room with a shape inside it, for emitters, destroyers
@@ -201,7 +204,8 @@ void update_system(ScriptEngine& engine, ParticleSystem& system);
 // Every existing system that updates itself, in id order.
 void update_all_systems(ScriptEngine& engine);
 
-// triangle(k, q): a wave between -1 and 1 that wiggles use.
-double wiggle_wave(double k, double q);
+// The wave between -1 and 1 that wiggles follow, at step k of a period of
+// 4q steps: k / q, mirrored above 2, minus 1.
+double wiggle_wave(std::int64_t k, int q);
 
 }  // namespace kestrel

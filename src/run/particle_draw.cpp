@@ -1,6 +1,5 @@
 #include "run/particle_draw.h"
 
-#include <cmath>
 #include <numbers>
 
 #include "data/Runner_Load.h"
@@ -44,11 +43,9 @@ void draw_particle(Runner& runner, const ParticleSystem& system, const ParticleT
   if (type == nullptr) return;
   const Look look = look_of(runner, tables, *type, p);
   if (look.texture < 0) return;
-  const double wave = wiggle_wave(std::fmod(p.age + 2.0 * p.phase, 16), 4);
-  const double angle =
-      p.angle + (type->angle_relative ? p.direction : 0) + wave * type->angle_wiggle;
-  const double size =
-      p.size + wiggle_wave(std::fmod(p.age + double(p.phase), 16), 4) * type->size_wiggle;
+  const double angle = p.angle + (type->angle_relative ? p.direction : 0) +
+                       wiggle_wave(p.age + 2 * std::int64_t{p.phase}, 4) * type->angle_wiggle;
+  const double size = p.size + wiggle_wave(p.age + std::int64_t{p.phase}, 4) * type->size_wiggle;
   if (type->additive != additive) {
     additive = type->additive;
     runner.graphics.set_blend_mode(additive ? 1 : 0);
