@@ -6,6 +6,7 @@
 #include <iterator>
 #include <string>
 
+#include "lib/Function_Data_Structures.h"
 #include "script/Code_Exec.h"
 #include "script/Code_Main.h"
 #include "script/script_engine.h"
@@ -32,6 +33,7 @@ int main(int argc, char** argv) {
   const std::int32_t bench = world.add_object("obj_bench");
   ScriptInstance& self = world.add_instance(runner);
   ScriptEngine engine(&world);
+  register_data_structure_functions(engine.functions);
   engine.settings.errors.show_errors = false;
   engine.settings.echo_reports = true;
   const std::int32_t x = engine.variable_index("x");

@@ -9,6 +9,7 @@
 #include "data/Runner_Load.h"
 #include "data/Support_File.h"
 #include "graphics/image/BM32_PNG.h"
+#include "lib/Particle_Main.h"
 #include "platform/clock.h"
 #include "platform/window.h"
 #include "run/Event_Main.h"
@@ -403,6 +404,7 @@ void frame_step(Runner& runner) {
   run_triggers(runner, kTriggerMomentEnd);
   dispatch(runner, kEventStep, kStepEnd);
   if (pending(runner)) return;
+  update_all_systems(runner.engine);
   runner.instances().remove_destroyed();
   redraw_room(runner);
   for (CBack& back : runner.room->settings.backgrounds) {

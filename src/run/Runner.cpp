@@ -6,10 +6,12 @@
 #include "data/Event_Name.h"
 #include "data/Runner_Load.h"
 #include "data/code_origin.h"
+#include "lib/Particle_Main.h"
 #include "run/Event_Main.h"
 #include "run/Run_Command.h"
 #include "run/Run_Handle_Collision.h"
 #include "run/functions/families.h"
+#include "run/particle_draw.h"
 #include "run/run_fonts.h"
 #include "script/Code_Error.h"
 #include "script/Code_Exec.h"
@@ -39,6 +41,16 @@ Runner::Runner(const GameData& game, const TempDirectory& temp_folder)
     }
   }
   register_families(engine);
+  // Particle systems are drawn and effects sized by the world around them.
+  particles_of(engine).draw = [](ScriptEngine& engine, ParticleSystem& system) {
+    draw_particle_system(runner_of(engine), system);
+  };
+  particles_of(engine).surroundings = [](ScriptEngine& engine) {
+    const Runner& runner = runner_of(engine);
+    const CRoom& room = runner.room->settings;
+    return EffectSurroundings{double(room.speed), double(runner.fps), double(room.width),
+                              double(room.height)};
+  };
 }
 
 namespace {

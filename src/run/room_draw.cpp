@@ -3,13 +3,16 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <numbers>
 
 #include "data/Runner_Load.h"
 #include "graphics/Graphics_Draw.h"
 #include "graphics/Graphics_Support.h"
+#include "lib/Particle_Main.h"
 #include "run/Event_Main.h"
 #include "run/Runner.h"
+#include "run/particle_draw.h"
 
 namespace kestrel {
 namespace {
@@ -92,14 +95,38 @@ void draw_cursor(Runner& runner) {
                    0, 0xFFFFFF, 1);
 }
 
-// Backgrounds, then instances and tiles merged by depth (a tile covers an
-// instance of the same depth), then foregrounds and the cursor.
+// The automatically drawn particle systems, deepest first (in id order at
+// equal depths).
+std::vector<const ParticleSystem*> drawn_particle_systems(Runner& runner) {
+  std::vector<const ParticleSystem*> systems;
+  particles_of(runner.engine).systems.each([&](const ParticleSystem& system) {
+    if (system.automatic_draw) systems.push_back(&system);
+  });
+  std::stable_sort(
+      systems.begin(), systems.end(),
+      [](const ParticleSystem* a, const ParticleSystem* b) { return a->depth > b->depth; });
+  return systems;
+}
+
+// Backgrounds, then instances, tiles and particle systems merged by depth (a
+// tile covers an instance of the same depth, and both cover a system of
+// that depth), then foregrounds and the cursor.
 void draw_region(Runner& runner, const Rect& rect) {
   const CRoom& room = runner.room->settings;
   if (room.show_colour) draw_clear(runner.graphics, room.colour, 1);
   draw_backgrounds(runner, rect, false);
   RoomInstances& instances = runner.instances();
   const auto& tiles = runner.room->settings.tiles;
+  const std::vector<const ParticleSystem*> systems = drawn_particle_systems(runner);
+  std::size_t s = 0;
+  // Systems no shallower than the next item are drawn before it; depths
+  // closer than 0.01 count as the same.
+  const auto draw_systems_down_to = [&](double depth) {
+    for (; s < systems.size() && systems[s]->depth > depth - 0.01; ++s) {
+      runner.graphics.set_depth(std::min(systems[s]->depth, kNearestInstanceDepth));
+      draw_particle_system(runner, *systems[s]);
+    }
+  };
   std::int32_t i = 0;
   std::size_t t = 0;
   while (i < instances.count() || t < tiles.size()) {
@@ -109,11 +136,14 @@ void draw_region(Runner& runner, const Rect& rect) {
       ++t;
     } else if (i >= instances.count() ||
                (t < tiles.size() && tiles[t].depth >= instances.at(i).depth)) {
+      draw_systems_down_to(tiles[t].depth);
       draw_tile(runner, tiles[t++], rect);
     } else {
+      draw_systems_down_to(instances.at(i).depth);
       draw_instance(runner, instances.at(i++));
     }
   }
+  draw_systems_down_to(-std::numeric_limits<double>::infinity());
   draw_backgrounds(runner, rect, true);
   draw_cursor(runner);
 }
@@ -210,6 +240,7 @@ void prepare_textures(Runner& runner) {
     }
   }
   runner.fonts.prepare_textures(textures);
+  prepare_particle_textures(runner);
 }
 
 void fit_region_to_room(Runner& runner) {

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -44,6 +45,15 @@ struct ScriptLimits {
   // The longest string an operator of running code may make.
   std::size_t max_string_length = kMaxStringLength;
 };
+
+// The tables of one library family (data structures, particles) for one
+// running game. The family makes them on first use and they go with the
+// engine, so a fresh game starts without any.
+class LibraryTables {
+ public:
+  virtual ~LibraryTables() = default;
+};
+enum class LibraryFamily { data_structures, particles, count };
 
 // All state of the script engine: settings, names, globals, constants, the
 // registries, the error state and the argument slots. The runner owns one;
@@ -89,6 +99,8 @@ class ScriptEngine {
   // Code executions running inside one another.
   std::int32_t nesting = 0;
   std::uint32_t random_seed = 0;  // the one random generator state of the whole program
+  std::array<std::unique_ptr<LibraryTables>, static_cast<std::size_t>(LibraryFamily::count)>
+      library_tables;
 
  private:
   ScriptHost default_host_;

@@ -1,5 +1,7 @@
 #include "run/functions/families.h"
 
+#include "lib/Function_Data_Structures.h"
+#include "lib/Function_Particles.h"
 #include "script/script_engine.h"
 
 namespace kestrel {
@@ -26,6 +28,8 @@ void register_families(ScriptEngine& engine) {
   register_tile_functions(functions);
   register_sound_functions(functions);
   register_action_functions(functions);
+  register_data_structure_functions(functions);
+  register_particle_functions(functions);
 }
 
 }  // namespace kestrel

@@ -1,6 +1,7 @@
+-- The window both comparison programs run in (main.lua picks the program).
 function love.conf(t)
   t.version = "11.4"
-  t.window.title = "bunnymark"
+  t.window.title = "benchmark"
   t.window.width = 800
   t.window.height = 600
   -- Unpaced, as kestrel-dev run is without --real-time.

@@ -2,20 +2,21 @@
 -- by gravity and bounced off the edges of an 800 x 600 window in the update,
 -- and drawn one draw call each (LOVE batches them by texture itself).
 --
--- usage: love bench/bunnymark/love [BUNNIES [WARMUP [FRAMES]]]
+-- usage: love bench/love bunnymark [BUNNIES [WARMUP [FRAMES]]]
 -- Prints "BUNNIES FRAMES MILLISECONDS": the time of FRAMES frames after WARMUP.
 
+local bunnymark = {}
 local bunnies = {}
 local image
 local count, warmup, frames
 local steps, started = 0, 0
 
-function love.load(args)
+function bunnymark.load(args)
   count = tonumber(args[1]) or 10000
   warmup = tonumber(args[2]) or 30
   frames = tonumber(args[3]) or 300
   -- The same picture as the Kestrel project's sprite.
-  local path = love.filesystem.getSource() .. "/../bunnies/sprites/spr_bunny/0.png"
+  local path = love.filesystem.getSource() .. "/../bunnymark/bunnies/sprites/spr_bunny/0.png"
   local file = assert(io.open(path, "rb"))
   image = love.graphics.newImage(love.filesystem.newFileData(file:read("a"), "bunny.png"))
   file:close()
@@ -25,7 +26,7 @@ function love.load(args)
   end
 end
 
-function love.update()
+function bunnymark.update()
   local random = love.math.random
   for i = 1, count do
     local b = bunnies[i]
@@ -57,7 +58,7 @@ function love.update()
   end
 end
 
-function love.draw()
+function bunnymark.draw()
   local draw = love.graphics.draw
   for i = 1, count do
     local b = bunnies[i]
@@ -65,23 +66,4 @@ function love.draw()
   end
 end
 
--- The stock loop less its millisecond's sleep after each frame, which would
--- pace LOVE where Kestrel runs flat out.
-function love.run()
-  love.load(love.arg.parseGameArguments(arg), arg)
-  love.timer.step()
-  return function()
-    love.event.pump()
-    for name, a, b, c, d, e, f in love.event.poll() do
-      if name == "quit" then return a or 0 end
-      love.handlers[name](a, b, c, d, e, f)
-    end
-    love.update(love.timer.step())
-    if love.graphics.isActive() then
-      love.graphics.origin()
-      love.graphics.clear(love.graphics.getBackgroundColor())
-      love.draw()
-      love.graphics.present()
-    end
-  end
-end
+return bunnymark

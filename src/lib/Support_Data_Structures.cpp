@@ -1,0 +1,547 @@
+#include "lib/Support_Data_Structures.h"
+
+#include <cmath>
+#include <iterator>
+#include <string_view>
+
+#include "data/Support_Stream.h"
+#include "script/Function_Math.h"
+#include "script/Variable_Class.h"
+
+namespace kestrel {
+namespace {
+
+// The fewest bytes one element takes in a text form (kind, real, length), so
+// a damaged count is refused before anything is allocated for it.
+constexpr std::int64_t kSmallestElement = 16;
+
+bool has_elements(const CStream& stream, std::int64_t count) {
+  return count >= 0 && count * kSmallestElement <= std::int64_t(stream.remaining());
+}
+
+void write_elements(CStream& stream, const std::vector<RValue>& elements) {
+  for (const RValue& element : elements) save_value(stream, element);
+}
+
+// `count` elements, or none when the stream ends first.
+std::optional<std::vector<RValue>> read_elements(CStream& stream, std::int64_t count) {
+  if (!has_elements(stream, count)) return std::nullopt;
+  std::vector<RValue> elements;
+  elements.reserve(std::size_t(count));
+  for (std::int64_t i = 0; i < count; ++i) elements.push_back(load_value(stream));
+  if (stream.failed()) return std::nullopt;
+  return elements;
+}
+
+bool read_form(CStream& stream, StructureForm form) {
+  return ReadInt(stream) == static_cast<std::int32_t>(form) && !stream.failed();
+}
+
+void write_count(CStream& stream, std::size_t count) {
+  WriteInt(stream, static_cast<std::int32_t>(count));
+}
+
+// The form of stacks and lists: the tag, the count and the elements.
+void write_counted(CStream& stream, StructureForm form, const std::vector<RValue>& elements) {
+  WriteInt(stream, static_cast<std::int32_t>(form));
+  write_count(stream, elements.size());
+  write_elements(stream, elements);
+}
+std::optional<std::vector<RValue>> read_counted(CStream& stream, StructureForm form) {
+  if (!read_form(stream, form)) return std::nullopt;
+  return read_elements(stream, ReadInt(stream));
+}
+
+// The first cell and the last of an axis of `size` cells from lo to hi;
+// empty when they do not meet the axis (or are not numbers).
+struct CellSpan {
+  std::int32_t first = 0;
+  std::int32_t last = -1;
+};
+CellSpan clamp_span(double lo, double hi, std::int32_t size) {
+  lo = std::max(lo, 0.0);
+  hi = std::min(hi, double(size) - 1);
+  if (!(lo <= hi)) return {};
+  return {std::int32_t(lo), std::int32_t(hi)};
+}
+
+}  // namespace
+
+int compare_values(const RValue& a, const RValue& b, double precision) {
+  if (a.is_real() && b.is_real()) {
+    const double x = a.real();
+    const double y = b.real();
+    // Not-a-number sorts above every other real, so orders stay consistent.
+    if (std::isnan(x) || std::isnan(y)) return int(std::isnan(x)) - int(std::isnan(y));
+    const double tolerance =
+        precision > 0 ? precision : std::max(std::min(std::fabs(x), std::fabs(y)) * 1e-12, 1e-12);
+    if (std::fabs(x - y) <= tolerance) return 0;
+    return x < y ? -1 : 1;
+  }
+  if (a.is_real()) return -1;
+  if (b.is_real()) return 1;
+  const int order = a.text().compare(b.text());  // char_traits<char> compares as unsigned
+  return order < 0 ? -1 : order > 0 ? 1 : 0;
+}
+
+// ---- Stack ----
+
+RValue CDS_Stack::pop() {
+  if (elements_.empty()) return RValue();
+  RValue top = std::move(elements_.back());
+  elements_.pop_back();
+  return top;
+}
+
+RValue CDS_Stack::top() const {
+  return elements_.empty() ? RValue() : elements_.back();
+}
+
+void CDS_Stack::write(CStream& stream) const {
+  write_counted(stream, kForm, elements_);
+}
+
+std::optional<CDS_Stack> CDS_Stack::read(CStream& stream) {
+  auto elements = read_counted(stream, kForm);
+  if (!elements) return std::nullopt;
+  CDS_Stack stack;
+  stack.elements_ = std::move(*elements);
+  return stack;
+}
+
+// ---- Queue ----
+
+void CDS_Queue::clear() {
+  slots_.clear();
+  head_ = tail_ = 0;
+}
+
+void CDS_Queue::enqueue(const RValue& value) {
+  if (std::size_t(tail_) == slots_.size()) slots_.resize(slots_.size() + 16);
+  slots_[std::size_t(tail_++)] = value;
+}
+
+RValue CDS_Queue::dequeue() {
+  if (head_ == tail_) return RValue();
+  RValue head = slots_[std::size_t(head_++)];
+  // Spent slots are reclaimed once they are the larger part; the slots past
+  // the new tail keep what they held, as the text form shows.
+  if (head_ >= 17 && head_ > tail_ / 2) {
+    std::copy(slots_.begin() + head_, slots_.begin() + tail_, slots_.begin());
+    tail_ -= head_;
+    head_ = 0;
+  }
+  return head;
+}
+
+RValue CDS_Queue::head() const {
+  return head_ == tail_ ? RValue() : slots_[std::size_t(head_)];
+}
+
+RValue CDS_Queue::tail() const {
+  return head_ == tail_ ? RValue() : slots_[std::size_t(tail_ - 1)];
+}
+
+void CDS_Queue::write(CStream& stream) const {
+  WriteInt(stream, static_cast<std::int32_t>(kForm));
+  WriteInt(stream, tail_);
+  WriteInt(stream, head_);
+  write_count(stream, slots_.size());
+  write_elements(stream, slots_);
+}
+
+std::optional<CDS_Queue> CDS_Queue::read(CStream& stream) {
+  if (!read_form(stream, kForm)) return std::nullopt;
+  const std::int32_t tail = ReadInt(stream);
+  const std::int32_t head = ReadInt(stream);
+  const std::int32_t capacity = ReadInt(stream);
+  // Indices outside the array would make every later call read past it.
+  if (head < 0 || head > tail || tail > capacity) return std::nullopt;
+  auto slots = read_elements(stream, capacity);
+  if (!slots) return std::nullopt;
+  CDS_Queue queue;
+  queue.slots_ = std::move(*slots);
+  queue.head_ = head;
+  queue.tail_ = tail;
+  return queue;
+}
+
+// ---- List ----
+
+void CDS_List::insert(std::int32_t position, const RValue& value) {
+  if (position >= 0 && position <= size()) elements_.insert(elements_.begin() + position, value);
+}
+
+void CDS_List::replace(std::int32_t position, const RValue& value) {
+  if (holds(position)) elements_[std::size_t(position)] = value;
+}
+
+void CDS_List::erase(std::int32_t position) {
+  if (holds(position)) elements_.erase(elements_.begin() + position);
+}
+
+std::int32_t CDS_List::find_index(const RValue& value, double precision) const {
+  for (std::size_t i = 0; i < elements_.size(); ++i) {
+    if (compare_values(elements_[i], value, precision) == 0) return std::int32_t(i);
+  }
+  return -1;
+}
+
+RValue CDS_List::find_value(std::int32_t position) const {
+  return holds(position) ? elements_[std::size_t(position)] : RValue();
+}
+
+// The order of an insertion sort that moves an element forward past every
+// predecessor that is greater (ascending) or not greater (descending): a
+// stable sort, whose descending form meets equal elements in reverse.
+void CDS_List::sort(bool ascending, double precision) {
+  if (ascending) {
+    std::stable_sort(elements_.begin(), elements_.end(),
+                     [precision](const RValue& a, const RValue& b) {
+                       return compare_values(a, b, precision) < 0;
+                     });
+    return;
+  }
+  std::reverse(elements_.begin(), elements_.end());
+  std::stable_sort(elements_.begin(), elements_.end(),
+                   [precision](const RValue& a, const RValue& b) {
+                     return compare_values(a, b, precision) > 0;
+                   });
+}
+
+void CDS_List::shuffle(ScriptEngine& engine) {
+  const std::int64_t count = size();
+  for (std::int64_t n = 0; n < 8 * count; ++n) {
+    const std::int64_t i = random_below(engine, count);
+    const std::int64_t j = random_below(engine, count);
+    std::swap(elements_[std::size_t(i)], elements_[std::size_t(j)]);
+  }
+}
+
+void CDS_List::write(CStream& stream) const {
+  write_counted(stream, kForm, elements_);
+}
+
+std::optional<CDS_List> CDS_List::read(CStream& stream) {
+  auto elements = read_counted(stream, kForm);
+  if (!elements) return std::nullopt;
+  CDS_List list;
+  list.elements_ = std::move(*elements);
+  return list;
+}
+
+// ---- Map ----
+
+CDS_Map::Pairs::const_iterator CDS_Map::first_equal(const RValue& key) const {
+  const auto found = pairs_.lower_bound(key);
+  if (found == pairs_.end() || compare_values(found->first, key, *pairs_.key_comp().precision) != 0)
+    return pairs_.end();
+  return found;
+}
+
+CDS_Map::Pairs::iterator CDS_Map::first_equal(const RValue& key) {
+  const auto found = pairs_.lower_bound(key);
+  if (found == pairs_.end() || compare_values(found->first, key, *pairs_.key_comp().precision) != 0)
+    return pairs_.end();
+  return found;
+}
+
+void CDS_Map::replace(const RValue& key, const RValue& value) {
+  if (const auto found = first_equal(key); found != pairs_.end()) found->second = value;
+}
+
+void CDS_Map::erase(const RValue& key) {
+  if (const auto found = first_equal(key); found != pairs_.end()) pairs_.erase(found);
+}
+
+RValue CDS_Map::find_value(const RValue& key) const {
+  const auto found = first_equal(key);
+  return found == pairs_.end() ? RValue() : found->second;
+}
+
+RValue CDS_Map::find_previous(const RValue& key) const {
+  const auto bound = pairs_.lower_bound(key);
+  return bound == pairs_.begin() ? RValue() : std::prev(bound)->first;
+}
+
+RValue CDS_Map::find_next(const RValue& key) const {
+  const auto after = pairs_.upper_bound(key);
+  return after == pairs_.end() ? RValue() : after->first;
+}
+
+RValue CDS_Map::find_first() const {
+  return pairs_.empty() ? RValue() : pairs_.begin()->first;
+}
+
+RValue CDS_Map::find_last() const {
+  return pairs_.empty() ? RValue() : std::prev(pairs_.end())->first;
+}
+
+void CDS_Map::write(CStream& stream) const {
+  WriteInt(stream, static_cast<std::int32_t>(kForm));
+  write_count(stream, pairs_.size());
+  for (const auto& [key, value] : pairs_) save_value(stream, key);
+  for (const auto& [key, value] : pairs_) save_value(stream, value);
+}
+
+std::optional<CDS_Map> CDS_Map::read(CStream& stream, const double& precision) {
+  if (!read_form(stream, kForm)) return std::nullopt;
+  const std::int32_t count = ReadInt(stream);
+  auto keys = read_elements(stream, count);
+  if (!keys) return std::nullopt;
+  auto values = read_elements(stream, count);
+  if (!values) return std::nullopt;
+  // Keys out of order (a text made elsewhere) are put in order, so that the
+  // searches stay sound.
+  CDS_Map map(precision);
+  for (std::size_t i = 0; i < keys->size(); ++i) {
+    map.pairs_.emplace_hint(map.pairs_.end(), std::move((*keys)[i]), std::move((*values)[i]));
+  }
+  return map;
+}
+
+// ---- Priority queue ----
+
+void CDS_Priority::clear() {
+  values_.clear();
+  priorities_.clear();
+}
+
+void CDS_Priority::add(const RValue& value, const RValue& priority) {
+  values_.push_back(value);
+  priorities_.push_back(priority);
+}
+
+std::int32_t CDS_Priority::position_of(const RValue& value, double precision) const {
+  for (std::size_t i = 0; i < values_.size(); ++i) {
+    if (compare_values(values_[i], value, precision) == 0) return std::int32_t(i);
+  }
+  return -1;
+}
+
+void CDS_Priority::remove_at(std::size_t position) {
+  if (position + 1 != values_.size()) {
+    values_[position] = std::move(values_.back());
+    priorities_[position] = std::move(priorities_.back());
+  }
+  values_.pop_back();
+  priorities_.pop_back();
+}
+
+void CDS_Priority::change_priority(const RValue& value, const RValue& priority, double precision) {
+  const std::int32_t position = position_of(value, precision);
+  if (position >= 0) priorities_[std::size_t(position)] = priority;
+}
+
+RValue CDS_Priority::find_priority(const RValue& value, double precision) const {
+  const std::int32_t position = position_of(value, precision);
+  return position < 0 ? RValue() : priorities_[std::size_t(position)];
+}
+
+void CDS_Priority::delete_value(const RValue& value, double precision) {
+  const std::int32_t position = position_of(value, precision);
+  if (position >= 0) remove_at(std::size_t(position));
+}
+
+RValue CDS_Priority::extreme(bool largest, bool remove, double precision) {
+  if (values_.empty()) return RValue();
+  const int wanted = largest ? 1 : -1;
+  std::size_t best = 0;
+  for (std::size_t i = 1; i < priorities_.size(); ++i) {
+    if (compare_values(priorities_[i], priorities_[best], precision) == wanted) best = i;
+  }
+  RValue value = values_[best];
+  if (remove) remove_at(best);
+  return value;
+}
+
+void CDS_Priority::write(CStream& stream) const {
+  WriteInt(stream, static_cast<std::int32_t>(kForm));
+  write_count(stream, values_.size());
+  write_elements(stream, priorities_);
+  write_elements(stream, values_);
+}
+
+std::optional<CDS_Priority> CDS_Priority::read(CStream& stream) {
+  if (!read_form(stream, kForm)) return std::nullopt;
+  const std::int32_t count = ReadInt(stream);
+  auto priorities = read_elements(stream, count);
+  if (!priorities) return std::nullopt;
+  auto values = read_elements(stream, count);
+  if (!values) return std::nullopt;
+  CDS_Priority queue;
+  queue.priorities_ = std::move(*priorities);
+  queue.values_ = std::move(*values);
+  return queue;
+}
+
+// ---- Grid ----
+
+CDS_Grid::CDS_Grid(std::int32_t width, std::int32_t height)
+    : width_(std::max(width, 0)),
+      height_(std::max(height, 0)),
+      cells_(std::size_t(width_) * std::size_t(height_)) {}
+
+void CDS_Grid::resize(std::int32_t width, std::int32_t height) {
+  CDS_Grid resized(width, height);
+  for (std::int32_t x = 0; x < std::min(width_, resized.width_); ++x) {
+    for (std::int32_t y = 0; y < std::min(height_, resized.height_); ++y) {
+      resized.cell(x, y) = std::move(cell(x, y));
+    }
+  }
+  *this = std::move(resized);
+}
+
+void CDS_Grid::fill(const RValue& value) {
+  std::fill(cells_.begin(), cells_.end(), value);
+}
+
+RValue CDS_Grid::get(std::int32_t x, std::int32_t y) const {
+  return holds(x, y) ? cell(x, y) : RValue();
+}
+
+void CDS_Grid::change(std::int32_t x, std::int32_t y, CellChange how, const RValue& value) {
+  if (!holds(x, y)) return;
+  RValue& target = cell(x, y);
+  switch (how) {
+    case CellChange::set:
+      target = value;
+      break;
+    case CellChange::add:
+      if (target.is_real() && value.is_real()) {
+        target.set_real(target.real() + value.real());
+      } else if (target.is_string() && value.is_string()) {
+        target.append_text(value.text());
+      } else {
+        target = value;
+      }
+      break;
+    case CellChange::multiply:
+      if (target.is_real() && value.is_real()) target.set_real(target.real() * value.real());
+      break;
+  }
+}
+
+template <class Visit>
+void CDS_Grid::visit(const GridArea& area, Visit&& visit) const {
+  if (area.shape == GridArea::Shape::region) {
+    const CellSpan xs = clamp_span(std::min(area.x1, area.x2), std::max(area.x1, area.x2), width_);
+    const CellSpan ys = clamp_span(std::min(area.y1, area.y2), std::max(area.y1, area.y2), height_);
+    for (std::int32_t x = xs.first; x <= xs.last; ++x) {
+      for (std::int32_t y = ys.first; y <= ys.last; ++y) {
+        if (!visit(x, y)) return;
+      }
+    }
+    return;
+  }
+  const double xm = area.x1;
+  const double ym = area.y1;
+  const double r = area.x2;
+  const CellSpan xs = clamp_span(std::floor(xm - r), std::ceil(xm + r), width_);
+  const CellSpan ys = clamp_span(std::floor(ym - r), std::ceil(ym + r), height_);
+  for (std::int32_t x = xs.first; x <= xs.last; ++x) {
+    for (std::int32_t y = ys.first; y <= ys.last; ++y) {
+      if ((x - xm) * (x - xm) + (y - ym) * (y - ym) <= r * r && !visit(x, y)) return;
+    }
+  }
+}
+
+void CDS_Grid::change_area(const GridArea& area, CellChange how, const RValue& value) {
+  visit(area, [&](std::int32_t x, std::int32_t y) {
+    change(x, y, how, value);
+    return true;
+  });
+}
+
+void CDS_Grid::change_from(const CDS_Grid& source, GridArea region, std::int32_t x, std::int32_t y,
+                           CellChange how) {
+  const CellSpan xs =
+      clamp_span(std::min(region.x1, region.x2), std::max(region.x1, region.x2), source.width_);
+  const CellSpan ys =
+      clamp_span(std::min(region.y1, region.y2), std::max(region.y1, region.y2), source.height_);
+  // A destination left of or above the grid starts the source further in.
+  std::int64_t first_x = xs.first, first_y = ys.first;
+  std::int64_t to_x = x, to_y = y;
+  if (to_x < 0) first_x -= to_x, to_x = 0;
+  if (to_y < 0) first_y -= to_y, to_y = 0;
+  const std::int64_t columns = std::min<std::int64_t>(xs.last - first_x + 1, width_ - to_x);
+  const std::int64_t rows = std::min<std::int64_t>(ys.last - first_y + 1, height_ - to_y);
+  if (columns <= 0 || rows <= 0) return;
+  // Walking away from the side the copy moves towards reads every source cell
+  // before it is overwritten when both are this grid.
+  const bool forward_x = to_x <= first_x;
+  const bool forward_y = to_y <= first_y;
+  for (std::int64_t i = 0; i < columns; ++i) {
+    const std::int64_t dx = forward_x ? i : columns - 1 - i;
+    for (std::int64_t j = 0; j < rows; ++j) {
+      const std::int64_t dy = forward_y ? j : rows - 1 - j;
+      const RValue value = source.cell(std::int32_t(first_x + dx), std::int32_t(first_y + dy));
+      change(std::int32_t(to_x + dx), std::int32_t(to_y + dy), how, value);
+    }
+  }
+}
+
+GridStatistics CDS_Grid::statistics(const GridArea& area) const {
+  GridStatistics result;
+  visit(area, [&](std::int32_t x, std::int32_t y) {
+    const RValue& value = cell(x, y);
+    if (value.is_real()) {
+      result.sum += value.real();
+      result.max = std::max(result.max, value.real());
+      result.min = std::min(result.min, value.real());
+      ++result.reals;
+    }
+    return true;
+  });
+  return result;
+}
+
+GridMatch CDS_Grid::find(const GridArea& area, const RValue& value, double precision) const {
+  GridMatch match;
+  visit(area, [&](std::int32_t x, std::int32_t y) {
+    if (compare_values(cell(x, y), value, precision) != 0) return true;
+    match = {true, x, y};
+    return false;
+  });
+  return match;
+}
+
+void CDS_Grid::shuffle(ScriptEngine& engine) {
+  const std::int64_t swaps = 8 * std::int64_t(width_) * height_;
+  for (std::int64_t n = 0; n < swaps; ++n) {
+    const auto x1 = std::int32_t(random_below(engine, width_));
+    const auto x2 = std::int32_t(random_below(engine, width_));
+    const auto y1 = std::int32_t(random_below(engine, height_));
+    const auto y2 = std::int32_t(random_below(engine, height_));
+    std::swap(cell(x1, y1), cell(x2, y2));
+  }
+}
+
+void CDS_Grid::write(CStream& stream) const {
+  WriteInt(stream, static_cast<std::int32_t>(kForm));
+  WriteInt(stream, width_);
+  WriteInt(stream, height_);
+  write_elements(stream, cells_);
+}
+
+std::optional<CDS_Grid> CDS_Grid::read(CStream& stream) {
+  if (!read_form(stream, kForm)) return std::nullopt;
+  const std::int32_t width = ReadInt(stream);
+  const std::int32_t height = ReadInt(stream);
+  if (width < 0 || height < 0 || !fits(width, height)) return std::nullopt;
+  auto cells = read_elements(stream, std::int64_t(width) * height);
+  if (!cells) return std::nullopt;
+  CDS_Grid grid(0, 0);
+  grid.width_ = width;
+  grid.height_ = height;
+  grid.cells_ = std::move(*cells);
+  return grid;
+}
+
+DataStructures& data_structures_of(ScriptEngine& engine) {
+  auto& tables = engine.library_tables[std::size_t(LibraryFamily::data_structures)];
+  if (!tables) tables = std::make_unique<DataStructures>();
+  return static_cast<DataStructures&>(*tables);
+}
+
+}  // namespace kestrel

@@ -1,0 +1,282 @@
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "script/RValue.h"
+#include "script/script_engine.h"
+
+namespace kestrel {
+
+class CStream;
+
+// -1, 0 or 1 as `a` is smaller than, equal to or larger than `b`: reals
+// within the tolerance are equal (a tolerance of 0 means a relative one of
+// 1e-12), strings compare by character codes, and every real is smaller than
+// every string. Not-a-number is equal to itself and above every other real.
+int compare_values(const RValue& a, const RValue& b, double precision);
+
+// The first tag of each text form, which a read checks before it replaces
+// anything.
+enum class StructureForm : std::int32_t {
+  stack = 101,
+  queue = 201,
+  list = 301,
+  map = 401,
+  priority = 501,
+  grid = 601,
+};
+
+class CDS_Stack {
+ public:
+  static constexpr StructureForm kForm = StructureForm::stack;
+
+  std::int32_t size() const { return static_cast<std::int32_t>(elements_.size()); }
+  void clear() { elements_.clear(); }
+  void push(const RValue& value) { elements_.push_back(value); }
+  RValue pop();
+  RValue top() const;
+
+  void write(CStream& stream) const;
+  // The stack a text form holds; none when it is damaged.
+  static std::optional<CDS_Stack> read(CStream& stream);
+
+ private:
+  std::vector<RValue> elements_;  // bottom first
+};
+
+// The queue keeps its whole array, spent slots before the head and spare
+// ones after the tail included, since the text form carries all of it.
+class CDS_Queue {
+ public:
+  static constexpr StructureForm kForm = StructureForm::queue;
+
+  std::int32_t size() const { return tail_ - head_; }
+  void clear();
+  void enqueue(const RValue& value);
+  RValue dequeue();
+  RValue head() const;
+  RValue tail() const;
+
+  void write(CStream& stream) const;
+  static std::optional<CDS_Queue> read(CStream& stream);
+
+ private:
+  std::vector<RValue> slots_;  // the capacity is the vector's size
+  std::int32_t head_ = 0;
+  std::int32_t tail_ = 0;
+};
+
+class CDS_List {
+ public:
+  static constexpr StructureForm kForm = StructureForm::list;
+
+  std::int32_t size() const { return static_cast<std::int32_t>(elements_.size()); }
+  void clear() { elements_.clear(); }
+  void add(const RValue& value) { elements_.push_back(value); }
+  void insert(std::int32_t position, const RValue& value);
+  void replace(std::int32_t position, const RValue& value);
+  void erase(std::int32_t position);
+  std::int32_t find_index(const RValue& value, double precision) const;
+  RValue find_value(std::int32_t position) const;
+  void sort(bool ascending, double precision);
+  void shuffle(ScriptEngine& engine);
+
+  void write(CStream& stream) const;
+  static std::optional<CDS_List> read(CStream& stream);
+
+ private:
+  bool holds(std::int32_t position) const { return position >= 0 && position < size(); }
+
+  std::vector<RValue> elements_;
+};
+
+// Keys in ascending order, equal keys in the order they were added. The
+// order reads the game's tolerance where it is kept, so every map of a game
+// follows ds_set_precision.
+class CDS_Map {
+ public:
+  static constexpr StructureForm kForm = StructureForm::map;
+
+  explicit CDS_Map(const double& precision) : pairs_(KeyOrder{&precision}) {}
+
+  std::int32_t size() const { return static_cast<std::int32_t>(pairs_.size()); }
+  void clear() { pairs_.clear(); }
+  void add(const RValue& key, const RValue& value) { pairs_.emplace(key, value); }
+  void replace(const RValue& key, const RValue& value);
+  void erase(const RValue& key);
+  bool exists(const RValue& key) const { return first_equal(key) != pairs_.end(); }
+  RValue find_value(const RValue& key) const;
+  RValue find_previous(const RValue& key) const;
+  RValue find_next(const RValue& key) const;
+  RValue find_first() const;
+  RValue find_last() const;
+
+  void write(CStream& stream) const;
+  static std::optional<CDS_Map> read(CStream& stream, const double& precision);
+
+ private:
+  struct KeyOrder {
+    const double* precision;
+    bool operator()(const RValue& a, const RValue& b) const {
+      return compare_values(a, b, *precision) < 0;
+    }
+  };
+  using Pairs = std::multimap<RValue, RValue, KeyOrder>;
+
+  Pairs::const_iterator first_equal(const RValue& key) const;
+  Pairs::iterator first_equal(const RValue& key);
+
+  Pairs pairs_;
+};
+
+// Unordered pairs: the smallest and largest priorities are found by a scan,
+// and a removal moves the last pair into the gap, as the text form shows.
+class CDS_Priority {
+ public:
+  static constexpr StructureForm kForm = StructureForm::priority;
+
+  std::int32_t size() const { return static_cast<std::int32_t>(values_.size()); }
+  void clear();
+  void add(const RValue& value, const RValue& priority);
+  void change_priority(const RValue& value, const RValue& priority, double precision);
+  RValue find_priority(const RValue& value, double precision) const;
+  void delete_value(const RValue& value, double precision);
+  // The value with the smallest (`largest` false) or largest priority,
+  // removed when `remove` is set; real 0 when empty.
+  RValue extreme(bool largest, bool remove, double precision);
+
+  void write(CStream& stream) const;
+  static std::optional<CDS_Priority> read(CStream& stream);
+
+ private:
+  std::int32_t position_of(const RValue& value, double precision) const;
+  void remove_at(std::size_t position);
+
+  std::vector<RValue> values_;
+  std::vector<RValue> priorities_;
+};
+
+// The cells a region or disk of a grid covers, in visiting order.
+struct GridArea {
+  enum class Shape { region, disk };
+  Shape shape = Shape::region;
+  // A region's corners, or the disk's centre (x1, y1) and radius (x2).
+  double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+
+  static GridArea region(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2) {
+    return {Shape::region, double(x1), double(y1), double(x2), double(y2)};
+  }
+  static GridArea disk(double xm, double ym, double r) { return {Shape::disk, xm, ym, r, 0}; }
+};
+
+// What the region functions do to a cell.
+enum class CellChange { set, add, multiply };
+
+struct GridStatistics {
+  double sum = 0;
+  double max = -100000000;
+  double min = 100000000;
+  std::int32_t reals = 0;
+  double mean() const { return reals == 0 ? 0 : sum / reals; }
+};
+
+struct GridMatch {
+  bool found = false;
+  std::int32_t x = 0;
+  std::int32_t y = 0;
+};
+
+class CDS_Grid {
+ public:
+  static constexpr StructureForm kForm = StructureForm::grid;
+  // Grids larger than this are refused: a script's typo should be reported,
+  // not take the machine's memory (a cell is a whole script value).
+  static constexpr std::int64_t kMaxCells = std::int64_t{1} << 24;
+
+  // A grid of real 0; sizes below 0 count as 0. The caller checks fits().
+  CDS_Grid(std::int32_t width, std::int32_t height);
+  static bool fits(std::int64_t width, std::int64_t height) {
+    return std::max<std::int64_t>(width, 0) * std::max<std::int64_t>(height, 0) <= kMaxCells;
+  }
+
+  std::int32_t width() const { return width_; }
+  std::int32_t height() const { return height_; }
+  // Sizes below 0 count as 0. The caller checks fits().
+  void resize(std::int32_t width, std::int32_t height);
+  void fill(const RValue& value);
+  bool holds(std::int32_t x, std::int32_t y) const {
+    return x >= 0 && y >= 0 && x < width_ && y < height_;
+  }
+  RValue get(std::int32_t x, std::int32_t y) const;
+  void change(std::int32_t x, std::int32_t y, CellChange how, const RValue& value);
+  void change_area(const GridArea& area, CellChange how, const RValue& value);
+  // Combines a region of `source` (which may be this grid) into this grid at
+  // (x, y), as if from an untouched copy of the source.
+  void change_from(const CDS_Grid& source, GridArea region, std::int32_t x, std::int32_t y,
+                   CellChange how);
+  GridStatistics statistics(const GridArea& area) const;
+  GridMatch find(const GridArea& area, const RValue& value, double precision) const;
+  void shuffle(ScriptEngine& engine);
+
+  void write(CStream& stream) const;
+  static std::optional<CDS_Grid> read(CStream& stream);
+
+ private:
+  RValue& cell(std::int32_t x, std::int32_t y) {
+    return cells_[std::size_t(x) * std::size_t(height_) + std::size_t(y)];
+  }
+  const RValue& cell(std::int32_t x, std::int32_t y) const {
+    return cells_[std::size_t(x) * std::size_t(height_) + std::size_t(y)];
+  }
+  // Calls visit(x, y) for each cell of the area in order until it returns false.
+  template <class Visit>
+  void visit(const GridArea& area, Visit&& visit) const;
+
+  std::int32_t width_ = 0;
+  std::int32_t height_ = 0;
+  std::vector<RValue> cells_;  // column by column
+};
+
+// The containers of one kind, numbered by slot: a new one takes the lowest
+// empty slot, so ids are reused after a destroy.
+template <class Kind>
+class StructureTable {
+ public:
+  std::int32_t create(Kind structure) {
+    auto free = std::find(slots_.begin(), slots_.end(), nullptr);
+    if (free == slots_.end()) free = slots_.insert(slots_.end(), nullptr);
+    *free = std::make_unique<Kind>(std::move(structure));
+    return static_cast<std::int32_t>(free - slots_.begin());
+  }
+  Kind* find(std::int32_t id) const {
+    if (id < 0 || id >= static_cast<std::int32_t>(slots_.size())) return nullptr;
+    return slots_[std::size_t(id)].get();
+  }
+  void destroy(std::int32_t id) {
+    if (find(id) != nullptr) slots_[std::size_t(id)].reset();
+  }
+
+ private:
+  std::vector<std::unique_ptr<Kind>> slots_;
+};
+
+// Every container of one running game and the tolerance they compare with.
+struct DataStructures : LibraryTables {
+  double precision = 0.00000001;
+  StructureTable<CDS_Stack> stacks;
+  StructureTable<CDS_Queue> queues;
+  StructureTable<CDS_List> lists;
+  StructureTable<CDS_Map> maps;
+  StructureTable<CDS_Priority> priorities;
+  StructureTable<CDS_Grid> grids;
+};
+
+// The data structures of the engine's game, made on first use.
+DataStructures& data_structures_of(ScriptEngine& engine);
+
+}  // namespace kestrel
