@@ -5,6 +5,9 @@
 
 #include "data/Event_Name.h"
 #include "data/Runner_Load.h"
+#include "lib/game_registry.h"
+#include "lib/library_functions.h"
+#include "run/DataNew_Main.h"
 #include "run/Event_Main.h"
 #include "run/Function_Game.h"
 #include "run/Function_Info.h"
@@ -17,6 +20,7 @@
 #include "run/Run_Handle_Collision.h"
 #include "run/instance_variables.h"
 #include "run/run_fonts.h"
+#include "run/system_functions.h"
 #include "run/system_variables.h"
 #include "script/Code_Error.h"
 #include "script/Code_Exec.h"
@@ -64,6 +68,21 @@ Runner::Runner(const GameData& game, const TempDirectory& temp_folder)
   register_tile_functions(engine.functions);
   register_sound_functions(engine.functions);
   register_save_functions(engine.functions);
+  register_system_functions(engine.functions);
+  register_date_functions(engine.functions);
+  register_file_functions(engine.functions);
+  register_included_file_functions(engine.functions);
+  register_registry_functions(engine.functions);
+  register_ini_functions(engine.functions);
+  engine.settings.secure_mode = secure_mode_preference();
+}
+
+std::int32_t Runner::game_id() {
+  return game.game_id;
+}
+
+void Runner::process_messages() {
+  if (platform::Window* window = layout.window()) window->pump_events(input);
 }
 
 namespace {

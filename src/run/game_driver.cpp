@@ -21,6 +21,7 @@ bool prepare_game(Runner& runner, const DriverOptions& options) {
   engine.settings.errors.log_errors = settings.LogErrors;
   engine.settings.errors.abort_on_all_errors = settings.AbortOnAllErrors;
   engine.settings.echo_reports = options.developer;
+  engine.settings.command_line = options.command_line;
   runner.input.close_button_is_escape = settings.CloseAsEscape;
   runner.fixed_seed = options.seed;
   runner.use_error_dialog = !options.developer;
