@@ -85,10 +85,19 @@ TEST_F(NamesOnDisk, SecureModeWritesOnlyAmongTheFoldersOwnEntries) {
     const char* name;
     bool allowed;
   } cases[] = {
-      {"score.txt", true},    {"Saves", true},          {"saves\\x.txt", false},
-      {"Saves/x.txt", false}, {"/tmp/x.txt", false},    {"..", false},
-      {".", false},           {"C:x.txt", true},        {"C:\\x.txt", false},
-      {"outside", false},     {"inside_folder", false}, {"", false},
+      {"score.txt", true},
+      {"Saves", true},
+      {"saves\\x.txt", false},
+      {"Saves/x.txt", false},
+      {"/tmp/x.txt", false},
+      {"..", false},
+      {".", false},
+      {"C:x.txt", true},
+      {"C:\\x.txt", false},
+      {"outside", false},
+      {"deeper", false},
+      {"alias", true},
+      {"", false},
   };
   for (const auto& c : cases) EXPECT_EQ(secure_mode_allows_write(c.name), c.allowed) << c.name;
 }
