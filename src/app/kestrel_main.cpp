@@ -141,10 +141,12 @@ int main(int argc, char** argv) {
   };
   kestrel::LoadResult own = kestrel::ReadGameFile(self, game, load, progress);
   if (own.ok || own.messages != std::vector<std::string>{kestrel::kNotValidMessage})
-    return play_game(self, own, game, std::move(loading), game_command_line(self.string(), argv + 1, argv + argc));
+    return play_game(self, own, game, std::move(loading),
+                     game_command_line(self.string(), argv + 1, argv + argc));
   if (argc > 1) {
     kestrel::LoadResult named = kestrel::ReadGameFile(argv[1], game, load, progress);
-    return play_game(argv[1], named, game, std::move(loading), game_command_line(argv[1], argv + 2, argv + argc));
+    return play_game(argv[1], named, game, std::move(loading),
+                     game_command_line(argv[1], argv + 2, argv + argc));
   }
   return show_standin_window();
 }

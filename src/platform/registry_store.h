@@ -29,8 +29,8 @@ class RegistryStore {
                                                 const std::string& name) = 0;
   // Creates the key when needed and replaces the value; false when the store
   // cannot be written.
-  virtual bool write_value(const std::string& root, const std::string& key,
-                           const std::string& name, const StoredValue& value) = 0;
+  virtual bool write_value(const std::string& root, const std::string& key, const std::string& name,
+                           const StoredValue& value) = 0;
 };
 
 // Opens the store's database file, creating it (and its folder) when `create`

@@ -76,11 +76,12 @@ class SqliteRegistryStore final : public RegistryStore {
 
   std::optional<StoredValue> read_value(const std::string& root, const std::string& key,
                                         const std::string& name) override {
-    Statement read(db_, R"(SELECT kind, value FROM "values" WHERE root = ? AND key = ? AND name = ?)");
+    Statement read(db_,
+                   R"(SELECT kind, value FROM "values" WHERE root = ? AND key = ? AND name = ?)");
     read.bind(root).bind(key).bind(name);
     if (read.step() != SQLITE_ROW) return std::nullopt;
-    const StoredValue::Kind kind = read.column(0) == "string" ? StoredValue::kText
-                                                              : StoredValue::kBinary;
+    const StoredValue::Kind kind =
+        read.column(0) == "string" ? StoredValue::kText : StoredValue::kBinary;
     return StoredValue{kind, read.column(1)};
   }
 
@@ -144,10 +145,9 @@ std::unique_ptr<RegistryStore> open_registry_store(const std::filesystem::path& 
   sqlite3_busy_timeout(db, kBusyTimeoutMilliseconds);
   // Write-ahead logging lets one game read while another writes; NORMAL
   // syncing keeps every committed write through a crash of the program.
-  const bool ready =
-      sqlite3_exec(db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;", nullptr, nullptr,
-                   nullptr) == SQLITE_OK &&
-      sqlite3_exec(db, kSchema, nullptr, nullptr, nullptr) == SQLITE_OK;
+  const bool ready = sqlite3_exec(db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;",
+                                  nullptr, nullptr, nullptr) == SQLITE_OK &&
+                     sqlite3_exec(db, kSchema, nullptr, nullptr, nullptr) == SQLITE_OK;
   if (!ready) {
     sqlite3_close(db);
     return nullptr;
