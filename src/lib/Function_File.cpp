@@ -497,12 +497,9 @@ void directory_create(ScriptEngine& engine, ScriptInstance&, ScriptInstance&, in
 // star, so no mask takes more than length × length steps.
 bool wildcard_match(std::string_view name, std::string_view mask) {
   std::size_t n = 0, m = 0, star = std::string_view::npos, resume = 0;
-  const auto same = [](char a, char b) {
-    return std::tolower(static_cast<unsigned char>(a)) ==
-           std::tolower(static_cast<unsigned char>(b));
-  };
   while (n < name.size()) {
-    if (m < mask.size() && (mask[m] == '?' || same(mask[m], name[n]))) {
+    if (m < mask.size() &&
+        (mask[m] == '?' || same_ignoring_case(mask.substr(m, 1), name.substr(n, 1)))) {
       ++n;
       ++m;
     } else if (m < mask.size() && mask[m] == '*') {

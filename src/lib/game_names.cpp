@@ -26,13 +26,6 @@ std::size_t extension_start(std::string_view name) {
   return dot;
 }
 
-bool same_ignoring_case(std::string_view a, std::string_view b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    return std::tolower(static_cast<unsigned char>(x)) ==
-           std::tolower(static_cast<unsigned char>(y));
-  });
-}
-
 // The one entry of the folder whose name differs from `part` only in case;
 // `part` itself when there is none or more than one.
 fs::path entry_ignoring_case(const fs::path& folder, const fs::path& part) {
@@ -51,6 +44,13 @@ fs::path entry_ignoring_case(const fs::path& folder, const fs::path& part) {
 }
 
 }  // namespace
+
+bool same_ignoring_case(std::string_view a, std::string_view b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+    return std::tolower(static_cast<unsigned char>(x)) ==
+           std::tolower(static_cast<unsigned char>(y));
+  });
+}
 
 std::string filename_name(std::string_view name) {
   return std::string(name.substr(after_last_separator(name)));

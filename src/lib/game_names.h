@@ -15,6 +15,9 @@ std::string filename_drive(std::string_view name);
 std::string filename_ext(std::string_view name);
 std::string filename_change_ext(std::string_view name, std::string_view new_ext);
 
+// Names of the game's system ignore the case of ASCII letters.
+bool same_ignoring_case(std::string_view a, std::string_view b);
+
 // A name with "\" or "/" reaches outside the working directory's own entries.
 bool has_folder_part(std::string_view name);
 

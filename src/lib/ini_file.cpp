@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "data/Support_File.h"
+#include "lib/game_names.h"
 
 namespace kestrel {
 namespace {
@@ -17,13 +18,6 @@ std::string_view trim(std::string_view text) {
   if (first == std::string_view::npos) return {};
   const std::size_t last = text.find_last_not_of(" \t");
   return text.substr(first, last - first + 1);
-}
-
-bool same_ignoring_case(std::string_view a, std::string_view b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    return std::tolower(static_cast<unsigned char>(x)) ==
-           std::tolower(static_cast<unsigned char>(y));
-  });
 }
 
 // The name of a section header line; none for other lines.
