@@ -14,13 +14,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr const char* kSecureLocation = "In secure mode you cannot export a file to a location.";
-constexpr const char* kExportMissing = "Trying to export non-existing file.";
-constexpr const char* kDiscardMissing = "Trying to discard non-existing file.";
-
 enum ExportKind { kNoExport = 0, kToTempFolder = 1, kToWorkingFolder = 2, kToExportFolder = 3 };
-
-using Args = const RValue*;
 
 // Stored in the game and not released by this run.
 bool is_stored(const Runner& runner, std::size_t index) {
@@ -65,7 +59,9 @@ bool export_to(const CDataFile& file, const fs::path& target) {
   return WriteFileAtomically(target, bytes, ignored);
 }
 
-void export_one(Runner& runner, std::size_t index) {
+}  // namespace
+
+void export_included_file(Runner& runner, std::size_t index) {
   const CDataFile& file = runner.game.included_files[index];
   if (!is_stored(runner, index) || file.export_kind == kNoExport) return;
   const fs::path target = export_target(runner, file);
@@ -74,48 +70,25 @@ void export_one(Runner& runner, std::size_t index) {
   if (file.free_after_export) runner.released_included_files.insert(index);
 }
 
-// The index of the first included file of exactly that name; none after the report.
-std::optional<std::size_t> find_included(Runner& runner, std::string_view name,
-                                         const char* missing) {
+std::optional<std::size_t> find_included_file(const Runner& runner, std::string_view name) {
   const auto& files = runner.game.included_files;
   for (std::size_t index = 0; index < files.size(); ++index) {
     if (files[index].file_name == name) return index;
   }
-  report_action_error(runner.engine, missing, false);
   return std::nullopt;
 }
 
-void export_include_file(ScriptEngine& engine, ScriptInstance&, ScriptInstance&, int, RValue&,
-                         Args args) {
-  Runner& runner = runner_of(engine);
-  if (const auto index = find_included(runner, args[0].text(), kExportMissing)) {
-    export_one(runner, *index);
-  }
+void export_included_file_to(Runner& runner, std::size_t index, const fs::path& target) {
+  if (is_stored(runner, index)) export_to(runner.game.included_files[index], target);
 }
 
-void export_include_file_location(ScriptEngine& engine, ScriptInstance&, ScriptInstance&, int,
-                                  RValue&, Args args) {
-  if (engine.settings.secure_mode) return report_action_error(engine, kSecureLocation, false);
-  Runner& runner = runner_of(engine);
-  const auto index = find_included(runner, args[0].text(), kExportMissing);
-  if (index && is_stored(runner, *index)) {
-    export_to(runner.game.included_files[*index], system_path(args[1].text()));
-  }
+void discard_included_file(Runner& runner, std::size_t index) {
+  runner.released_included_files.insert(index);
 }
-
-void discard_include_file(ScriptEngine& engine, ScriptInstance&, ScriptInstance&, int, RValue&,
-                          Args args) {
-  Runner& runner = runner_of(engine);
-  if (const auto index = find_included(runner, args[0].text(), kDiscardMissing)) {
-    runner.released_included_files.insert(*index);
-  }
-}
-
-}  // namespace
 
 void export_included_files(Runner& runner) {
   for (std::size_t index = 0; index < runner.game.included_files.size(); ++index) {
-    export_one(runner, index);
+    export_included_file(runner, index);
   }
 }
 
@@ -125,13 +98,6 @@ void remove_included_files(Runner& runner) {
     fs::remove(file, ignored);
   }
   runner.exported_files.clear();
-}
-
-void register_included_file_functions(FunctionRegistry& functions) {
-  FunctionRegistry& f = functions;
-  f.add("export_include_file", &export_include_file, 1);
-  f.add("export_include_file_location", &export_include_file_location, 2);
-  f.add("discard_include_file", &discard_include_file, 1);
 }
 
 }  // namespace kestrel

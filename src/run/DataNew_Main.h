@@ -1,8 +1,12 @@
 #pragma once
 
+#include <cstddef>
+#include <filesystem>
+#include <optional>
+#include <string_view>
+
 namespace kestrel {
 
-class FunctionRegistry;
 class Runner;
 
 // Writes every included file that is marked for export where its kind says,
@@ -16,7 +20,15 @@ void export_included_files(Runner& runner);
 // player's that an export left alone is never lost.
 void remove_included_files(Runner& runner);
 
-// export_include_file, export_include_file_location and discard_include_file.
-void register_included_file_functions(FunctionRegistry& functions);
+// The index of the first included file with exactly that name.
+std::optional<std::size_t> find_included_file(const Runner& runner, std::string_view name);
+// One file's part of the export at the start.
+void export_included_file(Runner& runner, std::size_t index);
+// Writes a file that is still stored to the target unless something is there
+// that may not be replaced; no secure-mode test and no release here.
+void export_included_file_to(Runner& runner, std::size_t index,
+                             const std::filesystem::path& target);
+// Frees the file's data: it counts as not stored from then on.
+void discard_included_file(Runner& runner, std::size_t index);
 
 }  // namespace kestrel

@@ -138,20 +138,7 @@ class ListWalker {
   const ActionList& actions_;
 };
 
-template <std::int32_t ActionContext::*field>
-bool get_context(ScriptEngine& engine, ScriptInstance&, std::int32_t, RValue& value) {
-  value.set_real(engine.action.*field);
-  return true;
-}
-
 }  // namespace
-
-void register_event_variables(ScriptEngine& engine) {
-  engine.builtin_variables.add("event_object", &get_context<&ActionContext::object>, nullptr);
-  engine.builtin_variables.add("event_type", &get_context<&ActionContext::event_type>, nullptr);
-  engine.builtin_variables.add("event_number", &get_context<&ActionContext::event_number>, nullptr);
-  engine.builtin_variables.add("event_action", &get_context<&ActionContext::action>, nullptr);
-}
 
 FoundEvent find_inherited_event(const Runner& runner, std::int32_t object, int type, int number) {
   const auto own_chain = [&](int n) -> FoundEvent {
@@ -208,6 +195,24 @@ void perform_event_all(Runner& runner, int type, int number) {
     if (instance.destroyed) continue;
     perform_event(runner, instance, instance, instance.object_index, type, number);
   }
+}
+
+void change_instance(Runner& runner, CInstance& instance, std::int32_t object, bool run_events) {
+  if (!runner.game.objects.exists(object)) {
+    report_action_error(runner.engine,
+                        "Asking to change into non-existing object: " + std::to_string(object),
+                        false);
+    return;
+  }
+  if (run_events) {
+    perform_event(runner, instance, instance, instance.object_index, kEventDestroy, 0);
+  }
+  CInstance& changed = runner.add_instance(object, instance.x(), instance.y());
+  changed.assign(instance);
+  changed.set_object(object);
+  runner.instances().refresh_tables();
+  instance.destroyed = true;
+  if (run_events) perform_event(runner, changed, changed, object, kEventCreate, 0);
 }
 
 }  // namespace kestrel

@@ -48,7 +48,9 @@ void perform_event_all(Runner& runner, int type, int number);
 void run_action_list(Runner& runner, CInstance& self, CInstance& other, const ActionList& actions,
                      std::int32_t context_object, int type, int number);
 
-// event_object, event_type, event_number and event_action: where code runs.
-void register_event_variables(ScriptEngine& engine);
+// Turns the instance into an instance of another object that keeps its id and
+// fields and joins the end of the lists, with the destroy and create events
+// when asked; reports an object that does not exist and changes nothing.
+void change_instance(Runner& runner, CInstance& instance, std::int32_t object, bool run_events);
 
 }  // namespace kestrel

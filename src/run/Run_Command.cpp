@@ -236,16 +236,6 @@ void restore(Runner& runner, SavedGame& saved) {
   fit_region_to_room(runner);
 }
 
-void game_save(ScriptEngine& engine, ScriptInstance&, ScriptInstance&, int, RValue&,
-               const RValue* arguments) {
-  save_game(runner_of(engine), arguments[0].str());
-}
-
-void game_load(ScriptEngine& engine, ScriptInstance&, ScriptInstance&, int, RValue&,
-               const RValue* arguments) {
-  request_load(runner_of(engine), arguments[0].str());
-}
-
 }  // namespace
 
 std::string quick_save_file(const Runner& runner) {
@@ -319,11 +309,6 @@ void load_requested_game(Runner& runner) {
   runner.pending_transfer = kNoTransfer;
   runner.input.clear();
   load_game(runner, std::exchange(runner.pending_load_file, {}));
-}
-
-void register_save_functions(FunctionRegistry& functions) {
-  for (const char* name : {"game_save", "action_save_game"}) functions.add(name, &game_save, 1);
-  for (const char* name : {"game_load", "action_load_game"}) functions.add(name, &game_load, 1);
 }
 
 }  // namespace kestrel

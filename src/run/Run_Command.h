@@ -5,7 +5,6 @@
 namespace kestrel {
 
 class Runner;
-class FunctionRegistry;
 
 // The file F5 saves to and F6 loads from.
 std::string quick_save_file(const Runner& runner);
@@ -21,7 +20,5 @@ void load_game(Runner& runner, const std::string& file_name);
 void request_load(Runner& runner, std::string file_name);
 // Carries out the requested load between steps.
 void load_requested_game(Runner& runner);
-
-void register_save_functions(FunctionRegistry& functions);
 
 }  // namespace kestrel

@@ -1,10 +1,11 @@
 #pragma once
 
-namespace kestrel {
+#include <algorithm>
+#include <cstdint>
 
-class CInstance;
-class FunctionRegistry;
-class Runner;
+#include "run/Runner.h"
+
+namespace kestrel {
 
 // Whether two instances overlap: by their boxes, and with `precise` by the
 // pixels of their masks. An instance never collides with itself, and a
@@ -20,7 +21,52 @@ bool instance_covers_point(const Runner& runner, const CInstance& instance, doub
 // with solid instances put back before and tried again after their events.
 void run_collision_events(Runner& runner);
 
-// place_, position_, collision_, move_contact, move_outside and bounce functions.
-void register_collision_functions(FunctionRegistry& functions);
+// A shape given by two corners, in either order.
+struct Corners {
+  double left, top, right, bottom;
+  Corners(double x1, double y1, double x2, double y2)
+      : left(std::min(x1, x2)),
+        top(std::min(y1, y2)),
+        right(std::max(x1, x2)),
+        bottom(std::max(y1, y2)) {}
+};
+
+// Whether the instance meets the shape: by its box, and with `precise` by its
+// mask's pixels. Destroyed instances meet nothing.
+bool meets_rectangle(const Runner& runner, const CInstance& instance, const Corners& shape,
+                     bool precise);
+// The ellipse inscribed in the corners' rectangle.
+bool meets_ellipse(const Runner& runner, const CInstance& instance, const Corners& shape,
+                   bool precise);
+bool meets_line(const Runner& runner, const CInstance& instance, double x1, double y1, double x2,
+                double y2, bool precise);
+
+// Whether the instance, put at (x, y), would meet no solid instance, or no
+// instance at all.
+bool place_free_at(Runner& runner, CInstance& self, double x, double y);
+bool place_empty_at(Runner& runner, CInstance& self, double x, double y);
+
+// The instances a specifier names, in room list order (family order for an
+// object), destroyed ones left out; stops when `visit` returns false.
+template <class Visit>
+void for_each_candidate(Runner& runner, ScriptInstance& self, ScriptInstance& other,
+                        std::int32_t specifier, Visit visit) {
+  RoomInstances& instances = runner.instances();
+  if (specifier == kSelf) specifier = self.id;
+  if (specifier == kOther) specifier = other.id;
+  if (specifier == kAll) {
+    for (std::int32_t i = 0; i < instances.count(); ++i) {
+      if (!instances.at(i).destroyed && !visit(instances.at(i))) return;
+    }
+  } else if (specifier >= kFirstInstanceId) {
+    CInstance* found = instances.find(specifier);
+    if (found != nullptr && !found->destroyed) visit(*found);
+  } else if (specifier >= 0) {
+    const auto& family = instances.family(specifier);
+    for (std::size_t k = 0; k < family.size(); ++k) {
+      if (!family[k]->destroyed && !visit(*family[k])) return;
+    }
+  }
+}
 
 }  // namespace kestrel

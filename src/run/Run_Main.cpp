@@ -12,7 +12,6 @@
 #include "platform/clock.h"
 #include "platform/window.h"
 #include "run/Event_Main.h"
-#include "run/Function_Info.h"
 #include "run/Run_Command.h"
 #include "run/Run_Handle_Collision.h"
 #include "run/Runner.h"
@@ -455,6 +454,14 @@ void main_loop(Runner& runner, platform::Window& window, const LoopOptions& opti
     if (!handle_transfer(runner)) return;
     window.pump_events(runner.input);
   }
+}
+
+void show_game_information(Runner& runner) {
+  InformationHost host{runner.layout.window(), runner.graphics, runner.layout, runner.input,
+                       runner.player_present};
+  std::string error;
+  if (!runner.information.show(host, error) && runner.show_message) runner.show_message(error);
+  runner.input.clear();
 }
 
 }  // namespace kestrel

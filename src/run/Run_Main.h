@@ -31,4 +31,8 @@ struct LoopOptions {
 // events into the input state and presenting each frame.
 void main_loop(Runner& runner, platform::Window& window, const LoopOptions& options);
 
+// The game information as the game's record says, then the input is cleared:
+// what arrived while it was shown was meant for it.
+void show_game_information(Runner& runner);
+
 }  // namespace kestrel

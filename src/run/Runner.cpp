@@ -6,22 +6,11 @@
 #include "data/Event_Name.h"
 #include "data/Runner_Load.h"
 #include "lib/game_registry.h"
-#include "lib/library_functions.h"
-#include "run/DataNew_Main.h"
 #include "run/Event_Main.h"
-#include "run/Function_Game.h"
-#include "run/Function_Info.h"
-#include "run/Function_Input.h"
-#include "run/Function_Screen.h"
-#include "run/Function_Sound.h"
-#include "run/Function_Tile.h"
-#include "run/Function_Window.h"
 #include "run/Run_Command.h"
 #include "run/Run_Handle_Collision.h"
-#include "run/instance_variables.h"
+#include "run/functions/families.h"
 #include "run/run_fonts.h"
-#include "run/system_functions.h"
-#include "run/system_variables.h"
 #include "script/Code_Error.h"
 #include "script/Code_Exec.h"
 
@@ -49,31 +38,7 @@ Runner::Runner(const GameData& game, const TempDirectory& temp_folder)
       engine.scripts.add_empty();
     }
   }
-  register_instance_variables(engine);
-  register_room_variables(engine);
-  register_room_display_variables(engine);
-  register_input_variables(engine);
-  register_score_variables(engine);
-  register_event_variables(engine);
-  register_system_variables(engine);
-  register_game_functions(engine.functions);
-  register_interaction_functions(engine.functions);
-  register_graphics_functions(engine.functions);
-  register_font_functions(engine.functions);
-  register_collision_functions(engine.functions);
-  register_input_functions(engine.functions);
-  register_window_functions(engine.functions);
-  register_screen_functions(engine.functions);
-  register_information_functions(engine.functions);
-  register_tile_functions(engine.functions);
-  register_sound_functions(engine.functions);
-  register_save_functions(engine.functions);
-  register_system_functions(engine.functions);
-  register_date_functions(engine.functions);
-  register_file_functions(engine.functions);
-  register_included_file_functions(engine.functions);
-  register_registry_functions(engine.functions);
-  register_ini_functions(engine.functions);
+  register_families(engine);
   engine.settings.secure_mode = secure_mode_preference();
 }
 

@@ -1,16 +1,31 @@
 #include "run/game_driver.h"
 
 #include "data/Runner_Load.h"
+#include "platform/audio.h"
 #include "platform/window.h"
 #include "run/DataNew_Main.h"
 #include "run/Extension_Main.h"
-#include "run/Function_Sound.h"
 #include "run/Runner.h"
 #include "run/input_script.h"
 #include "run/room_draw.h"
 #include "run/room_lifecycle.h"
 
 namespace kestrel {
+namespace {
+
+// Starts the game's sound on the sound card and prepares the sounds marked
+// for preloading. A machine without a sound card plays on without sound, and
+// the player is told once.
+bool prepare_sounds(Runner& runner) {
+  // Without a device the player gets the one message games have always
+  // shown; why the device did not open is of no use to them.
+  std::string error;
+  runner.sound.start(platform::open_sdl_audio({}, error));
+  runner.sound.prepare_all();
+  return true;
+}
+
+}  // namespace
 
 bool prepare_game(Runner& runner, const DriverOptions& options) {
   ScriptEngine& engine = runner.engine;

@@ -48,7 +48,4 @@ class RunFonts {
 // when that does not exist), as text drawing sees it.
 TextFont current_text_font(Runner& runner);
 
-// font_add, font_exists, font_get_size and the other font functions.
-void register_font_functions(FunctionRegistry& functions);
-
 }  // namespace kestrel

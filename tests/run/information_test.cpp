@@ -8,7 +8,7 @@
 #include "data/Runner_Load.h"
 #include "game_code.h"
 #include "platform/window.h"
-#include "run/Function_Info.h"
+#include "run/Run_Main.h"
 #include "run/Run_Main.h"
 #include "run/Runner.h"
 

@@ -1,11 +1,10 @@
-#include "run/Function_Sound.h"
-
 #include <filesystem>
 #include <type_traits>
 
 #include "data/Support_File.h"
 #include "platform/audio.h"
 #include "run/Runner.h"
+#include "run/functions/families.h"
 #include "script/Code_Error.h"
 
 namespace kestrel {
@@ -293,15 +292,6 @@ void action_replace_sound(ScriptEngine& engine, ScriptInstance&, ScriptInstance&
 }
 
 }  // namespace
-
-bool prepare_sounds(Runner& runner) {
-  // Without a device the player gets the one message games have always
-  // shown; why the device did not open is of no use to them.
-  std::string error;
-  runner.sound.start(platform::open_sdl_audio({}, error));
-  runner.sound.prepare_all();
-  return true;
-}
 
 void register_sound_functions(FunctionRegistry& functions) {
   functions.add("sound_play", &on_sound<play>, 1);

@@ -1,11 +1,10 @@
-#include "run/system_functions.h"
-
 #include <algorithm>
 
 #include "platform/clipboard.h"
 #include "platform/clock.h"
 #include "platform/process.h"
 #include "run/Runner.h"
+#include "run/functions/families.h"
 #include "script/Code_Function.h"
 
 namespace kestrel {

@@ -1,10 +1,9 @@
-#include "run/instance_variables.h"
-
 #include <algorithm>
 
 #include "data/Runner_Load.h"
 #include "run/Event_Main.h"
 #include "run/Runner.h"
+#include "run/functions/families.h"
 #include "run/room_lifecycle.h"
 #include "script/Code_Error.h"
 

@@ -3,8 +3,8 @@
 
 #include "data/Runner_Load.h"
 #include "run/Event_Main.h"
-#include "run/Function_Game.h"
 #include "run/Runner.h"
+#include "run/functions/families.h"
 #include "script/Code_Error.h"
 #include "script/Function_Math.h"
 
@@ -346,24 +346,6 @@ void distance_to_object(ScriptEngine& engine, ScriptInstance& self, ScriptInstan
 }
 
 }  // namespace
-
-void change_instance(Runner& runner, CInstance& instance, std::int32_t object, bool run_events) {
-  if (!runner.game.objects.exists(object)) {
-    report_action_error(runner.engine,
-                        "Asking to change into non-existing object: " + std::to_string(object),
-                        false);
-    return;
-  }
-  if (run_events) {
-    perform_event(runner, instance, instance, instance.object_index, kEventDestroy, 0);
-  }
-  CInstance& changed = runner.add_instance(object, instance.x(), instance.y());
-  changed.assign(instance);
-  changed.set_object(object);
-  runner.instances().refresh_tables();
-  instance.destroyed = true;
-  if (run_events) perform_event(runner, changed, changed, object, kEventCreate, 0);
-}
 
 void register_interaction_functions(FunctionRegistry& functions) {
   functions.add("instance_create", &instance_create, 3);

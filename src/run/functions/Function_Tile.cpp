@@ -1,9 +1,8 @@
-#include "run/Function_Tile.h"
-
 #include <algorithm>
 
 #include "data/Runner_Load.h"
 #include "run/Runner.h"
+#include "run/functions/families.h"
 #include "script/Code_Error.h"
 #include "script/Code_Function.h"
 

@@ -1,6 +1,6 @@
-#include "run/Function_Game.h"
-
+#include "run/Run_Command.h"
 #include "run/Runner.h"
+#include "run/functions/families.h"
 #include "run/room_lifecycle.h"
 #include "script/Code_Error.h"
 
@@ -61,6 +61,16 @@ void game_restart(ScriptEngine& engine, ScriptInstance&, ScriptInstance&, int, R
   runner_of(engine).pending_transfer = kTransferRestart;
 }
 
+void game_save(ScriptEngine& engine, ScriptInstance&, ScriptInstance&, int, RValue&,
+               const RValue* arguments) {
+  save_game(runner_of(engine), arguments[0].str());
+}
+
+void game_load(ScriptEngine& engine, ScriptInstance&, ScriptInstance&, int, RValue&,
+               const RValue* arguments) {
+  request_load(runner_of(engine), arguments[0].str());
+}
+
 }  // namespace
 
 void register_game_functions(FunctionRegistry& functions) {
@@ -72,6 +82,8 @@ void register_game_functions(FunctionRegistry& functions) {
   functions.add("room_restart", &room_restart, 0);
   functions.add("game_end", &game_end, 0);
   functions.add("game_restart", &game_restart, 0);
+  for (const char* name : {"game_save", "action_save_game"}) functions.add(name, &game_save, 1);
+  for (const char* name : {"game_load", "action_load_game"}) functions.add(name, &game_load, 1);
 }
 
 }  // namespace kestrel

@@ -4,6 +4,7 @@
 
 #include "data/Runner_Load.h"
 #include "run/Runner.h"
+#include "run/functions/families.h"
 #include "run/run_fonts.h"
 #include "script/Code_Error.h"
 

@@ -1,11 +1,10 @@
-#include "run/system_variables.h"
-
 #include <algorithm>
 #include <ctime>
 #include <filesystem>
 
 #include "platform/process.h"
 #include "run/Runner.h"
+#include "run/functions/families.h"
 #include "script/RValue.h"
 
 namespace kestrel {
@@ -107,6 +106,12 @@ bool set_transition_steps(ScriptEngine& engine, ScriptInstance&, std::int32_t,
   return true;
 }
 
+template <std::int32_t ActionContext::*field>
+bool get_context(ScriptEngine& engine, ScriptInstance&, std::int32_t, RValue& value) {
+  value.set_real(engine.action.*field);
+  return true;
+}
+
 }  // namespace
 
 void register_system_variables(ScriptEngine& engine) {
@@ -127,6 +132,13 @@ void register_system_variables(ScriptEngine& engine) {
   v.add("brimwold_version", &get_system_version, nullptr);
   v.add("transition_kind", &get_transition_kind, &set_transition_kind);
   v.add("transition_steps", &get_transition_steps, &set_transition_steps);
+}
+
+void register_event_variables(ScriptEngine& engine) {
+  engine.builtin_variables.add("event_object", &get_context<&ActionContext::object>, nullptr);
+  engine.builtin_variables.add("event_type", &get_context<&ActionContext::event_type>, nullptr);
+  engine.builtin_variables.add("event_number", &get_context<&ActionContext::event_number>, nullptr);
+  engine.builtin_variables.add("event_action", &get_context<&ActionContext::action>, nullptr);
 }
 
 }  // namespace kestrel

@@ -1,8 +1,7 @@
-#include "run/Function_Input.h"
-
 #include "platform/clock.h"
 #include "platform/window.h"
 #include "run/Runner.h"
+#include "run/functions/families.h"
 
 namespace kestrel {
 namespace {

@@ -1,9 +1,9 @@
-#include "run/Function_Info.h"
-
 #include <filesystem>
 #include <string>
 
+#include "run/Run_Main.h"
 #include "run/Runner.h"
+#include "run/functions/families.h"
 #include "script/Code_Error.h"
 #include "script/Code_Function.h"
 
@@ -25,14 +25,6 @@ void load_info(ScriptEngine& engine, ScriptInstance&, ScriptInstance&, int, RVal
 }
 
 }  // namespace
-
-void show_game_information(Runner& runner) {
-  InformationHost host{runner.layout.window(), runner.graphics, runner.layout, runner.input,
-                       runner.player_present};
-  std::string error;
-  if (!runner.information.show(host, error) && runner.show_message) runner.show_message(error);
-  runner.input.clear();
-}
 
 void register_information_functions(FunctionRegistry& functions) {
   functions.add("show_info", &show_info, 0);

@@ -1,7 +1,6 @@
-#include "run/Function_Window.h"
-
 #include "graphics/Graphics_Window.h"
 #include "run/Runner.h"
+#include "run/functions/families.h"
 #include "script/Code_Function.h"
 
 namespace kestrel {

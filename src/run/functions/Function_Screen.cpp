@@ -1,5 +1,3 @@
-#include "run/Function_Screen.h"
-
 #include <algorithm>
 #include <cctype>
 #include <string>
@@ -8,6 +6,7 @@
 #include "graphics/image/BM32_PNG.h"
 #include "platform/clock.h"
 #include "run/Runner.h"
+#include "run/functions/families.h"
 #include "run/room_draw.h"
 #include "script/Code_Error.h"
 #include "script/Code_Function.h"

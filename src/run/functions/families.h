@@ -1,0 +1,60 @@
+#pragma once
+
+namespace kestrel {
+
+class FunctionRegistry;
+class ScriptEngine;
+
+// Every family of built-in functions and variables through which game code
+// reaches the world, registered in the order listed in families.cpp.
+void register_families(ScriptEngine& engine);
+
+// The families, one file each.
+
+// The built-in variables backed by the instance record and by the room.
+void register_instance_variables(ScriptEngine& engine);
+void register_room_variables(ScriptEngine& engine);
+// The room's background colour, background slots and views.
+void register_room_display_variables(ScriptEngine& engine);
+// The mouse and keyboard as variables, and the game's id and debug flag.
+void register_input_variables(ScriptEngine& engine);
+// score, lives, health, what the caption shows of them, and the cursor sprite.
+void register_score_variables(ScriptEngine& engine);
+// event_object, event_type, event_number and event_action.
+void register_event_variables(ScriptEngine& engine);
+// The game-wide variables of the machine and the program: folders, the clock
+// and the date, secure mode, the system version, the view being drawn and the
+// room transition.
+void register_system_variables(ScriptEngine& engine);
+
+// Moving between rooms, ending, restarting, saving and loading the game.
+void register_game_functions(FunctionRegistry& functions);
+// Creating, finding and destroying instances, and running their events.
+void register_interaction_functions(FunctionRegistry& functions);
+// The drawing state, colours, shapes, primitives, sprites, backgrounds, textures and text.
+void register_graphics_functions(FunctionRegistry& functions);
+// font_add, font_exists, font_get_size and the other font functions.
+void register_font_functions(FunctionRegistry& functions);
+// place_, position_, collision_, move_contact, move_outside and bounce functions.
+void register_collision_functions(FunctionRegistry& functions);
+// Keyboard, mouse and joystick tests, key mapping, waits for a key or button.
+void register_input_functions(FunctionRegistry& functions);
+// The game window's layout, region, cursor and mouse, and the display mode.
+void register_window_functions(FunctionRegistry& functions);
+// The frame: synchronization, automatic drawing, redrawing and presenting at
+// will, and saving the screen to an image file.
+void register_screen_functions(FunctionRegistry& functions);
+// Showing the game information and replacing its text.
+void register_information_functions(FunctionRegistry& functions);
+// The room's tiles one by one and in layers of equal depth.
+void register_tile_functions(FunctionRegistry& functions);
+// Playing sounds and music, their volume, pan, effects and place in space;
+// the CD drive; the sound resources; and the sound and CD actions.
+void register_sound_functions(FunctionRegistry& functions);
+// The program's priority, the window's handle, the application's title, a
+// plain wait and the clipboard.
+void register_system_functions(FunctionRegistry& functions);
+// export_include_file, export_include_file_location and discard_include_file.
+void register_included_file_functions(FunctionRegistry& functions);
+
+}  // namespace kestrel
