@@ -1,6 +1,7 @@
 #include <cstdio>
 #include <glm/gtc/matrix_transform.hpp>
 #include <string>
+#include <vector>
 
 #include "data/Runner_Load.h"
 #include "data/Support_File.h"
@@ -78,10 +79,18 @@ kestrel::platform::LoadingLook loading_look(const kestrel::GameSettings& setting
   return look;
 }
 
+// What the game reads as its command line: the game's program, then its parameters.
+std::vector<std::string> game_command_line(std::string program, char** first, char** last) {
+  std::vector<std::string> line{std::move(program)};
+  line.insert(line.end(), first, last);
+  return line;
+}
+
 // Every failure is shown in its own message box, captioned with the game's
 // name as the application title; then the program ends with status 1.
 int play_game(const std::filesystem::path& file, const kestrel::LoadResult& loaded,
-              kestrel::GameData& game, std::unique_ptr<kestrel::platform::LoadingForm> loading) {
+              kestrel::GameData& game, std::unique_ptr<kestrel::platform::LoadingForm> loading,
+              std::vector<std::string> command_line) {
   const std::string title = file.stem().string();
   auto temp_directory = kestrel::TempDirectory::Create(
       kestrel::TempDirectory::ProcessPlaces(kestrel::platform::executable_path().parent_path()));
@@ -102,6 +111,7 @@ int play_game(const std::filesystem::path& file, const kestrel::LoadResult& load
   kestrel::DriverOptions options;
   options.temp_folder = &temp_directory;
   options.player_present = true;
+  options.command_line = std::move(command_line);
   options.show_failure = [&title, &loading](std::string_view message) {
     loading.reset();
     kestrel::platform::show_message_box(title, std::string(message));
@@ -133,7 +143,8 @@ int main(int argc, char** argv) {
   };
   kestrel::LoadResult own = kestrel::ReadGameFile(self, game, load, progress);
   if (own.ok || own.messages != std::vector<std::string>{kestrel::kNotValidMessage})
-    return play_game(self, own, game, std::move(loading));
+    return play_game(self, own, game, std::move(loading),
+                     game_command_line(self.string(), argv + 1, argv + argc));
   if (argc > 1 && std::filesystem::is_directory(argv[1])) {
     kestrel::SourceMap sources;
     kestrel::LoadResult folder;
@@ -142,11 +153,13 @@ int main(int argc, char** argv) {
     if (!folder.ok) folder.messages.push_back(error);
     // The window is titled with the folder's name, as a game file's with its own.
     const std::filesystem::path named = std::filesystem::path(argv[1]).lexically_normal();
-    return play_game(named.has_filename() ? named : named.parent_path(), folder, game, nullptr);
+    return play_game(named.has_filename() ? named : named.parent_path(), folder, game, nullptr,
+                     game_command_line(argv[1], argv + 2, argv + argc));
   }
   if (argc > 1) {
     kestrel::LoadResult named = kestrel::ReadGameFile(argv[1], game, load, progress);
-    return play_game(argv[1], named, game, std::move(loading));
+    return play_game(argv[1], named, game, std::move(loading),
+                     game_command_line(argv[1], argv + 2, argv + argc));
   }
   return show_standin_window();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -52,6 +53,8 @@ class Window {
   virtual void set_visible(bool visible) = 0;
   virtual bool visible() const = 0;
   virtual void set_caption(const std::string& caption) = 0;
+  // The window system's own number for the window; 0 when it has none.
+  virtual std::uint64_t native_handle() const { return 0; }
 
   // The screen the window is on.
   virtual DisplayMode display_mode() const = 0;

@@ -7,6 +7,7 @@
 #include "data/Runner_Load.h"
 #include "data/code_origin.h"
 #include "lib/Particle_Main.h"
+#include "lib/game_registry.h"
 #include "run/Event_Main.h"
 #include "run/Run_Command.h"
 #include "run/Run_Handle_Collision.h"
@@ -51,6 +52,15 @@ Runner::Runner(const GameData& game, const TempDirectory& temp_folder)
     return EffectSurroundings{double(room.speed), double(runner.fps), double(room.width),
                               double(room.height)};
   };
+  engine.settings.secure_mode = secure_mode_preference();
+}
+
+std::int32_t Runner::game_id() {
+  return game.game_id;
+}
+
+void Runner::process_messages() {
+  if (platform::Window* window = layout.window()) window->pump_events(input);
 }
 
 namespace {

@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <vector>
 
 #include "data/Support_File.h"
@@ -108,6 +109,8 @@ class Runner final : public ScriptHost {
   bool show_error(std::string_view message, bool fatal) override;
   void clear_input() override { input.clear(); }
   void end_game() override { pending_transfer = kTransferAbort; }
+  std::int32_t game_id() override;
+  void process_messages() override;
 
   RoomInstances& instances() { return room->instances; }
   // Texture ids of resources' images; -1 when there is none.
@@ -170,6 +173,9 @@ class Runner final : public ScriptHost {
   bool use_error_dialog = false;
   // Included files this run wrote, to be deleted at the end of the program.
   std::vector<std::filesystem::path> exported_files;
+  // Included files whose data this run released (freed after their export,
+  // or discarded): they count as not stored.
+  std::set<std::size_t> released_included_files;
   // Set by automated runs so that a game plays the same way every time.
   std::optional<std::uint32_t> fixed_seed;
   // Whether someone can end a wait for a key or a button; only the player's

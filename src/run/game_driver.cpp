@@ -38,6 +38,7 @@ bool prepare_game(Runner& runner, const DriverOptions& options) {
   engine.settings.errors.abort_on_all_errors = settings.AbortOnAllErrors;
   engine.settings.echo_reports = options.developer;
   engine.settings.sources = options.sources;
+  engine.settings.command_line = options.command_line;
   runner.input.close_button_is_escape = settings.CloseAsEscape;
   runner.fixed_seed = options.seed;
   runner.use_error_dialog = !options.developer;

@@ -3,7 +3,9 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "run/Run_Main.h"
 
@@ -43,6 +45,8 @@ struct DriverOptions {
   // The program's temporary folder, made before the game was loaded; none
   // while null.
   const TempDirectory* temp_folder = nullptr;
+  // The game's command line: its program's path, then its parameters.
+  std::vector<std::string> command_line;
 };
 
 enum DriverStatus : int { kGameEnded = 0, kGameFailed = 1 };

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "script/Code_Constant.h"
 #include "script/Code_Error.h"
@@ -15,6 +16,7 @@
 #include "script/Variable_BuiltIn.h"
 #include "script/Variable_Main.h"
 #include "script/extension_functions.h"
+#include "script/family_state.h"
 #include "script/script_host.h"
 
 namespace kestrel {
@@ -33,6 +35,9 @@ struct ScriptSettings {
   // The player's preference that keeps games away from files, libraries and
   // extension packages.
   bool secure_mode = false;
+  // The program's command line as the game sees it: the program's path, then
+  // the game's parameters.
+  std::vector<std::string> command_line;
 };
 
 // Guards that keep hostile or runaway code from exhausting the machine. The
@@ -90,6 +95,7 @@ class ScriptEngine {
   ExtensionFunctions extensions;
   ErrorState errors;
   ActionContext action;
+  FamilyStates families;
   // The arguments of the running script, read as argument0..argument15.
   std::array<RValue, 16> arguments;
 

@@ -55,6 +55,11 @@ class ScriptHost {
   virtual void end_game() {}
   // One line of show_debug_message output.
   virtual void debug_message(std::string_view line);
+  // The game's id, which names its registry key.
+  virtual std::int32_t game_id() { return 0; }
+  // Keeps the game window answering while game code waits (for a program it
+  // started, or in a sleep); the game itself does not advance.
+  virtual void process_messages() {}
 };
 
 }  // namespace kestrel

@@ -79,6 +79,8 @@ TEST_F(IncludedFiles, APlayersFileIsNeitherOverwrittenNorRemoved) {
   std::ofstream("scores.txt") << "the player's";
   GameData game;
   game.included_files.push_back(included("scores.txt", 2, "the game's"));
+  // Kept after the export, so that it can be exported again.
+  game.included_files.front().free_after_export = false;
   Runner runner(game, temp_);
   export_included_files(runner);
   remove_included_files(runner);

@@ -1,4 +1,5 @@
 #include <SDL.h>
+#include <SDL_syswm.h>
 
 #include <algorithm>
 #include <optional>
@@ -131,6 +132,20 @@ class SdlWindow final : public Window {
 
   void set_caption(const std::string& caption) override {
     SDL_SetWindowTitle(window_, caption.c_str());
+  }
+
+  std::uint64_t native_handle() const override {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (SDL_GetWindowWMInfo(window_, &info) != SDL_TRUE) return 0;
+    switch (info.subsystem) {
+      case SDL_SYSWM_X11:
+        return info.info.x11.window;
+      case SDL_SYSWM_WAYLAND:
+        return reinterpret_cast<std::uintptr_t>(info.info.wl.surface);
+      default:
+        return reinterpret_cast<std::uintptr_t>(window_);
+    }
   }
 
   DisplayMode display_mode() const override {

@@ -2,6 +2,7 @@
 
 #include "lib/Function_Data_Structures.h"
 #include "lib/Function_Particles.h"
+#include "lib/library_functions.h"
 #include "script/script_engine.h"
 
 namespace kestrel {
@@ -30,6 +31,12 @@ void register_families(ScriptEngine& engine) {
   register_action_functions(functions);
   register_data_structure_functions(functions);
   register_particle_functions(functions);
+  register_system_functions(functions);
+  register_date_functions(functions);
+  register_file_functions(functions);
+  register_included_file_functions(functions);
+  register_registry_functions(functions);
+  register_ini_functions(functions);
 }
 
 }  // namespace kestrel

@@ -55,5 +55,10 @@ void register_action_functions(FunctionRegistry& functions);
 // Playing sounds and music, their volume, pan, effects and place in space;
 // the CD drive; the sound resources; and the sound and CD actions.
 void register_sound_functions(FunctionRegistry& functions);
+// The program's priority, the window's handle, the application's title, a
+// plain wait and the clipboard.
+void register_system_functions(FunctionRegistry& functions);
+// export_include_file, export_include_file_location and discard_include_file.
+void register_included_file_functions(FunctionRegistry& functions);
 
 }  // namespace kestrel
