@@ -45,12 +45,15 @@ void path_start(Runner& runner, CInstance& instance, std::int32_t path, double s
   }
   instance.path_orientation = orientation;
   instance.path_endaction = end_action;
-  if (absolute) {
-    const PathPoint at = found->PositionAt(instance.path_position);
-    instance.set_position(at.x, at.y);
-  }
-  instance.path_xorigin = instance.x();
-  instance.path_yorigin = instance.y();
+  // The origin is where the path's first point sits, chosen so that the
+  // instance starts exactly on the end it leaves from, even when that end is
+  // the last point.
+  const PathPoint start = found->PositionAt(instance.path_position);
+  if (absolute) instance.set_position(start.x, start.y);
+  const PathPoint first = found->PositionAt(0);
+  const PointD offset = oriented(instance, start.x - first.x, start.y - first.y);
+  instance.path_xorigin = instance.x() - offset.x;
+  instance.path_yorigin = instance.y() - offset.y;
 }
 
 bool path_step(Runner& runner, CInstance& instance) {
