@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 namespace kestrel {
 
@@ -94,6 +95,128 @@ void CPath::Recompute() {
     computed[i].length = computed[i - 1].length + std::hypot(computed[i].x - computed[i - 1].x,
                                                              computed[i].y - computed[i - 1].y);
   if (!computed.empty()) length = computed.back().length;
+}
+
+PathPoint CPath::PositionAt(double t) const {
+  if (computed.empty()) return {0, 0, 100};
+  const auto point = [](const ComputedPathPoint& c) { return PathPoint{c.x, c.y, c.speed}; };
+  if (computed.size() == 1 || length == 0) return point(computed.front());
+  t = std::clamp(t, 0.0, 1.0);
+  if (t == 0) return point(computed.front());
+  if (t == 1) return point(computed.back());
+  const double at = t * length;
+  const std::size_t last = computed.size() - 1;
+  // The pieces are searched from the start, as the curve is short in practice.
+  std::size_t i = 0;
+  while (i + 1 < last && at >= computed[i + 1].length) ++i;
+  const ComputedPathPoint& a = computed[i];
+  const ComputedPathPoint& b = computed[i + 1];
+  const double d = b.length - a.length;
+  if (d == 0) return point(a);
+  const double f = (at - a.length) / d;
+  return {a.x + (b.x - a.x) * f, a.y + (b.y - a.y) * f, a.speed + (b.speed - a.speed) * f};
+}
+
+void CPath::AddPoint(const PathPoint& point) {
+  points.push_back(point);
+  Recompute();
+}
+
+void CPath::InsertPoint(int index, const PathPoint& point) {
+  if (index < 0 || index > int(points.size())) return;
+  points.insert(points.begin() + index, point);
+  Recompute();
+}
+
+void CPath::ChangePoint(int index, const PathPoint& point) {
+  if (index < 0 || index >= int(points.size())) return;
+  points[index] = point;
+  Recompute();
+}
+
+void CPath::DeletePoint(int index) {
+  if (index < 0 || index >= int(points.size())) return;
+  points.erase(points.begin() + index);
+  Recompute();
+}
+
+void CPath::ClearPoints() {
+  points.clear();
+  Recompute();
+}
+
+void CPath::Append(const CPath& other) {
+  // A copy first: a path may be appended to itself.
+  const std::vector<PathPoint> more = other.points;
+  points.insert(points.end(), more.begin(), more.end());
+  Recompute();
+}
+
+void CPath::Assign(const CPath& other) {
+  kind = other.kind;
+  closed = other.closed;
+  precision = other.precision;
+  points = other.points;
+  Recompute();
+}
+
+namespace {
+
+// The middle of the defined points' bounding box.
+PathPoint Centre(const std::vector<PathPoint>& points) {
+  if (points.empty()) return {};
+  double left = points[0].x, right = left, top = points[0].y, bottom = top;
+  for (const PathPoint& p : points) {
+    left = std::min(left, p.x);
+    right = std::max(right, p.x);
+    top = std::min(top, p.y);
+    bottom = std::max(bottom, p.y);
+  }
+  return {(left + right) / 2, (top + bottom) / 2, 100};
+}
+
+}  // namespace
+
+void CPath::Reverse() {
+  std::reverse(points.begin(), points.end());
+  Recompute();
+}
+
+void CPath::Mirror() {
+  Scale(-1, 1);
+}
+
+void CPath::Flip() {
+  Scale(1, -1);
+}
+
+void CPath::Rotate(double degrees) {
+  const PathPoint centre = Centre(points);
+  const double a = degrees * std::numbers::pi / 180;
+  const double c = std::cos(a), s = std::sin(a);
+  for (PathPoint& p : points) {
+    const double x = p.x - centre.x, y = p.y - centre.y;
+    p.x = centre.x + x * c + y * s;
+    p.y = centre.y + y * c - x * s;
+  }
+  Recompute();
+}
+
+void CPath::Scale(double xscale, double yscale) {
+  const PathPoint centre = Centre(points);
+  for (PathPoint& p : points) {
+    p.x = centre.x + (p.x - centre.x) * xscale;
+    p.y = centre.y + (p.y - centre.y) * yscale;
+  }
+  Recompute();
+}
+
+void CPath::Shift(double dx, double dy) {
+  for (PathPoint& p : points) {
+    p.x += dx;
+    p.y += dy;
+  }
+  Recompute();
 }
 
 }  // namespace kestrel

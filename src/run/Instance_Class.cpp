@@ -206,17 +206,21 @@ void CInstance::speeds_from_direction() {
   vspeed_ = snap_near_integer(-std::sin(radians(direction_)) * speed_);
 }
 
-void CInstance::direction_from_speeds() {
+double direction_of(double dx, double dy) {
   double direction = 0;
-  if (hspeed_ != 0) {
-    const double a = std::atan2(vspeed_, hspeed_) * 180.0 / std::numbers::pi;
+  if (dx != 0) {
+    const double a = std::atan2(dy, dx) * 180.0 / std::numbers::pi;
     direction = a > 0 ? 360 - a : -a;
-  } else if (vspeed_ > 0) {
+  } else if (dy > 0) {
     direction = 270;
-  } else if (vspeed_ < 0) {
+  } else if (dy < 0) {
     direction = 90;
   }
-  direction_ = wrap_degrees(snap_near_integer(direction));
+  return wrap_degrees(snap_near_integer(direction));
+}
+
+void CInstance::direction_from_speeds() {
+  direction_ = direction_of(hspeed_, vspeed_);
   speed_ = snap_near_integer(std::sqrt(hspeed_ * hspeed_ + vspeed_ * vspeed_));
 }
 

@@ -16,6 +16,10 @@ inline constexpr int kAlarmCount = 12;
 // The bounding box of an instance without a sprite or mask: outside every room.
 inline constexpr int kNoBox = -100000;
 
+// The direction in degrees, counter-clockwise from the right, of a movement
+// by (dx, dy) in room coordinates (y grows downwards); 0 for no movement.
+double direction_of(double dx, double dy);
+
 // One live copy of an object in the current room. The script engine sees the
 // identity and user variables; the built-in variables reach these fields.
 // Fields that move the bounding box or the motion vector are changed only

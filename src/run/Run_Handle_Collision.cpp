@@ -6,6 +6,7 @@
 
 #include "data/Runner_Load.h"
 #include "run/Event_Main.h"
+#include "run/Motion_Path.h"
 #include "run/Runner.h"
 #include "run/collision_grid.h"
 
@@ -147,6 +148,20 @@ bool place_empty_at(Runner& runner, CInstance& self, double x, double y) {
   return !meets_at(runner, self, x, y, [](const CInstance&) { return true; });
 }
 
+std::int32_t instance_met_at(Runner& runner, CInstance& self, ScriptInstance& other, double x,
+                             double y, std::int32_t specifier) {
+  const double old_x = self.x(), old_y = self.y();
+  self.set_position(x, y);
+  std::int32_t found = kNoone;
+  for_each_candidate(runner, self, other, specifier, [&](CInstance& candidate) {
+    if (!instances_collide(runner, self, candidate, true)) return true;
+    found = candidate.id;
+    return false;
+  });
+  self.set_position(old_x, old_y);
+  return found;
+}
+
 bool instance_covers_point(const Runner& runner, const CInstance& instance, double px, double py,
                            bool precise) {
   if (instance.destroyed || px < instance.bbox_left() || px >= instance.bbox_right() + 1 ||
@@ -196,6 +211,8 @@ void run_collision_events(Runner& runner) {
         perform_event(runner, p, q, p.object_index, kEventCollision, q.object_index);
         perform_event(runner, q, p, q.object_index, kEventCollision, p.object_index);
         if (solid) {
+          path_step(runner, p);
+          path_step(runner, q);
           p.set_position(p.x() + p.hspeed(), p.y() + p.vspeed());
           q.set_position(q.x() + q.hspeed(), q.y() + q.vspeed());
           if (instances_collide(runner, p, q, true)) {

@@ -45,6 +45,10 @@ bool meets_line(const Runner& runner, const CInstance& instance, double x1, doub
 // instance at all.
 bool place_free_at(Runner& runner, CInstance& self, double x, double y);
 bool place_empty_at(Runner& runner, CInstance& self, double x, double y);
+// The first instance the specifier names that self, put at (x, y), would
+// meet; noone when there is none.
+std::int32_t instance_met_at(Runner& runner, CInstance& self, ScriptInstance& other, double x,
+                             double y, std::int32_t specifier);
 
 // The instances a specifier names, in room list order (family order for an
 // object), destroyed ones left out; stops when `visit` returns false.

@@ -13,6 +13,7 @@
 #include "platform/clock.h"
 #include "platform/window.h"
 #include "run/Event_Main.h"
+#include "run/Motion_Path.h"
 #include "run/Run_Command.h"
 #include "run/Run_Handle_Collision.h"
 #include "run/Runner.h"
@@ -35,6 +36,7 @@ constexpr int kTriggerMomentEnd = 2;
 // Other-event numbers raised by the step.
 constexpr int kOutsideRoom = 0;
 constexpr int kIntersectBoundary = 1;
+constexpr int kEndOfPath = 8;
 constexpr int kAnimationEnd = 7;
 constexpr int kOutsideView = 40;
 constexpr int kBoundaryView = 50;
@@ -257,6 +259,9 @@ void move_instances(Runner& runner) {
   for (std::int32_t i = 0; i < count && i < instances.count(); ++i) {
     CInstance& instance = instances.at(i);
     instance.apply_friction_and_gravity();
+    if (path_step(runner, instance)) {
+      perform_event(runner, instance, instance, instance.object_index, kEventOther, kEndOfPath);
+    }
     instance.set_position(instance.x() + instance.hspeed(), instance.y() + instance.vspeed());
   }
 }

@@ -28,6 +28,7 @@ Runner::Runner(const GameData& game, const TempDirectory& temp_folder)
             [this](const std::string& message) {
               if (show_message) show_message(message);
             }),
+      paths(game.paths),
       fonts(game.fonts),
       room(&blank_room_),
       last_instance_id(game.last_instance_id),
@@ -247,7 +248,7 @@ ScriptInstance* Runner::find_instance(std::int32_t id) {
 bool Runner::find_resource_name(std::string_view name, double& index) {
   const std::string key(name);
   for (int found : {game.objects.find(key), game.sprites.find(key), sounds.find(key),
-                    game.backgrounds.find(key), game.paths.find(key), fonts.list.find(key),
+                    game.backgrounds.find(key), paths.find(key), fonts.list.find(key),
                     game.timelines.find(key), game.scripts.find(key), game.rooms.find(key)}) {
     if (found >= 0) {
       index = found;

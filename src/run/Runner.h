@@ -16,6 +16,8 @@
 #include "platform/error_dialog.h"
 #include "run/Event_Action.h"
 #include "run/IO_Main.h"
+#include "run/Motion_Grid.h"
+#include "run/Motion_Potential.h"
 #include "run/Object_Lists.h"
 #include "run/run_fonts.h"
 #include "run/run_room.h"
@@ -129,6 +131,12 @@ class Runner final : public ScriptHost {
   // The game's sounds as game code changes them, and their playback.
   ResourceList<CSound> sounds;
   SoundSystem sound;
+  // The game's paths as game code changes them.
+  ResourceList<CPath> paths;
+  // Motion planning grids by id, an empty slot for a destroyed one; and how
+  // potential steps steer.
+  std::vector<std::unique_ptr<CGrid>> grids;
+  PotentialSettings potential;
   std::vector<int> background_textures;
   std::vector<std::vector<int>> sprite_textures;
   // The game's fonts as game code changes them, with their glyph textures.

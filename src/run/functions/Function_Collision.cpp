@@ -22,18 +22,8 @@ void place_empty(ScriptEngine& e, ScriptInstance& self, ScriptInstance&, int, RV
 
 // The first instance matching the specifier that self would meet at (x, y).
 std::int32_t first_met(ScriptEngine& e, ScriptInstance& self, ScriptInstance& other, Args a) {
-  Runner& runner = runner_of(e);
-  CInstance& me = instance_of(self);
-  const double old_x = me.x(), old_y = me.y();
-  me.set_position(a[0].real(), a[1].real());
-  std::int32_t found = kNoone;
-  for_each_candidate(runner, self, other, round_to_int32(a[2].real()), [&](CInstance& candidate) {
-    if (!instances_collide(runner, me, candidate, true)) return true;
-    found = candidate.id;
-    return false;
-  });
-  me.set_position(old_x, old_y);
-  return found;
+  return instance_met_at(runner_of(e), instance_of(self), other, a[0].real(), a[1].real(),
+                         round_to_int32(a[2].real()));
 }
 
 void place_meeting(ScriptEngine& e, ScriptInstance& self, ScriptInstance& other, int, RValue& r,

@@ -67,6 +67,7 @@ int background_texture(ScriptEngine& engine, const RValue& background, const cha
 
 constexpr const char* kNoSprite = "Trying to draw non-existing sprite.";
 constexpr const char* kNoBackground = "Trying to draw non-existing background.";
+constexpr const char* kNoPath = "Trying to drawn non-existing path.";
 
 // Drawing state.
 void draw_set_color(ScriptEngine& e, ScriptInstance&, ScriptInstance&, int, RValue&, Args a) {
@@ -224,6 +225,25 @@ void draw_healthbar_fn(ScriptEngine& e, ScriptInstance&, ScriptInstance&, int, R
   draw_healthbar(graphics_of(e), state_of(e), a[0].real(), a[1].real(), a[2].real(), a[3].real(),
                  a[4].real(), colour(a[5]), {low, merge_color(low, full, 0.5), full}, whole(a[8]),
                  is_true(a[9]), is_true(a[10]));
+}
+// The computed curve as connected lines, moved so that it starts at (x, y)
+// unless absolute.
+void draw_path_fn(ScriptEngine& e, ScriptInstance&, ScriptInstance&, int, RValue&, Args a) {
+  const CPath* path = runner_of(e).paths.get(whole(a[0]));
+  if (path == nullptr) {
+    report_action_error(e, kNoPath, false);
+    return;
+  }
+  if (path->computed.empty()) return;
+  const bool absolute = is_true(a[3]);
+  const double dx = absolute ? 0 : a[1].real() - path->computed.front().x;
+  const double dy = absolute ? 0 : a[2].real() - path->computed.front().y;
+  const std::uint32_t c = state_of(e).vertex_argb();
+  for (std::size_t i = 1; i < path->computed.size(); ++i) {
+    const ComputedPathPoint& from = path->computed[i - 1];
+    const ComputedPathPoint& to = path->computed[i];
+    draw_line(graphics_of(e), from.x + dx, from.y + dy, to.x + dx, to.y + dy, c, c);
+  }
 }
 
 // Shapes in given colours, with the drawing alpha.
@@ -493,6 +513,7 @@ void register_graphics_functions(FunctionRegistry& functions) {
       {"draw_arrow", &draw_arrow_fn, 5},
       {"draw_button", &draw_button_fn, 5},
       {"draw_healthbar", &draw_healthbar_fn, 11},
+      {"draw_path", &draw_path_fn, 4},
       {"draw_point_color", &draw_point_color, 3},
       {"draw_line_color", &draw_line_color, 6},
       {"draw_line_width_color", &draw_line_width_color, 7},

@@ -1,8 +1,10 @@
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
 #include "data/Runner_Load.h"
 #include "run/Event_Main.h"
+#include "run/Run_Handle_Collision.h"
 #include "run/Runner.h"
 #include "run/functions/families.h"
 #include "script/Code_Error.h"
@@ -279,6 +281,36 @@ void move_snap(ScriptEngine&, ScriptInstance& self, ScriptInstance&, int, RValue
                         snapped(instance.y(), arguments[1].real()));
 }
 
+// Up to 100 random places, snapped down to the grid, until one is free of
+// solid instances; the instance's box stays inside the room.
+void move_random(ScriptEngine& engine, ScriptInstance& self, ScriptInstance&, int, RValue&,
+                 const RValue* arguments) {
+  Runner& runner = runner_of(engine);
+  CInstance& instance = instance_of(self);
+  const CRoom& room = runner.room->settings;
+  double xmin = 0, xmax = room.width, ymin = 0, ymax = room.height;
+  if (instance.has_mask_sprite()) {
+    xmin = std::round(instance.x() - instance.bbox_left());
+    xmax = std::round(room.width + instance.x() - instance.bbox_right());
+    ymin = std::round(instance.y() - instance.bbox_top());
+    ymax = std::round(room.height + instance.y() - instance.bbox_bottom());
+  }
+  // A box wider than the room leaves one place to try.
+  const auto pick = [&](double low, double high, double snap) {
+    const double value =
+        low + double(random_below(engine, std::max<std::int64_t>(std::int64_t(high - low), 1)));
+    return snap >= 1 ? std::floor(value / snap) * snap : value;
+  };
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const double x = pick(xmin, xmax, arguments[0].real());
+    const double y = pick(ymin, ymax, arguments[1].real());
+    if (place_free_at(runner, instance, x, y)) {
+      instance.set_position(x, y);
+      return;
+    }
+  }
+}
+
 void place_snapped(ScriptEngine&, ScriptInstance& self, ScriptInstance&, int, RValue& result,
                    const RValue* arguments) {
   const CInstance& instance = instance_of(self);
@@ -368,6 +400,7 @@ void register_interaction_functions(FunctionRegistry& functions) {
   functions.add("move_snap", &move_snap, 2);
   functions.add("place_snapped", &place_snapped, 2);
   functions.add("move_wrap", &move_wrap, 3);
+  functions.add("move_random", &move_random, 2);
   functions.add("distance_to_point", &distance_to_point, 2);
   functions.add("distance_to_object", &distance_to_object, 1);
   functions.add("instance_exists", &instance_exists, 1);

@@ -22,6 +22,8 @@ void register_families(ScriptEngine& engine) {
   register_graphics_functions(functions);
   register_font_functions(functions);
   register_collision_functions(functions);
+  register_path_functions(functions);
+  register_motion_functions(functions);
   register_input_functions(functions);
   register_window_functions(functions);
   register_screen_functions(functions);

@@ -37,6 +37,10 @@ void register_graphics_functions(FunctionRegistry& functions);
 void register_font_functions(FunctionRegistry& functions);
 // place_, position_, collision_, move_contact, move_outside and bounce functions.
 void register_collision_functions(FunctionRegistry& functions);
+// Following paths, and the path resources: their points, shape and transformations.
+void register_path_functions(FunctionRegistry& functions);
+// Motion planning: straight and potential steps, planned paths and grids.
+void register_motion_functions(FunctionRegistry& functions);
 // Keyboard, mouse and joystick tests, key mapping, waits for a key or button.
 void register_input_functions(FunctionRegistry& functions);
 // The game window's layout, region, cursor and mouse, and the display mode.
