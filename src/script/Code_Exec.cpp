@@ -1,6 +1,7 @@
 #include "script/Code_Exec.h"
 
 #include <string>
+#include <vector>
 
 #include "script/Code_Error.h"
 #include "script/Code_Main.h"
@@ -17,6 +18,34 @@ struct Target {
   std::int32_t flat_index = 0;
   std::int32_t designator = kSelf;
 };
+
+// round_half_even without the library call, for the indices and instance
+// designators of references, where the sign of a zero does not matter.
+double round_index(double value) {
+  // Adding 1.5 * 2^52 leaves no bits for a fraction, so the sum is rounded to
+  // a whole number in the default rounding mode, halves to even.
+  constexpr double kShift = 6755399441055744.0;
+  constexpr double kExact = 2251799813685248.0;  // 2^51
+  if (value > -kExact && value < kExact) return (value + kShift) - kShift;
+  return round_half_even(value);
+}
+
+// round_to_int32 with the common case inline.
+std::int32_t round_designator(double value) {
+  if (value > -2147483648.0 && value < 2147483647.0) {
+    return static_cast<std::int32_t>(round_index(value));
+  }
+  return round_to_int32(value);
+}
+
+// A real whose string field is empty, as every operator result of such
+// reals is, so that the fast evaluation makes exactly the value the general
+// one would.
+bool plain_real(const RValue& value, double& out) {
+  if (!value.is_real() || !value.text().empty()) return false;
+  out = value.real();
+  return true;
+}
 
 // The binary operator that a compound assignment applies.
 std::int32_t compound_operator(std::int32_t assignment) {
@@ -40,14 +69,16 @@ std::int32_t compound_operator(std::int32_t assignment) {
 
 class Executor {
  public:
-  Executor(ScriptEngine& engine, const CCode& code, ScriptInstance* self, ScriptInstance* other)
+  Executor(ScriptEngine& engine, const CCode& code, ScriptInstance* self, ScriptInstance* other,
+           CVariableList& locals)
       : engine_(engine),
         code_(code),
         nodes_(code.nodes.data()),
         children_(code.children.data()),
         constants_(code.constants.data()),
         self_(self),
-        other_(other) {}
+        other_(other),
+        locals_(locals) {}
 
   int eval(std::int32_t index, RValue& out);
   int exec(std::int32_t index, RValue& slot);
@@ -83,6 +114,22 @@ class Executor {
 
   int call(const RToken& node, RValue& out);
   int binary(const RToken& node, RValue& out);
+  // Evaluates a reads-only subtree as a real without making values; false
+  // when it meets anything else (a string, a missing variable, an index out
+  // of range, a division by 0), which the general evaluation then reports.
+  bool fast_real(std::int32_t index, double& out);
+  // The reference part of fast_real, kept out of line so that the recursion
+  // over operators stays small.
+  [[gnu::noinline]] bool fast_read(const RToken& node, double& out);
+  // An operand of an operator in fast_real: a leaf without another call of it.
+  bool fast_operand(std::int32_t index, double& out) {
+    const RToken& node = nodes_[index];
+    if (node.kind == kNodeConstant) return plain_real(constants_[node.constant], out);
+    if (node.kind == kNodeFixedVariable) return fast_read(node, out);
+    return fast_real(index, out);
+  }
+  // As resolve for a reads-only reference, false where resolve would fail.
+  bool fast_target(const RToken& node, Target& target);
   // An operand's value: a constant or a stored plain variable in place,
   // anything else evaluated into `scratch`.
   const RValue* operand(std::int32_t index, RValue& scratch, int& status);
@@ -124,11 +171,93 @@ class Executor {
   const RValue* constants_;
   ScriptInstance* self_;
   ScriptInstance* other_;
-  CVariableList locals_;
+  CVariableList& locals_;
 };
+
+bool Executor::fast_real(std::int32_t index, double& out) {
+  const RToken& node = nodes_[index];
+  switch (node.kind) {
+    case kNodeConstant:
+      return plain_real(constants_[node.constant], out);
+    case kNodeFixedVariable:
+    case kNodeVariable:
+      return fast_read(node, out);
+    case kNodeUnary: {
+      double operand = 0.0;
+      if (!fast_operand(child(node, 0), operand)) return false;
+      switch (node.op) {
+        case kOpNot:
+          out = operand >= 0.5 ? 0.0 : 1.0;
+          return true;
+        case kOpAdd:
+          out = operand;
+          return true;
+        case kOpSubtract:
+          out = -operand;
+          return true;
+        default:
+          return false;
+      }
+    }
+    case kNodeBinary: {
+      double left = 0.0;
+      double right = 0.0;
+      return fast_operand(child(node, 0), left) && fast_operand(child(node, 1), right) &&
+             real_operation(node.op, left, right, out);
+    }
+    default:
+      return false;
+  }
+}
+
+bool Executor::fast_read(const RToken& node, double& out) {
+  if (node.kind == kNodeFixedVariable && node.op >= kUserVariableThreshold) {
+    if (CVariableList* list = list_of(node.fixed_instance, node.op)) {
+      // The entry the node found last time, checked here before the look-up.
+      const std::vector<RVariable>& entries = list->entries();
+      if (node.hint >= 0 && static_cast<std::size_t>(node.hint) < entries.size() &&
+          entries[node.hint].index == node.op) [[likely]] {
+        return plain_real(entries[node.hint].value, out);
+      }
+      const RValue* value = list->find_scalar(node.op, node.hint);
+      return value != nullptr && plain_real(*value, out);
+    }
+  }
+  Target target;
+  if (!fast_target(node, target)) return false;
+  RValue scratch;
+  const RValue* value = find(node, target, scratch);
+  return value != nullptr && plain_real(*value, out);
+}
+
+bool Executor::fast_target(const RToken& node, Target& target) {
+  target.variable = node.op;
+  target.flat_index = 0;
+  if (node.kind == kNodeFixedVariable) {
+    target.designator = node.fixed_instance;
+    return true;
+  }
+  double value = 0.0;
+  if (!fast_real(child(node, 0), value)) return false;
+  target.designator = round_designator(value);
+  for (std::int32_t i = 1; i < node.child_count; ++i) {
+    if (!fast_real(child(node, i), value)) return false;
+    const double rounded = round_index(value);
+    if (!(rounded >= 0 && rounded < kArrayRowWidth)) return false;
+    target.flat_index = target.flat_index * kArrayRowWidth + static_cast<std::int32_t>(rounded);
+  }
+  return true;
+}
 
 int Executor::eval(std::int32_t index, RValue& out) {
   const RToken& node = nodes_[index];
+  double real = 0.0;
+  // Constants and plain names are copied as cheaply by the general read.
+  if (node.reads_only && node.kind != kNodeConstant && node.kind != kNodeFixedVariable &&
+      fast_real(index, real)) {
+    out = RValue(real);
+    return kStatusNormal;
+  }
   switch (node.kind) {
     case kNodeConstant:
       out = constants_[node.constant];
@@ -233,7 +362,7 @@ int Executor::resolve(const RToken& node, Target& target) {
   const RValue* value = operand(instance, scratch, status);
   if (status != kStatusNormal) return status;
   if (value->is_string()) return error(nodes_[instance].position, "Wrong type of variable index");
-  target.designator = round_to_int32(value->real());
+  target.designator = round_designator(value->real());
   std::int32_t flat = 0;
   for (std::int32_t i = 1; i < node.child_count; ++i) {
     const std::int32_t index_node = child(node, i);
@@ -241,7 +370,7 @@ int Executor::resolve(const RToken& node, Target& target) {
     if (status != kStatusNormal) return status;
     const std::int32_t position = nodes_[index_node].position;
     if (value->is_string()) return error(position, "Wrong type of array index");
-    const double rounded = round_half_even(value->real());
+    const double rounded = round_index(value->real());
     if (rounded < 0) return error(position, "Negative array index");
     if (!(rounded < kArrayRowWidth)) return error(position, "Array index >= 32000");
     flat = flat * kArrayRowWidth + static_cast<std::int32_t>(rounded);
@@ -417,11 +546,17 @@ int Executor::assign(const RToken& node, RValue& slot) {
   const RToken& target_node = nodes_[child(node, 0)];
   const std::int32_t value_index = child(node, 1);
   Target target;
-  int status = resolve(target_node, target);
-  if (status != kStatusNormal) return status;
   RValue value;
-  status = eval(value_index, value);
-  if (status != kStatusNormal) return status;
+  double real = 0.0;
+  if (target_node.reads_only && nodes_[value_index].reads_only &&
+      fast_target(target_node, target) && fast_real(value_index, real)) {
+    value.set_real(real);
+  } else {
+    int status = resolve(target_node, target);
+    if (status != kStatusNormal) return status;
+    status = eval(value_index, value);
+    if (status != kStatusNormal) return status;
+  }
   if (node.op == kTokAssign) {
     if (!write(target_node, target, value))
       return error(node.position, "Cannot assign to the variable");
@@ -438,6 +573,13 @@ int Executor::assign(const RToken& node, RValue& slot) {
     if (stored == nullptr) {
       if (engine_.settings.uninitialized_as_zero) return kStatusNormal;
       return missing(target_node, target, value);
+    }
+    double combined = 0.0;
+    if (stored->is_real() && value.is_real() &&
+        real_operation(op, stored->real(), value.real(), combined)) {
+      stored->set_real(combined);
+      slot = *stored;
+      return kStatusNormal;
     }
     if (slot.shares_text_with(*stored)) slot.clear();
     if (!binary_operation(op, *stored, value, message)) {
@@ -465,6 +607,11 @@ int Executor::assign(const RToken& node, RValue& slot) {
 }
 
 int Executor::condition(std::int32_t index, bool& holds, std::string_view message) {
+  double real = 0.0;
+  if (nodes_[index].reads_only && fast_real(index, real)) {
+    holds = real >= 0.5;
+    return kStatusNormal;
+  }
   RValue value;
   const int status = eval(index, value);
   if (status != kStatusNormal) return status;
@@ -542,18 +689,18 @@ int Executor::switch_statement(const RToken& node, RValue& slot) {
   int status = eval(child(node, 0), value);
   if (status != kStatusNormal) return status;
   std::int32_t start = -1;
-  RValue label;
+  RValue scratch;
   for (std::int32_t i = 1; i < node.child_count && start < 0; ++i) {
     const RToken& statement = nodes_[child(node, i)];
     if (statement.kind == kNodeDefault) {
       start = i;
     } else if (statement.kind == kNodeCase) {
-      status = eval(child(statement, 0), label);
+      const RValue* label = operand(child(statement, 0), scratch, status);
       if (status != kStatusNormal) return status;
       // Labels match exactly, without the tolerance of the operators.
       const bool matches =
-          label.kind() == value.kind() &&
-          (value.is_real() ? label.real() == value.real() : label.text() == value.text());
+          label->kind() == value.kind() &&
+          (value.is_real() ? label->real() == value.real() : label->text() == value.text());
       if (matches) start = i;
     }
   }
@@ -683,7 +830,8 @@ bool execute(ScriptEngine& engine, const CCode& code, ScriptInstance* self, Scri
     return false;
   }
   ++engine.nesting;
-  Executor executor(engine, code, self, other);
+  CVariableList& locals = engine.locals_at(engine.nesting);
+  Executor executor(engine, code, self, other, locals);
   int status = kStatusNormal;
   if (code.kind() == CodeKind::expression) {
     status = executor.eval(code.root(), result);
@@ -696,6 +844,7 @@ bool execute(ScriptEngine& engine, const CCode& code, ScriptInstance* self, Scri
       status = kStatusError;
     }
   }
+  locals.clear();
   --engine.nesting;
   return status != kStatusError;
 }

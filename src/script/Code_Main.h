@@ -137,6 +137,9 @@ struct RToken {
   std::int32_t constant = -1;  // kNodeConstant: index into the code's constants
   // Variables: the list entry position found last time, tried first next time.
   mutable std::int32_t hint = -1;
+  // The subtree only reads values (constants, variables, operators, no calls),
+  // so the executor may try it as plain reals and evaluate it again otherwise.
+  bool reads_only = false;
 };
 
 enum class CodeKind : std::int32_t { program = 1, expression = 2, constant_expression = 3 };

@@ -1,6 +1,5 @@
 #include "script/Code_Operator.h"
 
-#include <cmath>
 #include <string>
 
 #include "script/Code_Main.h"
@@ -15,17 +14,6 @@ std::uint64_t to_bits(double value) {
 
 double from_signed_bits(std::uint64_t bits) {
   return static_cast<double>(static_cast<std::int64_t>(bits));
-}
-
-// The quotient of div: truncated toward zero, wrapped to 32 bits.
-double wrapped_quotient(double left, double right) {
-  const double truncated = std::trunc(left / right);
-  if (truncated > -2147483648.0 && truncated < 2147483648.0) return truncated;
-  if (!std::isfinite(truncated)) return 0.0;
-  double wrapped = std::fmod(truncated, 4294967296.0);
-  if (wrapped < 0) wrapped += 4294967296.0;
-  if (wrapped >= 2147483648.0) wrapped -= 4294967296.0;
-  return wrapped;
 }
 
 bool fail(std::string_view& message, std::string_view text) {
@@ -104,14 +92,10 @@ bool binary_operation(std::int32_t op, RValue& left, const RValue& right,
       return fail(message, "Division by 0.");
     case kOpDiv:
       if (!reals) return fail(message, "Wrong type of arguments to div.");
-      if (right.real() == 0.0) return fail(message, "Division by 0.");
-      left.set_real(wrapped_quotient(left.real(), right.real()));
-      return true;
+      return fail(message, "Division by 0.");
     case kOpMod:
       if (!reals) return fail(message, "Wrong type of arguments to mod.");
-      if (right.real() == 0.0) return fail(message, "Modulo by 0.");
-      left.set_real(left.real() - wrapped_quotient(left.real(), right.real()) * right.real());
-      return true;
+      return fail(message, "Modulo by 0.");
     case kOpAnd:
       return fail(message, "Wrong type of arguments for &&.");
     case kOpOr:

@@ -54,6 +54,29 @@ class Finisher {
   }
 
   bool finish(std::int32_t index) {
+    if (!fold(index)) return false;
+    mark_reads_only(code_.nodes[index]);
+    return true;
+  }
+
+  void mark_reads_only(RToken& node) const {
+    switch (node.kind) {
+      case kNodeConstant:
+      case kNodeFixedVariable:
+      case kNodeVariable:
+      case kNodeUnary:
+      case kNodeBinary:
+        node.reads_only = true;
+        for (std::int32_t i = 0; i < node.child_count; ++i) {
+          node.reads_only = node.reads_only && code_.nodes[code_.child(node, i)].reads_only;
+        }
+        return;
+      default:
+        node.reads_only = false;
+    }
+  }
+
+  bool fold(std::int32_t index) {
     RToken& node = code_.nodes[index];
     switch (node.kind) {
       case kNodeVar:

@@ -1,6 +1,8 @@
 #include "script/Script_Main.h"
 
 #include <algorithm>
+#include <array>
+#include <utility>
 
 #include "data/code_origin.h"
 #include "script/Code_Error.h"
@@ -77,12 +79,13 @@ bool ScriptList::call(ScriptEngine& engine, std::int32_t number, ScriptInstance&
 bool call_with_argument_slots(ScriptEngine& engine, const CCode& code, ScriptInstance& self,
                               ScriptInstance& other, const RValue* arguments, int count,
                               RValue& result) {
-  const std::array<RValue, kMaxArguments> saved = engine.arguments;
-  for (int i = 0; i < kMaxArguments; ++i) {
-    engine.arguments[static_cast<std::size_t>(i)] = i < count ? arguments[i] : RValue();
-  }
+  // The call's slots are swapped in and the caller's swapped back, so that
+  // the caller's values are moved, not copied.
+  std::array<RValue, kMaxArguments> slots;
+  std::copy(arguments, arguments + std::clamp(count, 0, kMaxArguments), slots.begin());
+  std::swap(engine.arguments, slots);
   const bool ran = execute_for_value(engine, code, &self, &other, result);
-  engine.arguments = saved;
+  std::swap(engine.arguments, slots);
   return ran;
 }
 

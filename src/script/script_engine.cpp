@@ -139,6 +139,13 @@ ScriptEngine::ScriptEngine(ScriptHost* host) : host_(host ? host : &default_host
   register_variable_functions(functions);
 }
 
+CVariableList& ScriptEngine::locals_at(std::int32_t depth) {
+  while (locals_.size() <= static_cast<std::size_t>(depth)) {
+    locals_.push_back(std::make_unique<CVariableList>());
+  }
+  return *locals_[static_cast<std::size_t>(depth)];
+}
+
 std::int32_t ScriptEngine::variable_index(std::string_view name) {
   const std::int32_t builtin = builtin_variables.index_of(name);
   return builtin >= 0 ? builtin : user_names.index_of(name);

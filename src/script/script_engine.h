@@ -104,6 +104,9 @@ class ScriptEngine {
   std::int64_t steps_left = -1;
   // Code executions running inside one another.
   std::int32_t nesting = 0;
+  // The empty local variable list of the execution at a nesting depth. The
+  // lists stay between executions, so that calls reuse their storage.
+  CVariableList& locals_at(std::int32_t depth);
   std::uint32_t random_seed = 0;  // the one random generator state of the whole program
   std::array<std::unique_ptr<LibraryTables>, static_cast<std::size_t>(LibraryFamily::count)>
       library_tables;
@@ -111,6 +114,7 @@ class ScriptEngine {
  private:
   ScriptHost default_host_;
   ScriptHost* host_;
+  std::vector<std::unique_ptr<CVariableList>> locals_;
 };
 
 }  // namespace kestrel

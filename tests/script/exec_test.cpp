@@ -50,7 +50,13 @@ INSTANTIATE_TEST_SUITE_P(
         RunCase{"s = ''; repeat 1000 s += 'ab'; n = (s == 1000 * 'ab')", "n", 1},
         RunCase{"var t; t = 4; u = t * 2", "u", 8}, RunCase{"a = 0; with (self) { a = 3 }", "a", 3},
         RunCase{"a[3] = 1; a[2] += 5", "a[2]", 5},
-        RunCase{"x = 2; x *= 3; x -= 1; x /= 2; x |= 8; x &= 11; x ^= 1", "x", 11}),
+        RunCase{"x = 2; x *= 3; x -= 1; x /= 2; x |= 8; x &= 11; x ^= 1", "x", 11},
+        // Indices round halves to even, and a little below 0 rounds to 0.
+        RunCase{"a[2.5] = 1; a[3.5] = 2; a[-0.4] = 6", "a[2] * 100 + a[4] * 10 + a", 126},
+        RunCase{"var i; i = 3; j = (i * 2 + 1) mod 4 + (-7 div 2) * 10", "j", -27},
+        // A comparison of strings is a real that still carries a string.
+        RunCase{"s = ('b' > 'a'); t = s + 1", "t", 2},
+        RunCase{"n = 0; switch (n + 1) { case n: a = 1; break; case n + 1: a = 2 }", "a", 2}),
     case_names::NamedBy<&RunCase::program>());
 
 struct ErrorCase {
@@ -99,7 +105,12 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"i = -10; i.x = 1", "Cannot assign to the variable"},
         ErrorCase{"s = 'a'; s -= 1", "Wrong type of arguments to -."},
         ErrorCase{"a = 1; b = 'x'; c = a < b", "Cannot compare arguments."},
-        ErrorCase{"a = 0; b = 1 / a", "Division by 0."}),
+        ErrorCase{"a = 0; b = 1 / a", "Division by 0."},
+        ErrorCase{"a = 0; b = 3 div a", "Division by 0."},
+        ErrorCase{"a = 0; if (a + 1) mod a b = 1", "Modulo by 0."},
+        ErrorCase{"a = 'x'; b = -a", "Wrong type of arguments to unary operator."},
+        ErrorCase{"a = 'x'; while a + 1 > 0 b = 1", "Wrong type of arguments to +."},
+        ErrorCase{"v[1] = 1; v[2.5] += 1", "Unknown variable v or array index out of bounds"}),
     case_names::NamedBy<&ErrorCase::program>());
 
 TEST_F(ScriptFixture, MissingReadsAreZeroWhenUninitializedAsZero) {
@@ -189,6 +200,9 @@ TEST_F(ScriptFixture, ExecuteStringRunsWithItsOwnArguments) {
       run("f = 'var n; n = argument0; if n <= 0 return 0; return n + execute_string(f, n - 1)';"
           "r = execute_string(f, 100)"));
   EXPECT_EQ(real_of("r"), 5050);
+  // Locals end with their execution.
+  ASSERT_TRUE(run("execute_string('var q; q = 5'); execute_string('var q; r2 = q')"));
+  EXPECT_NE(engine.errors.error_last.find("Unknown variable q"), std::string::npos);
 }
 
 TEST_F(ScriptFixture, ExecuteStringReportsItsErrorsAndGoesOn) {

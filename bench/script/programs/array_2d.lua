@@ -1,5 +1,4 @@
-local start = os.clock()
-local n = 400
+local n = 500
 local grid = {}
 for i = 0, n - 1 do
   local row = {}
@@ -9,11 +8,11 @@ for i = 0, n - 1 do
   end
 end
 local total = 0
-for _ = 1, 3 do
+for _ = 1, 70 do
   for i = 0, n - 1 do
     for j = 0, n - 1 do
       total = total + grid[i][j]
     end
   end
 end
-print(string.format("%.6f", os.clock() - start))
+print(string.format("%.4f", total))

@@ -1,8 +1,7 @@
-local start = os.clock()
 local self = {x = 0, y = 0, z = 0}
-for _ = 1, 1000000 do
+for _ = 1, 5000000 do
   self.x = self.x + 1
   self.y = self.x * 2 + self.z
   self.z = self.y - self.x
 end
-print(string.format("%.6f", os.clock() - start))
+print(string.format("%.4f", self.z))
