@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <initializer_list>
@@ -93,6 +94,13 @@ bool compare_reals(double a, double b, const RValue& op) {
 
 void answer(RValue& r, bool yes) {
   r.set_real(yes ? 1 : 0);
+}
+
+template <const char* function>
+void forward(ScriptEngine& e, ScriptInstance& self, ScriptInstance& other, int count, RValue& r,
+             Args a) {
+  const std::int32_t index = e.functions.find(function);
+  e.functions.at(index).handler(e, self, other, count, r, a);
 }
 
 // Motion.
@@ -206,6 +214,35 @@ void action_bounce(ScriptEngine& e, ScriptInstance& self, ScriptInstance& other,
                    Args a) {
   call(e, self, other, is_true(a[1]) ? "move_bounce_all" : "move_bounce_solid", {a[0]});
 }
+
+constexpr char kMoveRandom[] = "move_random";
+constexpr char kPathStart[] = "path_start";
+constexpr char kPathEnd[] = "path_end";
+
+void action_path_position(ScriptEngine& e, ScriptInstance& self, ScriptInstance&, int, RValue&,
+                          Args a) {
+  CInstance& me = instance_of(self);
+  me.path_position = std::clamp(set_or_add(e, me.path_position, a[0].real()), 0.0, 1.0);
+}
+
+void action_path_speed(ScriptEngine& e, ScriptInstance& self, ScriptInstance&, int, RValue&,
+                       Args a) {
+  CInstance& me = instance_of(self);
+  me.path_speed = set_or_add(e, me.path_speed, a[0].real());
+}
+
+// One planned step towards the (relative) point; against >= 0.5 avoids every
+// instance, otherwise only solid ones.
+template <const char* step>
+void planned_step(ScriptEngine& e, ScriptInstance& self, ScriptInstance& other, int, RValue&,
+                  Args a) {
+  call(e, self, other, step,
+       {RValue(at_x(e, self, a[0])), RValue(at_y(e, self, a[1])), a[2],
+        RValue(is_true(a[3]) ? 1.0 : 0.0)});
+}
+
+constexpr char kLinearStep[] = "mp_linear_step";
+constexpr char kPotentialStep[] = "mp_potential_step";
 
 // Instances and sprites.
 
@@ -332,13 +369,6 @@ void if_neighbour_room(ScriptEngine& e, ScriptInstance& self, ScriptInstance& ot
 
 constexpr char kRoomPrevious[] = "room_previous";
 constexpr char kRoomNext[] = "room_next";
-
-template <const char* function>
-void forward(ScriptEngine& e, ScriptInstance& self, ScriptInstance& other, int count, RValue& r,
-             Args a) {
-  const std::int32_t index = e.functions.find(function);
-  e.functions.at(index).handler(e, self, other, count, r, a);
-}
 
 constexpr char kGameEnd[] = "game_end";
 constexpr char kGameRestart[] = "game_restart";
@@ -739,6 +769,13 @@ void register_action_functions(FunctionRegistry& functions) {
                 0);
   functions.add("action_move_contact", &action_move_contact, 3);
   functions.add("action_bounce", &action_bounce, 2);
+  functions.add("action_move_random", &forward<kMoveRandom>, 2);
+  functions.add("action_path", &forward<kPathStart>, 4);
+  functions.add("action_path_end", &forward<kPathEnd>, 0);
+  functions.add("action_path_position", &action_path_position, 1);
+  functions.add("action_path_speed", &action_path_speed, 1);
+  functions.add("action_linear_step", &planned_step<kLinearStep>, 4);
+  functions.add("action_potential_step", &planned_step<kPotentialStep>, 4);
   // Instances and sprites
   functions.add("action_create_object", &action_create_object, 3);
   functions.add("action_create_object_motion", &action_create_object_motion, 5);
