@@ -39,9 +39,11 @@ std::string player_png() {
   return {png.begin(), png.end()};
 }
 
-// A function action: the built-in function called with expression arguments.
+// A function action of the first library: the built-in function called with
+// expression arguments, written with its stored fields.
 Json function_action(const std::string& function, const std::vector<std::string>& arguments) {
-  return {{"execution", 1},
+  return {{"library", 1},
+          {"execution", 1},
           {"function", function},
           {"argument_count", arguments.size()},
           {"argument_kinds", std::vector<int>(arguments.size(), 0)},
