@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <map>
 #include <string>
 
 #include "data/Runner_Load.h"
@@ -18,6 +19,11 @@ bool ReadProject(const std::filesystem::path& folder, GameData& game, std::strin
 // and renamed into place, so a failed extraction leaves nothing behind; an
 // existing target must be empty.
 bool WriteProject(const GameData& game, const std::filesystem::path& folder, std::string& error);
+
+// Writes files, named by their paths inside the folder, as a new folder in
+// the same way.
+bool WriteFolder(const std::filesystem::path& folder,
+                 const std::map<std::string, std::string>& files, std::string& error);
 
 // Reads a project folder and loads its game data as a built game's data is
 // loaded, for playing it without building; `sources` names its code files.

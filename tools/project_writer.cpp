@@ -1,4 +1,5 @@
 #include <fstream>
+#include <functional>
 #include <map>
 #include <random>
 #include <set>
@@ -634,7 +635,12 @@ class ProjectWriter {
 
 }  // namespace
 
-bool WriteProject(const GameData& game, const fs::path& folder, std::string& error) {
+namespace {
+
+// Fills a folder made beside the target and renames it into place, so that a
+// failure leaves nothing behind; an existing target must be empty.
+bool WriteStaged(const fs::path& folder, const std::function<void(const fs::path&)>& fill,
+                 std::string& error) {
   std::error_code code;
   if (fs::exists(folder, code) && !(fs::is_directory(folder) && fs::is_empty(folder))) {
     error = folder.string() + ": already exists and is not an empty folder";
@@ -644,7 +650,7 @@ bool WriteProject(const GameData& game, const fs::path& folder, std::string& err
   fs::path staging = absolute;
   staging += ".partial" + std::to_string(std::random_device{}() % 100000);
   try {
-    ProjectWriter(game, staging).Write();
+    fill(staging);
     fs::remove(absolute, code);
     fs::rename(staging, absolute);
     return true;
@@ -655,6 +661,29 @@ bool WriteProject(const GameData& game, const fs::path& folder, std::string& err
   }
   fs::remove_all(staging, code);
   return false;
+}
+
+}  // namespace
+
+bool WriteProject(const GameData& game, const fs::path& folder, std::string& error) {
+  return WriteStaged(
+      folder, [&game](const fs::path& staging) { ProjectWriter(game, staging).Write(); }, error);
+}
+
+bool WriteFolder(const fs::path& folder, const std::map<std::string, std::string>& files,
+                 std::string& error) {
+  return WriteStaged(
+      folder,
+      [&files](const fs::path& staging) {
+        for (const auto& [name, bytes] : files) {
+          const fs::path path = staging / name;
+          fs::create_directories(path.parent_path());
+          std::ofstream out(path, std::ios::binary);
+          if (!out.write(bytes.data(), std::streamsize(bytes.size())))
+            Fail(path, "cannot write the file");
+        }
+      },
+      error);
 }
 
 }  // namespace kestrel::tools

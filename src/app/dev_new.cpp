@@ -1,29 +1,25 @@
 #include <CLI/CLI.hpp>
 #include <cmath>
 #include <cstdio>
+#include <map>
 #include <memory>
 #include <string>
 
 #include "app/dev_options.h"
+#include "json_file.h"
+#include "png_io.h"
 #include "project.h"
-#include "project_format.h"
 
 namespace kestrel::app {
 
 namespace {
 
-using tools::StandardCodeAction;
+using tools::Json;
 
-constexpr int kEventCreate = 0;
-constexpr int kEventKeyboard = 5;
-constexpr int kKeyLeft = 37;
-constexpr int kKeyUp = 38;
-constexpr int kKeyRight = 39;
-constexpr int kKeyDown = 40;
 constexpr int kSpriteSize = 32;
 
 // A round, light blue player with a darker rim.
-TBitmap32 player_image() {
+std::string player_png() {
   TBitmap32 image{kSpriteSize, kSpriteSize, {}};
   image.pixels.resize(image.byte_size());
   const double centre = (kSpriteSize - 1) / 2.0;
@@ -39,61 +35,67 @@ TBitmap32 player_image() {
       pixel[3] = 0xFF;
     }
   }
-  return image;
+  const std::vector<std::uint8_t> png = tools::EncodePng(image);
+  return {png.begin(), png.end()};
 }
 
-// Calls a built-in function with expression arguments, as a function action.
-CAction function_action(const std::string& function, std::vector<std::string> arguments) {
-  CAction action;
-  action.execution_type = kExecuteFunction;
-  action.function_name = function;
-  action.argument_count = static_cast<int>(arguments.size());
-  action.argument_kinds.assign(arguments.size(), 0);
-  action.argument_values = std::move(arguments);
-  return action;
+// A function action of the first library: the built-in function called with
+// expression arguments, written with its stored fields.
+Json function_action(const std::string& function, const std::vector<std::string>& arguments) {
+  return {{"library", 1},
+          {"execution", 1},
+          {"function", function},
+          {"argument_count", arguments.size()},
+          {"argument_kinds", std::vector<int>(arguments.size(), 0)},
+          {"arguments", arguments}};
+}
+
+Json key_event(int key, const Json& action) {
+  return {{"event", "keyboard"}, {"number", key}, {"actions", Json::array({action})}};
 }
 
 // The starting project: one room with a player that the arrow keys move,
 // left and right through function actions, up and down through code.
-GameData starter_game(const std::string& name) {
-  GameData game;
-  game.information.caption = name;
-  CSprite sprite;
-  sprite.xorig = sprite.yorig = kSpriteSize / 2;
-  sprite.images.push_back(player_image());
-  sprite.MakeMasks(false, {});
-  game.sprites.add("spr_player", sprite);
-
-  CObject player;
-  player.sprite = 0;
-  const auto add = [&player](int kind, int number, CAction action) {
-    player.GetOrAddEvent(kind, number)->actions.push_back(std::move(action));
+std::map<std::string, std::string> starter_files(const std::string& name) {
+  constexpr int kLeft = 37, kUp = 38, kRight = 39, kDown = 40;
+  const auto json = [](const Json& value) { return tools::FormatJson(value) + "\n"; };
+  const Json player_events = {
+      {{"event", "create"}, {"actions", Json::array({{{"code", "create.ks"}}})}},
+      key_event(kLeft, function_action("motion_set", {"180", "4"})),
+      key_event(kRight, function_action("motion_set", {"0", "4"})),
+      key_event(kUp, {{"code", "up.ks"}}),
+      key_event(kDown, {{"code", "down.ks"}}),
   };
-  add(kEventCreate, 0,
-      StandardCodeAction("// Runs once, when the player appears in the room.\r\n"
-                         "show_debug_message(\"Move with the arrow keys.\");\r\n"
-                         "friction = 0.5;\r\n"));
-  add(kEventKeyboard, kKeyLeft, function_action("motion_set", {"180", "4"}));
-  add(kEventKeyboard, kKeyRight, function_action("motion_set", {"0", "4"}));
-  add(kEventKeyboard, kKeyUp, StandardCodeAction("y -= 4;\r\n"));
-  add(kEventKeyboard, kKeyDown, StandardCodeAction("y += 4;\r\n"));
-  game.objects.add("obj_player", player);
-
-  CRoom room;
-  room.caption = name;
-  room.speed = 30;
-  room.colour = 0x403020;
-  game.last_instance_id = 100001;
-  room.instances.push_back({320, 240, 0, game.last_instance_id, ""});
-  game.rooms.add("room_main", room);
-  game.room_order = {0};
-  return game;
+  return {
+      {"game.json",
+       json({{"format", 1}, {"information", {{"caption", name}}}, {"room_order", {"room_main"}}})},
+      {"sprites/order.json", json({"spr_player"})},
+      {"sprites/spr_player/sprite.json",
+       json({{"origin", {kSpriteSize / 2, kSpriteSize / 2}}, {"images", {"0.png"}}})},
+      {"sprites/spr_player/0.png", player_png()},
+      {"objects/order.json", json({"obj_player"})},
+      {"objects/obj_player/object.json",
+       json({{"sprite", "spr_player"}, {"events", player_events}})},
+      {"objects/obj_player/create.ks",
+       "// Runs once, when the player appears in the room.\n"
+       "show_debug_message(\"Move with the arrow keys.\");\n"
+       "friction = 0.5;\n"},
+      {"objects/obj_player/up.ks", "y -= 4;\n"},
+      {"objects/obj_player/down.ks", "y += 4;\n"},
+      {"rooms/order.json", json({"room_main"})},
+      {"rooms/room_main/room.json",
+       json({{"caption", name},
+             {"speed", 30},
+             {"colour", "#203040"},
+             {"instances", {{{"x", 320}, {"y", 240}, {"object", "obj_player"}, {"id", 100001}}}}})},
+  };
 }
 
 int run_new(const std::string& folder) {
-  const std::string name = std::filesystem::path(folder).lexically_normal().filename().string();
+  const std::filesystem::path path = std::filesystem::path(folder).lexically_normal();
+  const std::string name = (path.has_filename() ? path : path.parent_path()).filename().string();
   std::string error;
-  if (!tools::WriteProject(starter_game(name.empty() ? "New game" : name), folder, error)) {
+  if (!tools::WriteFolder(folder, starter_files(name), error)) {
     std::fprintf(stderr, "kestrel-dev new: %s\n", error.c_str());
     return 1;
   }

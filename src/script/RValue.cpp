@@ -9,8 +9,11 @@
 
 namespace kestrel {
 
-StringRep* RValue::make_rep(std::string_view text, std::size_t reserve) {
-  if (text.empty() && reserve == 0) return nullptr;
+namespace {
+
+// A string with room for `reserve` bytes, or more for a longer text; never
+// null, so that callers that always want one write into it without a check.
+StringRep* allocate_rep(std::string_view text, std::size_t reserve) {
   const std::size_t capacity = text.size() > reserve ? text.size() : reserve;
   void* memory = std::malloc(sizeof(StringRep) + capacity + 1);
   if (memory == nullptr) throw std::bad_alloc();
@@ -21,6 +24,13 @@ StringRep* RValue::make_rep(std::string_view text, std::size_t reserve) {
   if (!text.empty()) std::memcpy(rep->bytes(), text.data(), text.size());
   rep->bytes()[text.size()] = '\0';
   return rep;
+}
+
+}  // namespace
+
+StringRep* RValue::make_rep(std::string_view text, std::size_t reserve) {
+  if (text.empty() && reserve == 0) return nullptr;
+  return allocate_rep(text, reserve);
 }
 
 void RValue::free_rep(StringRep* rep) {
@@ -45,7 +55,7 @@ void RValue::append_text(std::string_view tail) {
   // Doubling the room keeps a loop of appends linear overall.
   const std::size_t size = rep_ ? rep_->size : 0;
   const std::size_t needed = size + tail.size();
-  StringRep* grown = make_rep(text(), needed < 16 ? 16 : needed * 2);
+  StringRep* grown = allocate_rep(text(), needed < 16 ? 16 : needed * 2);
   std::memcpy(grown->bytes() + size, tail.data(), tail.size());
   grown->size = static_cast<std::uint32_t>(needed);
   grown->bytes()[needed] = '\0';

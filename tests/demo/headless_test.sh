@@ -39,7 +39,7 @@ play title "$project"
 # SDL's disk driver writes to a file (stereo floats at 44.1 kHz).
 if command -v sox >/dev/null; then
   (cd "$work" && SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=music.raw \
-    "$tool" run title.game --headless --real-time --frames 60 >/dev/null 2>music.err) ||
+    "$tool" run title.game --headless --audio --real-time --frames 60 >/dev/null 2>music.err) ||
     { cat "$work/music.err" >&2; exit 1; }
   peak=$(sox -t f32 -r 44100 -c 2 "$work/music.raw" -n stat 2>&1 | awk '/Maximum amplitude/ {print $3}')
   awk -v peak="$peak" 'BEGIN { exit !(peak > 0.05) }' ||

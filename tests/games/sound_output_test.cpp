@@ -94,7 +94,7 @@ TEST_F(SoundOutput, TheGamesSoundsReachTheSoundCardAtTheirLevels) {
   ASSERT_TRUE(built_) << errors();
   const std::filesystem::path samples_file = work_ / "out.raw";
   ASSERT_TRUE(play("SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=" + quoted(samples_file),
-                   "--real-time --frames 100"))
+                   "--audio --real-time --frames 100"))
       << errors();
 
   std::ifstream file(samples_file, std::ios::binary);
@@ -122,9 +122,17 @@ TEST_F(SoundOutput, TheGamesSoundsReachTheSoundCardAtTheirLevels) {
 
 TEST_F(SoundOutput, WithoutASoundCardTheGamePlaysOnAfterTellingThePlayer) {
   ASSERT_TRUE(built_) << errors();
-  EXPECT_TRUE(play("SDL_AUDIODRIVER=none_such", "--frames 50")) << errors();
+  EXPECT_TRUE(play("SDL_AUDIODRIVER=none_such", "--audio --frames 50")) << errors();
   EXPECT_NE(errors().find("No sound device detected. Sounds might not play."), std::string::npos)
       << errors();
+}
+
+// Without --audio a headless run plays on the null device: it needs no sound
+// card and says nothing about one.
+TEST_F(SoundOutput, AHeadlessRunLeavesTheSoundCardAloneUnlessAsked) {
+  ASSERT_TRUE(built_) << errors();
+  EXPECT_TRUE(play("SDL_AUDIODRIVER=none_such", "--frames 50")) << errors();
+  EXPECT_EQ(errors(), "");
 }
 
 }  // namespace
