@@ -96,11 +96,12 @@ void answer(RValue& r, bool yes) {
   r.set_real(yes ? 1 : 0);
 }
 
+// An action that is another built-in function under a second name.
 template <const char* function>
 void forward(ScriptEngine& e, ScriptInstance& self, ScriptInstance& other, int count, RValue& r,
              Args a) {
   const std::int32_t index = e.functions.find(function);
-  e.functions.at(index).handler(e, self, other, count, r, a);
+  if (index >= 0) e.functions.at(index).handler(e, self, other, count, r, a);
 }
 
 // Motion.
