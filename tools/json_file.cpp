@@ -163,6 +163,16 @@ void JsonFile::Fail(const Json::json_pointer& where, const std::string& message)
   throw ProjectError(path_.string() + ":" + std::to_string(line) + ": " + message);
 }
 
+JsonFile::TextPlace JsonFile::StringTextPlace(const Json::json_pointer& where) const {
+  Locator locator(text_, where);
+  const std::size_t offset = locator.Find();
+  if (offset == std::string::npos) return {};
+  const std::size_t line_start = text_.rfind('\n', offset);
+  const std::size_t quote_column =
+      line_start == std::string::npos ? offset : offset - line_start - 1;
+  return {LineOfOffset(text_, offset), static_cast<int>(quote_column) + 1};
+}
+
 JsonObject::JsonObject(const JsonFile& file, const Json& value, Json::json_pointer where)
     : file_(file), value_(value), where_(std::move(where)) {
   if (!value_.is_object()) file_.Fail(where_, "expected an object");

@@ -28,6 +28,15 @@ class JsonFile {
   const Json& root() const { return root_; }
   [[noreturn]] void Fail(const Json::json_pointer& where, const std::string& message) const;
 
+  // Where the text of the string at `where` starts: its line, counted from 1,
+  // and the characters before it on that line. Line 1, column 0 when the
+  // value cannot be found.
+  struct TextPlace {
+    int line = 1;
+    int columns_before = 0;
+  };
+  TextPlace StringTextPlace(const Json::json_pointer& where) const;
+
  private:
   std::filesystem::path path_;
   std::string text_;

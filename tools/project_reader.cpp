@@ -144,6 +144,19 @@ class ProjectReader {
       sources_->add(origin, {path.lexically_relative(root_).generic_string(), lines_before});
   }
 
+  // Arguments are written inside the action's JSON strings, so their reports
+  // point into the object's file.
+  void NoteArguments(const JsonFile& file, const JsonObject& action, const std::string& origin,
+                     std::size_t count) {
+    if (sources_ == nullptr) return;
+    for (std::size_t i = 0; i < count; ++i) {
+      const JsonFile::TextPlace place = file.StringTextPlace(action.where("arguments") / i);
+      sources_->add(code_origin::argument(origin, i),
+                    {file.path().lexically_relative(root_).generic_string(), place.line - 1,
+                     place.columns_before});
+    }
+  }
+
   std::string CodeFile(const fs::path& folder, const JsonObject& object, const std::string& key,
                        const std::string& origin) {
     return object.Has(key) ? ReadCode(Resolve(folder, object, key), origin) : std::string();
@@ -558,7 +571,8 @@ class ProjectReader {
       object.Finish();
       return action;
     }
-    if (object.Has("function") && !object.Has("library")) return ReadFunctionAction(file, object);
+    if (object.Has("function") && !object.Has("library"))
+      return ReadFunctionAction(file, object, origin);
     if (object.Has("block")) {
       const std::string name = object.String("block", "");
       action = BlockAction(name);
@@ -590,6 +604,7 @@ class ProjectReader {
       action.argument_kinds.push_back(IntAt(file, kinds[i], object.where("argument_kinds") / i));
     for (std::size_t i = 0; i < values.size(); ++i)
       action.argument_values.push_back(StringAt(file, values[i], object.where("arguments") / i));
+    NoteArguments(file, object, origin, values.size());
     action.apply_to = ApplyTo(object);
     action.relative = object.Bool("relative", false);
     action.is_not = object.Bool("not", false);
@@ -598,7 +613,8 @@ class ProjectReader {
   }
 
   // A standard action written by its function and the texts of its form.
-  CAction ReadFunctionAction(const JsonFile& file, const JsonObject& object) {
+  CAction ReadFunctionAction(const JsonFile& file, const JsonObject& object,
+                             const std::string& origin) {
     const std::string function = object.String("function", "");
     const StandardAction* standard = FindStandardAction(function);
     if (standard == nullptr) object.Fail("function", "'" + function + "' is no standard action");
@@ -614,6 +630,7 @@ class ProjectReader {
     }
     if (arguments.size() > kMaxActionArguments)
       object.Fail("arguments", "an action has at most 8 arguments");
+    NoteArguments(file, object, origin, arguments.size());
     CAction action = StandardFunctionAction(*standard, std::move(arguments));
     action.relative = object.Bool("relative", false);
     if (action.relative && !standard->relative_allowed)

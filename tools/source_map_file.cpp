@@ -52,7 +52,9 @@ bool WriteSourceMap(const SourceMap& sources, const fs::path& game_file, std::st
   }
   Json files = Json::object();
   for (const auto& [origin, file] : sources.files())
-    files[origin] = Json::array({file.path, file.lines_before});
+    files[origin] = file.columns_before == 0
+                        ? Json::array({file.path, file.lines_before})
+                        : Json::array({file.path, file.lines_before, file.columns_before});
   const Json map = {{"format", kMapFormat},
                     {"game_size", print->size},
                     {"game_crc32", print->crc},
@@ -81,10 +83,12 @@ bool ReadSourceMap(const fs::path& game_file, SourceMap& sources, std::string& w
     read.set_root(map.value("project", std::string()));
     const Json files = map.value("files", Json::object());
     for (const auto& [origin, entry] : files.items()) {
-      if (!entry.is_array() || entry.size() != 2 || !entry[0].is_string() ||
-          !entry[1].is_number_integer())
-        return ignored(path.string() + ": the entry of " + origin + " is not [FILE, LINES]");
-      read.add(origin, {entry[0].get<std::string>(), entry[1].get<std::int32_t>()});
+      if (!entry.is_array() || entry.size() < 2 || entry.size() > 3 || !entry[0].is_string() ||
+          !entry[1].is_number_integer() || (entry.size() == 3 && !entry[2].is_number_integer()))
+        return ignored(path.string() + ": the entry of " + origin +
+                       " is not [FILE, LINES] or [FILE, LINES, COLUMNS]");
+      read.add(origin, {entry[0].get<std::string>(), entry[1].get<std::int32_t>(),
+                        entry.size() == 3 ? entry[2].get<std::int32_t>() : 0});
     }
     sources = std::move(read);
     return true;

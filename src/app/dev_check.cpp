@@ -46,8 +46,8 @@ int run_check(const std::string& project) {
     failed = true;
   };
   if (!declare_extension_packages(runner) || !runner.define_constants()) return 1;
-  for_each_code(game, [&](const std::string& origin, const std::string& text) {
-    CCode code(text, false, origin);
+  for_each_code(game, [&](const std::string& origin, const std::string& text, bool expression) {
+    CCode code(text, expression, origin);
     if (code.compile(runner.engine)) return;
     print_error(sources, origin, runner.engine.errors.last_place);
     runner.engine.errors.pending = false;

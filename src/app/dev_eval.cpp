@@ -1,5 +1,6 @@
 #include <CLI/CLI.hpp>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -7,8 +8,11 @@
 #include "app/dev_options.h"
 #include "data/Runner_Load.h"
 #include "data/Support_File.h"
+#include "data/code_origin.h"
 #include "platform/process.h"
 #include "platform/window.h"
+#include "project_format.h"
+#include "run/Event_Main.h"
 #include "run/game_driver.h"
 
 namespace kestrel::app {
@@ -23,22 +27,16 @@ struct EvalOptions {
 };
 
 // An empty game around the code: object obj_eval (index 0), whose Create
-// event has one action giving the text to execute_string, and its one
-// instance in room_eval (640 x 480).
+// event runs the text as its one code action, and its one instance in
+// room_eval (640 x 480).
 GameData eval_game(const std::string& text, const EvalOptions& options) {
   GameData game;
   game.debug_mode = true;
   game.settings.ShowErrors = false;
   game.settings.LogErrors = true;
   game.settings.UninitializedAsZero = options.uninitialized_zero;
-  CAction run_text;
-  run_text.execution_type = 1;
-  run_text.function_name = "execute_string";
-  run_text.argument_count = 1;
-  run_text.argument_kinds = {1};
-  run_text.argument_values = {text};
   CObject object;
-  object.GetOrAddEvent(0, 0)->actions.push_back(run_text);
+  object.GetOrAddEvent(kEventCreate, 0)->actions.push_back(tools::StandardCodeAction(text));
   game.objects.add("obj_eval", object);
   CRoom room;
   room.instances.push_back({0, 0, 0, game.last_instance_id + 1, ""});
@@ -46,6 +44,15 @@ GameData eval_game(const std::string& text, const EvalOptions& options) {
   game.rooms.add("room_eval", room);
   game.room_order = {0};
   return game;
+}
+
+// Reports point into the file the code was read from.
+SourceMap eval_sources(const std::filesystem::path& file) {
+  SourceMap sources;
+  sources.set_root(file.parent_path());
+  sources.add(code_origin::action(code_origin::event(0, kEventCreate, 0), 0),
+              {file.filename().generic_string()});
+  return sources;
 }
 
 int run_eval(const EvalOptions& options) {
@@ -59,8 +66,10 @@ int run_eval(const EvalOptions& options) {
   const auto window = platform::open_null_window({});
   const TempDirectory temp_folder = TempDirectory::Create(
       TempDirectory::ProcessPlaces(platform::executable_path().parent_path()));
+  const SourceMap sources = eval_sources(options.file);
   DriverOptions driver;
   driver.temp_folder = &temp_folder;
+  driver.sources = &sources;
   driver.loop.max_steps = options.frames;
   driver.loop.real_time = false;
   driver.developer = true;

@@ -1,5 +1,7 @@
 #include "data/code_origin.h"
 
+#include <algorithm>
+
 #include "data/Runner_Load.h"
 
 namespace kestrel {
@@ -21,6 +23,10 @@ std::string moment(std::int32_t time_line, std::size_t moment) {
 
 std::string action(const std::string& list, std::size_t action) {
   return list + "/actions/" + std::to_string(action);
+}
+
+std::string argument(const std::string& action_origin, std::size_t argument) {
+  return action_origin + "/arguments/" + std::to_string(argument);
 }
 
 std::string room_code(std::int32_t room) {
@@ -57,13 +63,32 @@ std::string action_code_text(const CAction& action) {
              : argument(0) + (action.relative ? " += " : " = ") + argument(1);
 }
 
-void for_each_code(
-    const GameData& game,
-    const std::function<void(const std::string& origin, const std::string& text)>& visit) {
+bool argument_is_expression(int kind, const std::string& text) {
+  if (kind == 1 || kind == 15) return false;
+  return kind != 2 || (!text.empty() && (text[0] == '\'' || text[0] == '"'));
+}
+
+void for_each_code(const GameData& game,
+                   const std::function<void(const std::string& origin, const std::string& text,
+                                            bool expression)>& visit_code) {
+  const auto visit = [&](const std::string& origin, const std::string& text) {
+    visit_code(origin, text, false);
+  };
   const auto actions = [&](const std::string& list, const std::vector<CAction>& stored) {
     for (std::size_t a = 0; a < stored.size(); ++a) {
-      const std::string text = action_code_text(stored[a]);
-      if (!text.empty()) visit(code_origin::action(list, a), text);
+      const CAction& action = stored[a];
+      const std::string origin = code_origin::action(list, a);
+      const std::string text = action_code_text(action);
+      if (!text.empty()) visit(origin, text);
+      if (action.kind == kActionVariable || action.kind == kActionCode) continue;
+      const auto count =
+          std::min<std::size_t>(static_cast<std::size_t>(std::max(action.argument_count, 0)),
+                                action.argument_values.size());
+      for (std::size_t i = 0; i < count; ++i) {
+        const int kind = i < action.argument_kinds.size() ? action.argument_kinds[i] : 0;
+        if (argument_is_expression(kind, action.argument_values[i]))
+          visit_code(code_origin::argument(origin, i), action.argument_values[i], true);
+      }
     }
   };
   for (std::size_t p = 0; p < game.extension_packages.size(); ++p) {
@@ -121,6 +146,7 @@ std::string SourceMap::describe(std::string_view origin, std::int32_t line, std:
                                 std::string_view message) const {
   const SourceFile* file = find(origin);
   if (file == nullptr) return {};
+  if (line == 1) column += file->columns_before;
   return (root_ / file->path).generic_string() + ":" + std::to_string(file->lines_before + line) +
          ":" + std::to_string(column) + ": " + std::string(message);
 }

@@ -24,6 +24,8 @@ std::string script(std::int32_t index);
 std::string event(std::int32_t object, int type, int number);
 std::string moment(std::int32_t time_line, std::size_t moment);
 std::string action(const std::string& list, std::size_t action);
+// An expression argument of the action at `action_origin`.
+std::string argument(const std::string& action_origin, std::size_t argument);
 std::string room_code(std::int32_t room);
 std::string instance_code(std::int32_t room, std::size_t instance);
 std::string trigger(std::size_t index);
@@ -35,17 +37,24 @@ std::string extension_function(std::size_t package, std::size_t file, std::size_
 // The code an action runs when it runs code; empty otherwise.
 std::string action_code_text(const CAction& action);
 
+// Whether an action argument of this kind and text is compiled as an
+// expression rather than taken as it stands.
+bool argument_is_expression(int kind, const std::string& text);
+
 // Calls `visit` with the origin and the text of every piece of code the game
-// compiles at its start or runs as creation or initialisation code.
-void for_each_code(
-    const GameData& game,
-    const std::function<void(const std::string& origin, const std::string& text)>& visit);
+// compiles at its start or runs as creation or initialisation code; action
+// arguments come as expressions, all else as programs.
+void for_each_code(const GameData& game,
+                   const std::function<void(const std::string& origin, const std::string& text,
+                                            bool expression)>& visit);
 
 // The file of a piece of code and the number of lines of that file before
-// the code's text (extension script files hold several functions).
+// the code's text (extension script files hold several functions), and of
+// characters before it on its first line (an argument inside a JSON string).
 struct SourceFile {
   std::string path;
   std::int32_t lines_before = 0;
+  std::int32_t columns_before = 0;
 };
 
 // Origins to the files that hold them, relative to the project folder.

@@ -16,13 +16,6 @@
 namespace kestrel {
 namespace {
 
-// Argument kinds whose text is taken as it stands, and the kind whose text is
-// an expression only when it starts with a quote.
-bool is_literal_text(int kind, const std::string& text) {
-  if (kind == 1 || kind == 15) return true;
-  return kind == 2 && (text.empty() || (text[0] != '\'' && text[0] != '"'));
-}
-
 bool prepare_one(Runner& runner, const CAction& stored, const std::string& origin,
                  PreparedAction& action) {
   ScriptEngine& engine = runner.engine;
@@ -62,11 +55,12 @@ bool prepare_one(Runner& runner, const CAction& stored, const std::string& origi
                          ? stored.argument_kinds[static_cast<std::size_t>(i)]
                          : 0;
     PreparedArgument& argument = action.arguments.emplace_back();
-    if (is_literal_text(kind, text)) {
+    if (!argument_is_expression(kind, text)) {
       argument.constant = RValue(text);
       continue;
     }
-    auto expression = std::make_unique<CCode>(text, true);
+    auto expression = std::make_unique<CCode>(
+        text, true, code_origin::argument(origin, static_cast<std::size_t>(i)));
     if (!expression->compile(engine)) {
       report_action_error(
           engine,

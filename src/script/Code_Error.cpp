@@ -116,11 +116,29 @@ void record_code_error(ScriptEngine& engine, const CCode& code, std::int32_t pos
 
 namespace {
 
+// The place of the report in the code: a recorded code error, or else the
+// call of the built-in function that is reporting.
+bool place_of_report(const ScriptEngine& engine, std::string_view message, CodePlace& place) {
+  if (engine.errors.pending) {
+    place = engine.errors.last_place;
+    return true;
+  }
+  const CallSite& call = engine.errors.calling;
+  if (call.code == nullptr) return false;
+  place = place_in_code(call.code->text(), call.position);
+  place.origin = call.code->origin();
+  // A function's own message is the last line of the report.
+  const std::size_t last_break = message.find_last_of("\r\n");
+  place.message =
+      std::string(last_break == std::string_view::npos ? message : message.substr(last_break + 1));
+  return true;
+}
+
 // The line that points a terminal's reader at the project file of the code.
-void echo_place(const ScriptEngine& engine) {
+void echo_place(const ScriptEngine& engine, std::string_view message) {
   const SourceMap* sources = engine.settings.sources;
-  const CodePlace& place = engine.errors.last_place;
-  if (sources == nullptr || !engine.errors.pending) return;
+  CodePlace place;
+  if (sources == nullptr || !place_of_report(engine, message, place)) return;
   const std::string line = sources->describe(place.origin, place.line, place.column, place.message);
   if (!line.empty()) std::fprintf(stderr, "%s\n", line.c_str());
 }
@@ -138,7 +156,7 @@ void report_error(ScriptEngine& engine, std::string_view message, bool fatal) {
   } else if (engine.settings.echo_reports) {
     const std::string lines = report_as_lines(message);
     std::fwrite(lines.data(), 1, lines.size(), stderr);
-    echo_place(engine);
+    echo_place(engine, message);
   }
   engine.host().clear_input();
   if (settings.log_errors) append_to_log(errors, message);

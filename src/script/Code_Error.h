@@ -38,6 +38,13 @@ struct CodePlace {
   std::string message;
 };
 
+// The call of a built-in function that code is making, so that the function's
+// own report can point at the call in the maker's file.
+struct CallSite {
+  const CCode* code = nullptr;
+  std::int32_t position = 0;
+};
+
 struct ErrorState {
   bool pending = false;  // the current phase or execution has recorded one
   std::string last_text;
@@ -46,6 +53,7 @@ struct ErrorState {
   std::string error_last;
   bool aborting = false;
   bool first_log = true;
+  CallSite calling;  // while a built-in function called from code runs
 };
 
 // The line and column of a position (counted from 1) in code text.

@@ -345,7 +345,10 @@ int Executor::call(const RToken& node, RValue& out) {
                : kStatusError;
   }
   const FunctionEntry& function = engine_.functions.at(node.op);
+  const CallSite caller = engine_.errors.calling;
+  engine_.errors.calling = {&code_, node.position};
   function.handler(engine_, *self_, *other_, count, out, arguments);
+  engine_.errors.calling = caller;
   return kStatusNormal;
 }
 

@@ -75,6 +75,31 @@ done
 grep -qx "Move with the arrow keys." play.out || fail "the new game did not start: $(cat play.out)"
 if "$tool" new mygame 2>/dev/null; then fail "new wrote over a project"; fi
 
+# A built-in function's own report points at its call, and an action argument
+# written in object.json at its place inside the JSON string.
+cp -r mygame slips
+player=slips/objects/obj_player
+printf 'b = ds_list_find_value(999, 0);\n' >>"$player/create.ks"
+call_line=$(wc -l <"$player/create.ks")
+"$tool" run slips --headless --frames 1 >/dev/null 2>call.err
+grep -qxF "$player/create.ks:$call_line:5: Data structure with index does not exist." call.err ||
+  fail "the function's report has no place: $(cat call.err)"
+sed -i '0,/"180"/s//"180 +* "/' "$player/object.json"
+# The column counts the line up to the "*", the sixth character of the argument.
+read -r argument_line argument_column < <(awk -v quoted='"180 +* "' \
+  'index($0, quoted) { print NR, index($0, quoted) + 6; exit }' "$player/object.json")
+argument_place="$player/object.json:$argument_line:$argument_column: Unexpected symbol in expression."
+if "$tool" check slips 2>argument.err; then fail "check passed a faulty argument"; fi
+grep -qxF "$argument_place" argument.err || fail "check: $(cat argument.err)"
+"$tool" run slips --headless >/dev/null 2>argument_run.err || true
+grep -qxF "$argument_place" argument_run.err || fail "run: $(cat argument_run.err)"
+
+# eval points into the file it read.
+printf 'x = 1;\ny = string_copy(5);\n' >slip.ks
+"$tool" eval slip.ks >/dev/null 2>eval.err || true
+grep -qxF "slip.ks:2:18: Wrong number of arguments to function or script." eval.err ||
+  fail "eval: $(cat eval.err)"
+
 # The command line: plain words for bad numbers, the usage without a command,
 # and an example in every command's help.
 status=0

@@ -150,13 +150,14 @@ TEST_F(ProjectTest, SourcesNameTheFileOfEveryPieceOfCode) {
   ASSERT_TRUE(ReadProject(project_, game, error, &sources)) << error;
   for (auto& package : game.extension_packages) package.Tidy();
   int pieces = 0;
-  for_each_code(game, [&](const std::string& origin, const std::string& text) {
+  for_each_code(game, [&](const std::string& origin, const std::string& text, bool) {
     ++pieces;
     const SourceFile* file = sources.find(origin);
     ASSERT_NE(file, nullptr) << origin;
     std::string file_text = ReadText(project_ / file->path);
     for (int line = 0; line < file->lines_before; ++line)
       file_text.erase(0, file_text.find('\n') + 1);
+    file_text.erase(0, static_cast<std::size_t>(file->columns_before));
     EXPECT_EQ(file_text.substr(0, text.size()), text) << origin;
   });
   EXPECT_GE(pieces, 5);
