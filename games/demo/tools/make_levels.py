@@ -5,7 +5,7 @@ Each map character is one 32 x 32 cell:
   #  wall            P  the player's start     D  the exit door
   G  gem             H  heart (health)
   -  bat flying left and right                 |  bat flying up and down
-  O  ghost (drifts through walls towards the player)
+  O  ghost (finds its way round the walls to a player who comes near)
 Anything else is floor. The script refuses a map in which a gem, a heart or
 the door cannot be reached from the start, so every level can be finished.
 Run it from anywhere: `python3 games/demo/tools/make_levels.py`; the rooms are
