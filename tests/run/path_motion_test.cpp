@@ -5,12 +5,15 @@
 #include <string>
 #include <vector>
 
+#include "code_action.h"
 #include "data/Runner_Load.h"
 #include "game_code.h"
+#include "run/Event_Main.h"
 #include "run/Motion_Grid.h"
 #include "run/Motion_Path.h"
 #include "run/Motion_Potential.h"
 #include "run/Run_Handle_Collision.h"
+#include "run/Run_Main.h"
 #include "run/Runner.h"
 
 namespace kestrel {
@@ -98,6 +101,28 @@ TEST_F(PathMotionTest, EachEndActionAtTheEndOfTheLine) {
     EXPECT_EQ(mover.path_speed, c.speed);
     EXPECT_EQ(mover.path_index, c.path_index);
   }
+}
+
+// A walker on the line runs into a solid block: the step puts it back where
+// it began, its path position too; its collision event turns it round, and
+// the retry takes it along the path the other way.
+TEST_F(PathMotionTest, SolidCollisionsPutThePathBackAndRetryIt) {
+  game_.objects.get(2)->GetOrAddEvent(kEventCollision, 1)->actions = {
+      code_action("path_speed = -path_speed;")};
+  runner_ = std::make_unique<Runner>(game_);
+  runner_->engine.settings.errors.show_errors = false;
+  ASSERT_TRUE(runner_->prepare_objects());
+  runner_->event_lists.build(*runner_);
+  add(1, 40, 0);  // columns 40..55
+  CInstance& walker = add(2, 0, 0);
+  path_start(*runner_, walker, 0, 10, 0, true);
+  frame_step(*runner_);
+  frame_step(*runner_);
+  EXPECT_EQ(walker.x(), 20) << "columns 20..35 are clear of the block";
+  frame_step(*runner_);
+  EXPECT_NEAR(walker.x(), 10, 1e-9) << "back to 20, then 10 along the path backwards";
+  EXPECT_NEAR(walker.path_position, 0.1, 1e-9);
+  EXPECT_EQ(walker.path_speed, -10);
 }
 
 TEST_F(PathMotionTest, StartingOnThePathAndItsSpeed) {
