@@ -15,7 +15,7 @@ local function sum(x1, y1, x2, y2)
   return total
 end
 local total = 0
-for _ = 1, 5 do
+for _ = 1, 10 do
   for x = 0, n - 1, 100 do
     for y = 0, n - 1, 100 do total = total + sum(x, y, x + 199, y + 199) end
   end

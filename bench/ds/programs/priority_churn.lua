@@ -32,7 +32,7 @@ for i = 0, 999 do
   v = (v * 75 + 74) % 65537
   add(i, v)
 end
-for i = 0, 99999 do
+for i = 0, 399999 do
   delete_min()
   v = (v * 75 + 74) % 65537
   add(i, v)
