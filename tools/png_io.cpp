@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "graphics/image/BM32_Bitmap.h"
 #include "json_file.h"
 
 namespace kestrel::tools {
@@ -17,21 +18,15 @@ std::vector<std::uint8_t> ReadFileBytes(const std::filesystem::path& path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// Decodes into the given pixel format; width and height come back through the image.
-std::vector<std::uint8_t> Decode(const std::filesystem::path& path, png_uint_32 format, int& width,
-                                 int& height) {
+// Decodes through the picture reader the running game uses, so that a project
+// and a game read the same file alike.
+TBitmap32 Decode(const std::filesystem::path& path) {
   const auto bytes = ReadFileBytes(path);
-  png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  if (!png_image_begin_read_from_memory(&image, bytes.data(), bytes.size()))
-    Fail(path, std::string("not a readable PNG image: ") + image.message);
-  image.format = format;
-  std::vector<std::uint8_t> pixels(PNG_IMAGE_SIZE(image));
-  if (!png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr))
-    Fail(path, std::string("not a readable PNG image: ") + image.message);
-  width = int(image.width);
-  height = int(image.height);
-  return pixels;
+  std::vector<TBitmap32> images;
+  std::string error;
+  if (!DecodePicture(bytes, false, images, error) || images.empty())
+    Fail(path, "not a readable PNG image: " + error);
+  return std::move(images.front());
 }
 
 std::vector<std::uint8_t> Encode(int width, int height, png_uint_32 format, const void* pixels) {
@@ -51,14 +46,16 @@ std::vector<std::uint8_t> Encode(int width, int height, png_uint_32 format, cons
 }  // namespace
 
 TBitmap32 ReadPng(const std::filesystem::path& path) {
-  TBitmap32 image;
-  image.pixels = Decode(path, PNG_FORMAT_BGRA, image.width, image.height);
-  return image;
+  return Decode(path);
 }
 
 GrayImage ReadGrayPng(const std::filesystem::path& path) {
-  GrayImage image;
-  image.pixels = Decode(path, PNG_FORMAT_GRAY, image.width, image.height);
+  const TBitmap32 colour = Decode(path);
+  GrayImage image{colour.width, colour.height, {}};
+  image.pixels.reserve(std::size_t(colour.width) * std::size_t(colour.height));
+  // Grey pictures come back with equal red, green and blue.
+  for (std::size_t i = 0; i < colour.pixels.size(); i += 4)
+    image.pixels.push_back(colour.pixels[i]);
   return image;
 }
 

@@ -22,8 +22,8 @@ using namespace kestrel;
 
 // Two rooms, the first persistent with one instance, and the game id 77;
 // seeds are saves of it (make them with the save tests' game).
-const GameData& fuzz_game() {
-  static const GameData game = [] {
+GameData& fuzz_game() {
+  static GameData game = [] {
     GameData made;
     made.game_id = 77;
     made.objects.add("obj_thing", CObject{});

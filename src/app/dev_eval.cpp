@@ -23,6 +23,7 @@ struct EvalOptions {
   std::string file;
   bool uninitialized_zero = false;
   bool audio = false;
+  bool draw = false;
   std::int64_t frames = 0;
 };
 
@@ -62,8 +63,18 @@ int run_eval(const EvalOptions& options) {
     return 2;
   }
   const std::string text{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-  const GameData game = eval_game(text, options);
-  const auto window = platform::open_null_window({});
+  GameData game = eval_game(text, options);
+  std::unique_ptr<platform::Window> window;
+  if (options.draw) {
+    std::string error;
+    window = platform::open_sdl_window({"kestrel-dev eval", 640, 480, false, true}, error);
+    if (window == nullptr) {
+      std::fprintf(stderr, "kestrel-dev eval: %s\n", error.c_str());
+      return 1;
+    }
+  } else {
+    window = platform::open_null_window({});
+  }
   const TempDirectory temp_folder = TempDirectory::Create(
       TempDirectory::ProcessPlaces(platform::executable_path().parent_path()));
   const SourceMap sources = eval_sources(options.file);
@@ -94,7 +105,11 @@ void add_eval_command(CLI::App& app, int& status) {
   eval->add_option("--frames", options->frames, "Steps to run after the Create event")
       ->check(whole_number());
   eval->add_flag("--audio", options->audio, "Play sounds on the sound card");
+  eval->add_flag("--draw", options->draw,
+                 "Draw with the real graphics device (off screen where there is no display), "
+                 "so that drawing and surfaces can be read back");
   add_example(*eval, "kestrel-dev eval tests/eval/world.ks --frames 2");
+  add_example(*eval, "kestrel-dev eval tests/eval/surfaces.ks --draw");
   eval->callback([options, &status] { status = run_eval(*options); });
 }
 

@@ -29,6 +29,7 @@ struct RunOptions {
   std::string input_file;
   std::int64_t frames = -1;
   bool headless = false;
+  bool draw = false;
   bool real_time = false;
   bool audio = false;
   std::optional<std::uint32_t> seed;
@@ -72,7 +73,8 @@ int run_game(const RunOptions& options) {
     window = platform::open_null_window({});
   } else {
     std::string error;
-    window = platform::open_sdl_window({game.information.caption, 640, 480, false}, error);
+    window =
+        platform::open_sdl_window({game.information.caption, 640, 480, false, options.draw}, error);
     if (window == nullptr) {
       std::fprintf(stderr, "kestrel-dev run: %s\n", error.c_str());
       return 1;
@@ -86,7 +88,7 @@ int run_game(const RunOptions& options) {
   driver.loop.real_time = options.real_time;
   driver.seed = options.seed;
   driver.developer = true;
-  driver.silent = options.headless && !options.audio;
+  driver.silent = (options.headless || options.draw) && !options.audio;
   driver.sources = &sources;
   // Only a player at a window that waits between steps can answer a wait for a key.
   driver.player_present = options.real_time && !options.headless;
@@ -137,7 +139,12 @@ void add_run_command(CLI::App& app, int& status) {
   run->add_option("--frames", options->frames, "Stop after this many steps")->check(whole_number());
   run->add_flag("--headless", options->headless,
                 "No window: nothing is drawn or shown, and no sound is heard");
-  run->add_flag("--audio", options->audio, "Play sounds on the sound card in a headless run");
+  CLI::Option* draw = run->add_flag(
+      "--draw", options->draw,
+      "Draw with the real graphics device, off screen where there is no display; no sound");
+  draw->excludes("--headless");
+  run->add_flag("--audio", options->audio,
+                "Play sounds on the sound card in a headless or drawing run");
   run->add_flag("--real-time", options->real_time, "Wait between steps as a player's game does");
   run->add_option("--seed", options->seed, "Seed of the random generator")
       ->check(whole_number())

@@ -17,4 +17,11 @@ void CEvent::Save(CStream& stream) const {
   for (const auto& action : actions) action.Save(stream);
 }
 
+void CEvent::AddCodeAction(const std::string& code) {
+  CAction& action = actions.emplace_back();
+  action.kind = kActionCode;
+  action.execution_type = kExecuteCode;
+  action.argument_values = {code};
+}
+
 }  // namespace kestrel

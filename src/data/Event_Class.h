@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "data/Action_Class.h"
@@ -12,6 +13,8 @@ class CEvent {
 
   // An event without actions counts as absent wherever events are looked up.
   bool empty() const { return actions.empty(); }
+  // Appends an action that runs the code, as game code adds them.
+  void AddCodeAction(const std::string& code);
 
   bool Load(CStream& stream);
   void Save(CStream& stream) const;

@@ -36,6 +36,33 @@ class ResourceList {
     return *slots_.back().resource;
   }
   void add_empty() { slots_.emplace_back(); }
+  // Gives the slot (which must be inside the list) this resource, keeping its name.
+  T& put(int index, T resource) {
+    slots_[std::size_t(index)].resource = std::move(resource);
+    return *slots_[std::size_t(index)].resource;
+  }
+  // The list operations of game code: a resource made at run time is
+  // appended under `prefix` (such as "__newsprite") followed by its index.
+  int add_new(const std::string& prefix, T resource = T{}) {
+    const int index = count();
+    add(prefix + std::to_string(index), std::move(resource));
+    return index;
+  }
+  // Appends a copy of an existing resource; -1 when it does not exist.
+  int duplicate(const std::string& prefix, int index) {
+    if (!exists(index)) return -1;
+    T copy = *get(index);
+    return add_new(prefix, std::move(copy));
+  }
+  // Makes `target` a copy of `source` (a default resource when the source
+  // slot is empty), filling an empty target slot; false when either index
+  // is outside the list.
+  bool assign(int target, int source) {
+    if (target < 0 || target >= count() || source < 0 || source >= count()) return false;
+    T copy = exists(source) ? *get(source) : T{};
+    put(target, std::move(copy));
+    return true;
+  }
   // Empties the slot; the resources after it keep their indices.
   void remove(int index) {
     if (exists(index)) slots_[index] = Slot{};

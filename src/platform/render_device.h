@@ -69,6 +69,22 @@ class RenderDevice {
   // Copies a rectangle of the region, rows from the top, in the vertex colour layout.
   virtual bool read_pixels(int x, int y, int width, int height, std::uint32_t* argb) = 0;
 
+  // Drawing, clearing and viewports go to the texture from now on, its rows
+  // from the top as when it was filled; kNoTexture goes back to the region.
+  // False (and the target unchanged) when the texture cannot be drawn into.
+  virtual bool set_target(TextureId texture) { return texture == kNoTexture; }
+  // A rectangle of a texture, rows from the top, as read_pixels gives the region's.
+  virtual bool read_texture(TextureId texture, int x, int y, int width, int height,
+                            std::uint32_t* argb) {
+    return false;
+  }
+  // Copies a rectangle of one texture into another at (x, y): all four
+  // channels as they are, whatever the blending.
+  virtual bool copy_texture(TextureId destination, int x, int y, TextureId source, int source_x,
+                            int source_y, int width, int height) {
+    return false;
+  }
+
   // Shows the region scaled into the given rectangle of the window (pixels from
   // the top left); the rest of the window is filled with `border_argb`.
   virtual void present(int x, int y, int width, int height, std::uint32_t border_argb) = 0;

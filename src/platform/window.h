@@ -15,6 +15,8 @@ struct WindowSettings {
   int width = 640;
   int height = 480;
   bool resizable = false;
+  // Where there is no display, draw off screen instead of failing.
+  bool off_screen_without_display = false;
 };
 
 // A rectangle in screen pixels from the top left.

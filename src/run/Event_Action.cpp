@@ -16,7 +16,7 @@
 namespace kestrel {
 namespace {
 
-bool prepare_one(Runner& runner, const CAction& stored, const std::string& origin,
+bool prepare_one(Runner& runner, const CAction& stored, const std::string& origin, bool fatal,
                  PreparedAction& action) {
   ScriptEngine& engine = runner.engine;
   action.kind = stored.kind;
@@ -44,7 +44,7 @@ bool prepare_one(Runner& runner, const CAction& stored, const std::string& origi
     if (!action.code->compile(engine)) {
       report_action_error(
           engine, std::string("COMPILATION ERROR in code action") + kCr + engine.errors.last_text,
-          true);
+          fatal);
       engine.errors.pending = false;
       return false;
     }
@@ -65,7 +65,7 @@ bool prepare_one(Runner& runner, const CAction& stored, const std::string& origi
       report_action_error(
           engine,
           "COMPILATION ERROR in argument " + std::to_string(i) + kCr + engine.errors.last_text,
-          true);
+          fatal);
       engine.errors.pending = false;
       return false;
     }
@@ -114,11 +114,13 @@ void call_action_function(ScriptEngine& engine, std::int32_t function, CInstance
 }  // namespace
 
 bool prepare_actions(Runner& runner, const std::vector<CAction>& stored, const std::string& origin,
-                     ActionList& out) {
+                     ActionList& out, bool fatal) {
   out.clear();
   out.reserve(stored.size());
   for (std::size_t i = 0; i < stored.size(); ++i) {
-    if (!prepare_one(runner, stored[i], code_origin::action(origin, i), out.emplace_back()))
+    // A report names the action that failed.
+    runner.engine.action.action = static_cast<std::int32_t>(i);
+    if (!prepare_one(runner, stored[i], code_origin::action(origin, i), fatal, out.emplace_back()))
       return false;
   }
   return true;

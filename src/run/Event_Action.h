@@ -41,11 +41,12 @@ struct PreparedAction {
 using ActionList = std::vector<PreparedAction>;
 
 // Compiles an event's actions and finds their functions. A compile error is
-// reported as a fatal action error and the preparation fails; a function that
+// reported as an action error (fatal while the game is prepared, not when
+// game code added the action) and the preparation fails; a function that
 // cannot be found is told and its action skipped when it runs. `origin` is
 // the code origin of the list (code_origin::event or code_origin::moment).
 bool prepare_actions(Runner& runner, const std::vector<CAction>& stored, const std::string& origin,
-                     ActionList& out);
+                     ActionList& out, bool fatal = true);
 
 // Runs one action for self and other. For questions, `answer` is the result
 // tested as true, inverted by the action's NOT.

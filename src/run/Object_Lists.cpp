@@ -31,6 +31,9 @@ int highest_number(const Runner& runner, int type) {
 
 void ObjectEventLists::build(const Runner& runner) {
   const std::int32_t object_count = runner.game.objects.count();
+  retired_.emplace_back(std::move(lists_), std::move(collision_pairs_));
+  lists_ = {};
+  collision_pairs_ = {};
   for (int type = 0; type < 12; ++type) {
     auto& by_number = lists_[static_cast<std::size_t>(type)];
     by_number.assign(static_cast<std::size_t>(std::max(highest_number(runner, type) + 1, 0)), {});

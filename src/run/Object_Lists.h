@@ -13,7 +13,10 @@ class Runner;
 // parents, in ascending order: the order in which a step runs that event.
 class ObjectEventLists {
  public:
+  // Game code may rebuild the lists while a step walks them: the lists it
+  // replaces stay until release_retired(), called when no step runs.
   void build(const Runner& runner);
+  void release_retired() { retired_.clear(); }
 
   // Empty for an event number outside the listed range.
   const std::vector<std::int32_t>& objects(int type, int number) const;
@@ -23,8 +26,11 @@ class ObjectEventLists {
   }
 
  private:
-  std::array<std::vector<std::vector<std::int32_t>>, 12> lists_;
-  std::vector<std::pair<std::int32_t, std::int32_t>> collision_pairs_;
+  using Lists = std::array<std::vector<std::vector<std::int32_t>>, 12>;
+  using Pairs = std::vector<std::pair<std::int32_t, std::int32_t>>;
+  Lists lists_;
+  Pairs collision_pairs_;
+  std::vector<std::pair<Lists, Pairs>> retired_;
 };
 
 }  // namespace kestrel

@@ -110,11 +110,17 @@ void run_time_lines(Runner& runner) {
       }
       return found;
     };
+    // Game code in a moment may change or delete the time line it runs in.
+    const std::int32_t index = instance.timeline_index;
     const auto run_moment = [&](int m) {
-      const ActionList* actions = runner.time_line_actions(instance.timeline_index, m);
-      if (actions == nullptr) return;
-      run_action_list(runner, instance, instance, *actions, instance.timeline_index, kTimeLineEvent,
-                      moments[static_cast<std::size_t>(m)].step);
+      const CTimeLine* now = runner.game.timelines.get(index);
+      const ActionList* actions = runner.time_line_actions(index, m);
+      if (now == nullptr || actions == nullptr ||
+          static_cast<std::size_t>(m) >= now->moments.size()) {
+        return;
+      }
+      run_action_list(runner, instance, instance, *actions, index, kTimeLineEvent,
+                      now->moments[static_cast<std::size_t>(m)].step);
     };
     const double last_step = moments.back().step;
     if (instance.timeline_speed > 0) {
@@ -375,6 +381,7 @@ void function_keys(Runner& runner) {
 }  // namespace
 
 void frame_step(Runner& runner) {
+  runner.release_retired_actions();
   if (runner.game.settings.FreezeOnFocusLoss && !runner.input.active()) return;
   function_keys(runner);
   if (!runner.input.active()) runner.input.clear();

@@ -19,7 +19,7 @@
 
 namespace kestrel {
 
-Runner::Runner(const GameData& game, const TempDirectory& temp_folder)
+Runner::Runner(GameData& game, const TempDirectory& temp_folder)
     : game(game),
       temp_folder(temp_folder),
       engine(this),
@@ -145,20 +145,42 @@ bool Runner::prepare_scripts() {
 
 bool Runner::prepare_time_lines() {
   time_lines_.clear();
-  time_lines_.resize(static_cast<std::size_t>(game.timelines.count()));
   for (std::int32_t index = 0; index < game.timelines.count(); ++index) {
-    const CTimeLine* line = game.timelines.get(index);
-    if (line == nullptr) continue;
-    auto& lists = time_lines_[static_cast<std::size_t>(index)];
-    lists.resize(line->moments.size());
-    for (std::size_t m = 0; m < line->moments.size(); ++m) {
-      engine.action = {index, kTimeLineEvent, line->moments[m].step, 0};
-      if (!prepare_actions(*this, line->moments[m].event.actions, code_origin::moment(index, m),
-                           lists[m]))
-        return false;
-    }
+    if (!prepare_time_line(index, true)) return false;
   }
   return true;
+}
+
+bool Runner::prepare_time_line(std::int32_t index, bool fatal) {
+  if (time_lines_.size() <= static_cast<std::size_t>(index)) {
+    time_lines_.resize(static_cast<std::size_t>(index) + 1);
+  }
+  std::vector<ActionList> lists;
+  if (const CTimeLine* line = game.timelines.get(index)) {
+    lists.resize(line->moments.size());
+    const ActionContext saved = engine.action;
+    for (std::size_t m = 0; m < line->moments.size(); ++m) {
+      engine.action = {index, kTimeLineEvent, line->moments[m].step, 0};
+      // Moments that game code changed have no file of their own.
+      const std::string origin = fatal ? code_origin::moment(index, m) : std::string();
+      if (!prepare_actions(*this, line->moments[m].event.actions, origin, lists[m], fatal)) {
+        engine.action = saved;
+        return false;
+      }
+    }
+    engine.action = saved;
+  }
+  // The moment running now may be one of the lists replaced.
+  retired_time_lines_.push_back(std::move(time_lines_[static_cast<std::size_t>(index)]));
+  time_lines_[static_cast<std::size_t>(index)] = std::move(lists);
+  return true;
+}
+
+void Runner::release_retired_actions() {
+  retired_time_lines_.clear();
+  retired_events_.clear();
+  retired_objects_.clear();
+  event_lists.release_retired();
 }
 
 const ActionList* Runner::time_line_actions(std::int32_t time_line, int moment) const {
@@ -193,6 +215,35 @@ bool Runner::prepare_objects() {
     }
   }
   return true;
+}
+
+bool Runner::prepare_event(std::int32_t object, int type, int number) {
+  const CObject* stored = game.objects.get(object);
+  if (stored == nullptr || type < 0 || type >= kEventKindCount) return false;
+  if (prepared_.size() <= static_cast<std::size_t>(object)) {
+    prepared_.resize(static_cast<std::size_t>(object) + 1);
+  }
+  ActionList fresh;
+  const auto& events = stored->events[static_cast<std::size_t>(type)];
+  if (const auto found = events.find(number); found != events.end()) {
+    const ActionContext saved = engine.action;
+    engine.action = {object, type, number, 0};
+    const bool ok = prepare_actions(*this, found->second.actions, std::string(), fresh, false);
+    engine.action = saved;
+    if (!ok) return false;
+  }
+  // The event may be running now: its old actions stay until the step ends.
+  ActionList& list =
+      prepared_[static_cast<std::size_t>(object)][static_cast<std::size_t>(type)][number];
+  retired_events_.push_back(std::move(list));
+  list = std::move(fresh);
+  return true;
+}
+
+void Runner::forget_object(std::int32_t object) {
+  if (object < 0 || prepared_.size() <= static_cast<std::size_t>(object)) return;
+  retired_objects_.push_back(std::move(prepared_[static_cast<std::size_t>(object)]));
+  prepared_[static_cast<std::size_t>(object)] = ObjectEvents{};
 }
 
 const ActionList* Runner::event_actions(std::int32_t object, int type, int number) const {

@@ -12,6 +12,7 @@
 #include "data/Support_File.h"
 #include "graphics/Graphics_Device.h"
 #include "graphics/Graphics_Draw.h"
+#include "graphics/Graphics_Surface.h"
 #include "graphics/Graphics_Window.h"
 #include "platform/error_dialog.h"
 #include "run/Event_Action.h"
@@ -19,6 +20,7 @@
 #include "run/Motion_Grid.h"
 #include "run/Motion_Potential.h"
 #include "run/Object_Lists.h"
+#include "run/room_transition.h"
 #include "run/run_fonts.h"
 #include "run/run_room.h"
 #include "script/script_engine.h"
@@ -73,7 +75,9 @@ class Runner final : public ScriptHost {
  public:
   // The temporary folder is the program's; a game without one plays with an
   // empty folder path.
-  explicit Runner(const GameData& game, const TempDirectory& temp_folder = kNoTempFolder);
+  // Game code changes the game's sprites, backgrounds, time lines, objects
+  // and rooms in place while it plays.
+  explicit Runner(GameData& game, const TempDirectory& temp_folder = kNoTempFolder);
   Runner(const Runner&) = delete;
   Runner& operator=(const Runner&) = delete;
 
@@ -86,6 +90,16 @@ class Runner final : public ScriptHost {
   bool prepare_scripts();
   bool prepare_time_lines();
   bool prepare_objects();
+  // After game code changed a time line or one event of an object: prepares
+  // its actions again. A compile error is reported without ending the game
+  // when not `fatal`, and false tells the caller to undo its change.
+  bool prepare_time_line(std::int32_t time_line, bool fatal);
+  bool prepare_event(std::int32_t object, int type, int number);
+  // Drops the prepared actions of a deleted object.
+  void forget_object(std::int32_t object);
+  // Action lists that game code replaced while they may have been running
+  // are kept until no action runs: the start of the next step.
+  void release_retired_actions();
   // The object's own prepared actions for the event; null when it has none.
   const ActionList* event_actions(std::int32_t object, int type, int number) const;
   const ActionList* time_line_actions(std::int32_t time_line, int moment) const;
@@ -121,12 +135,13 @@ class Runner final : public ScriptHost {
   // The room that stands in while no room of the game is current.
   RunRoom* blank_room() { return &blank_room_; }
 
-  const GameData& game;
+  GameData& game;
   const TempDirectory& temp_folder;
   ScriptEngine engine;
   InputState input;
   Graphics graphics;
   DrawingState drawing;
+  SurfaceTable surfaces{graphics};
   GameWindow layout;
   // The game's sounds as game code changes them, and their playback.
   ResourceList<CSound> sounds;
@@ -169,6 +184,10 @@ class Runner final : public ScriptHost {
   // The transition of the next room change and its length in steps.
   std::int32_t transition_kind = 0;
   std::int32_t transition_steps = 80;
+  RoomTransitionState transitions;
+  // Called after each presented frame of a room transition with its number
+  // (0 to transition_steps); none while unset.
+  std::function<void(int frame)> on_transition_frame;
   std::int32_t fps = 0;
   bool game_running = false;
   // The game information and the text game code may have given it.
@@ -208,6 +227,9 @@ class Runner final : public ScriptHost {
   using ObjectEvents = std::array<std::map<int, ActionList>, 12>;
   std::vector<ObjectEvents> prepared_;
   std::vector<std::vector<ActionList>> time_lines_;
+  std::vector<std::vector<ActionList>> retired_time_lines_;
+  std::vector<ActionList> retired_events_;
+  std::vector<ObjectEvents> retired_objects_;
   std::vector<std::unique_ptr<CCode>> trigger_conditions_;
   CRoom blank_definition_;
   RunRoom blank_room_;

@@ -104,7 +104,7 @@ void prepare_graphics(Runner& runner, platform::Window& window) {
 
 }  // namespace
 
-int play_loaded_game(const GameData& game, platform::Window& window, const DriverOptions& options) {
+int play_loaded_game(GameData& game, platform::Window& window, const DriverOptions& options) {
   Runner runner(game, options.temp_folder ? *options.temp_folder : kNoTempFolder);
   if (runner.temp_folder.created()) {
     ExportExtensionFiles(game.extension_packages, runner.temp_folder.path());

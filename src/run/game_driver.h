@@ -54,7 +54,7 @@ enum DriverStatus : int { kGameEnded = 0, kGameFailed = 1 };
 // Prepares a loaded game (compiles its code, phase by phase) and plays it in
 // the window until it ends. A phase that fails shows its message and the game
 // does not start.
-int play_loaded_game(const GameData& game, platform::Window& window, const DriverOptions& options);
+int play_loaded_game(GameData& game, platform::Window& window, const DriverOptions& options);
 
 // The preparation alone, for tests that drive the runner step by step.
 bool prepare_game(Runner& runner, const DriverOptions& options);

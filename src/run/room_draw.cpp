@@ -222,25 +222,46 @@ std::string window_caption(const Runner& runner) {
 }  // namespace
 
 void prepare_textures(Runner& runner) {
-  TextureTable& textures = runner.graphics.textures();
-  runner.background_textures.assign(static_cast<std::size_t>(runner.game.backgrounds.count()), -1);
+  runner.background_textures.clear();
   for (int index = 0; index < runner.game.backgrounds.count(); ++index) {
-    if (const CBackground* background = runner.game.backgrounds.get(index)) {
-      runner.background_textures[static_cast<std::size_t>(index)] =
-          texture_of(background->image, textures);
-    }
+    refresh_background_texture(runner, index);
   }
-  runner.sprite_textures.assign(static_cast<std::size_t>(runner.game.sprites.count()), {});
+  runner.sprite_textures.clear();
   for (int index = 0; index < runner.game.sprites.count(); ++index) {
-    if (const CSprite* sprite = runner.game.sprites.get(index)) {
-      for (const TBitmap32& image : sprite->images) {
-        runner.sprite_textures[static_cast<std::size_t>(index)].push_back(
-            texture_of(image, textures));
-      }
+    refresh_sprite_textures(runner, index);
+  }
+  runner.fonts.prepare_textures(runner.graphics.textures());
+  prepare_particle_textures(runner);
+}
+
+void refresh_background_texture(Runner& runner, std::int32_t index) {
+  if (index < 0) return;
+  auto& textures = runner.background_textures;
+  if (textures.size() <= static_cast<std::size_t>(index)) {
+    textures.resize(static_cast<std::size_t>(index) + 1, -1);
+  }
+  int& texture = textures[static_cast<std::size_t>(index)];
+  runner.graphics.textures().free(texture);
+  texture = -1;
+  if (const CBackground* background = runner.game.backgrounds.get(index)) {
+    texture = texture_of(background->image, runner.graphics.textures());
+  }
+}
+
+void refresh_sprite_textures(Runner& runner, std::int32_t index) {
+  if (index < 0) return;
+  auto& textures = runner.sprite_textures;
+  if (textures.size() <= static_cast<std::size_t>(index)) {
+    textures.resize(static_cast<std::size_t>(index) + 1);
+  }
+  auto& frames = textures[static_cast<std::size_t>(index)];
+  for (const int texture : frames) runner.graphics.textures().free(texture);
+  frames.clear();
+  if (const CSprite* sprite = runner.game.sprites.get(index)) {
+    for (const TBitmap32& image : sprite->images) {
+      frames.push_back(texture_of(image, runner.graphics.textures()));
     }
   }
-  runner.fonts.prepare_textures(textures);
-  prepare_particle_textures(runner);
 }
 
 void fit_region_to_room(Runner& runner) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <unordered_map>
 #include <vector>
@@ -54,8 +55,10 @@ class RoomInstances {
   const GameData* game_;
   std::vector<std::unique_ptr<CInstance>> list_;
   std::vector<std::unique_ptr<CInstance>> deactivated_;
-  std::vector<std::vector<CInstance*>> exact_;
-  std::vector<std::vector<CInstance*>> family_;
+  // Deques, so that a table that grows for an object added while a loop walks
+  // another object's list leaves that list where it is.
+  std::deque<std::vector<CInstance*>> exact_;
+  std::deque<std::vector<CInstance*>> family_;
   std::unordered_map<std::int32_t, CInstance*> by_id_;
 };
 

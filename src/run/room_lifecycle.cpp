@@ -10,6 +10,7 @@
 #include "run/Run_Command.h"
 #include "run/Runner.h"
 #include "run/room_draw.h"
+#include "run/room_transition.h"
 #include "script/Code_Error.h"
 #include "script/Code_Exec.h"
 #include "script/Function_Math.h"
@@ -109,6 +110,7 @@ void end_game(Runner& runner) {
 }
 
 void end_room(Runner& runner, bool game_end) {
+  capture_old_frame(runner);
   RoomInstances& instances = runner.instances();
   instances.remove_destroyed();
   const std::int32_t saved = runner.pending_transfer;
@@ -193,9 +195,12 @@ void start_room(Runner& runner, std::int32_t index, bool game_start) {
              "creation code of room " + runner.game.rooms.name(index), false, scratch);
   }
   perform_event_all(runner, kEventOther, kRoomStartEvent);
-  if (runner.pending_transfer == kNoTransfer) {
+  if (runner.pending_transfer == kNoTransfer && runner.automatic_draw) {
     redraw_room(runner);
-    present_room(runner);
+    run_transition(runner);
+    runner.transition_kind = 0;
+  } else {
+    drop_transition(runner);
   }
 }
 

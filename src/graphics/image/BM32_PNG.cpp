@@ -2,8 +2,13 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <array>
+#include <cctype>
 #include <string_view>
+
+#include "data/Support_File.h"
+#include "graphics/image/BM32_BMP.h"
 
 namespace kestrel {
 namespace {
@@ -59,6 +64,23 @@ std::vector<std::uint8_t> EncodePng(int width, int height, std::span<const std::
   put_chunk(png, "IDAT", packed);
   put_chunk(png, "IEND", {});
   return png;
+}
+
+bool WriteImageFile(const std::string& name, int width, int height,
+                    std::span<const std::uint32_t> argb) {
+  std::vector<std::uint32_t> pixels(argb.begin(), argb.end());
+  if (std::none_of(pixels.begin(), pixels.end(), [](std::uint32_t p) { return p >> 24 != 0; })) {
+    for (std::uint32_t& pixel : pixels) pixel |= 0xFF000000u;
+  }
+  std::string extension = name.size() >= 4 ? name.substr(name.size() - 4) : std::string();
+  std::transform(extension.begin(), extension.end(), extension.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  const std::vector<std::uint8_t> bytes = extension == ".png"
+                                              ? EncodePng(width, height, pixels, true)
+                                              : EncodeBmp(width, height, pixels);
+  std::string error;
+  return WriteFileAtomically(name, {reinterpret_cast<const char*>(bytes.data()), bytes.size()},
+                             error);
 }
 
 }  // namespace kestrel

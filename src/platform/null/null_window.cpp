@@ -41,6 +41,7 @@ class NullDevice final : public RenderDevice {
   void clear(std::uint32_t) override {}
   void draw(Primitive, TextureId, std::span<const Vertex>) override {}
   bool read_pixels(int, int, int, int, std::uint32_t*) override { return false; }
+  bool set_target(TextureId texture) override { return texture == kNoTexture || is_live(texture); }
   void present(int, int, int, int, std::uint32_t) override {}
 
  private:

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <glm/ext/matrix_transform.hpp>
 #include <glm/gtc/type_ptr.hpp>
 
 namespace kestrel::platform::sdl {
@@ -136,6 +137,8 @@ GlDevice::~GlDevice() {
   }
   glDeleteSamplers(1, &sampler_);
   glDeleteFramebuffers(1, &framebuffer_);
+  glDeleteFramebuffers(1, &target_framebuffer_);
+  glDeleteFramebuffers(1, &source_framebuffer_);
   glDeleteTextures(1, &color_target_);
   glDeleteRenderbuffers(1, &depth_target_);
   glDeleteBuffers(1, &vertex_buffer_);
@@ -200,6 +203,8 @@ bool GlDevice::initialize(int width, int height, std::string& error) {
   set_blend(BlendFactor::SourceAlpha, BlendFactor::InverseSourceAlpha);
 
   glGenFramebuffers(1, &framebuffer_);
+  glGenFramebuffers(1, &target_framebuffer_);
+  glGenFramebuffers(1, &source_framebuffer_);
   glGenTextures(1, &color_target_);
   glGenRenderbuffers(1, &depth_target_);
   if (!set_region_size(width, height)) {
@@ -226,7 +231,9 @@ bool GlDevice::set_region_size(int width, int height) {
   if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) return false;
   region_width_ = width;
   region_height_ = height;
-  set_viewport(0, 0, width, height);
+  // A texture being drawn into stays the target.
+  bind_region();
+  if (target_ == kNoTexture) set_viewport(0, 0, width, height);
   return true;
 }
 
@@ -274,15 +281,18 @@ void GlDevice::free_texture(TextureId texture) {
   Texture* entry = find(texture);
   if (entry == nullptr) return;
   if (batch_texture_ == texture) flush();
+  if (target_ == texture) set_target(kNoTexture);
   glDeleteTextures(1, &entry->name);
   *entry = Texture{};
 }
 
 void GlDevice::set_viewport(int x, int y, int width, int height) {
   flush();
-  // The region counts rows from the top; GL counts them from the bottom.
+  // The region counts rows from the top; GL counts them from the bottom. A
+  // target texture keeps rows from the top, as its pictures are drawn upside
+  // down (see upload_transform).
   viewport_[0] = x;
-  viewport_[1] = region_height_ - y - height;
+  viewport_[1] = target_ != kNoTexture ? y : region_height_ - y - height;
   viewport_[2] = width;
   viewport_[3] = height;
   glViewport(viewport_[0], viewport_[1], viewport_[2], viewport_[3]);
@@ -290,7 +300,90 @@ void GlDevice::set_viewport(int x, int y, int width, int height) {
 
 void GlDevice::set_transform(const glm::mat4& transform) {
   flush();
-  glUniformMatrix4fv(transform_location_, 1, GL_FALSE, glm::value_ptr(transform));
+  transform_ = transform;
+  upload_transform();
+}
+
+void GlDevice::upload_transform() {
+  // Drawing into a texture turns the picture over, so that its top row lands
+  // in the texture's first row, where a picture filled into a texture has it.
+  const glm::mat4 upside_down = glm::scale(glm::mat4(1.0f), glm::vec3(1.0f, -1.0f, 1.0f));
+  const glm::mat4 applied = target_ != kNoTexture ? upside_down * transform_ : transform_;
+  glUniformMatrix4fv(transform_location_, 1, GL_FALSE, glm::value_ptr(applied));
+}
+
+bool GlDevice::attach_texture(GLenum binding, GLuint name, const Texture& texture) {
+  glBindFramebuffer(binding, name);
+  glFramebufferTexture2D(binding, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture.name, 0);
+  return glCheckFramebufferStatus(binding) == GL_FRAMEBUFFER_COMPLETE;
+}
+
+bool GlDevice::set_target(TextureId texture) {
+  if (texture == target_) return true;
+  if (texture != kNoTexture && find(texture) == nullptr) return false;
+  flush();
+  if (texture != kNoTexture &&
+      !attach_texture(GL_FRAMEBUFFER, target_framebuffer_, *find(texture))) {
+    bind_region();
+    return false;
+  }
+  target_ = texture;
+  bind_region();
+  upload_transform();
+  return true;
+}
+
+bool GlDevice::read_texture(TextureId texture, int x, int y, int width, int height,
+                            std::uint32_t* argb) {
+  const Texture* entry = find(texture);
+  if (entry == nullptr || x < 0 || y < 0 || width <= 0 || height <= 0 || x + width > entry->width ||
+      y + height > entry->height) {
+    return false;
+  }
+  flush();
+  while (glGetError() != GL_NO_ERROR) {
+  }
+  bool ok = attach_texture(GL_READ_FRAMEBUFFER, source_framebuffer_, *entry);
+  if (ok) {
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    // The texture's rows run from the top, so GL's first row is the top one.
+    glReadPixels(x, y, width, height, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, argb);
+    ok = glGetError() == GL_NO_ERROR;
+  }
+  bind_region();
+  return ok;
+}
+
+bool GlDevice::copy_texture(TextureId destination, int x, int y, TextureId source, int source_x,
+                            int source_y, int width, int height) {
+  const Texture* to = find(destination);
+  const Texture* from = find(source);
+  if (to == nullptr || from == nullptr || width <= 0 || height <= 0 || x < 0 || y < 0 ||
+      source_x < 0 || source_y < 0 || x + width > to->width || y + height > to->height ||
+      source_x + width > from->width || source_y + height > from->height) {
+    return false;
+  }
+  flush();
+  if (destination == source) {
+    // A framebuffer cannot blit onto itself where the rectangles overlap.
+    std::vector<std::uint32_t> pixels(std::size_t(width) * std::size_t(height));
+    if (!read_texture(source, source_x, source_y, width, height, pixels.data())) return false;
+    glBindTexture(GL_TEXTURE_2D, to->name);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glTexSubImage2D(GL_TEXTURE_2D, 0, x, y, width, height, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV,
+                    pixels.data());
+    return true;
+  }
+  // The target's framebuffer is borrowed for the destination and given back after.
+  bool ok = attach_texture(GL_READ_FRAMEBUFFER, source_framebuffer_, *from) &&
+            attach_texture(GL_DRAW_FRAMEBUFFER, target_framebuffer_, *to);
+  if (ok) {
+    glBlitFramebuffer(source_x, source_y, source_x + width, source_y + height, x, y, x + width,
+                      y + height, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+  }
+  if (target_ != kNoTexture) attach_texture(GL_FRAMEBUFFER, target_framebuffer_, *find(target_));
+  bind_region();
+  return ok;
 }
 
 void GlDevice::set_blend(BlendFactor source, BlendFactor destination) {
@@ -417,7 +510,7 @@ void GlDevice::set_vsync(bool on) {
 }
 
 void GlDevice::bind_region() {
-  glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
+  glBindFramebuffer(GL_FRAMEBUFFER, target_ != kNoTexture ? target_framebuffer_ : framebuffer_);
   glViewport(viewport_[0], viewport_[1], viewport_[2], viewport_[3]);
 }
 

@@ -44,6 +44,11 @@ class GlDevice final : public RenderDevice {
   void clear(std::uint32_t argb) override;
   void draw(Primitive primitive, TextureId texture, std::span<const Vertex> vertices) override;
   bool read_pixels(int x, int y, int width, int height, std::uint32_t* argb) override;
+  bool set_target(TextureId texture) override;
+  bool read_texture(TextureId texture, int x, int y, int width, int height,
+                    std::uint32_t* argb) override;
+  bool copy_texture(TextureId destination, int x, int y, TextureId source, int source_x,
+                    int source_y, int width, int height) override;
   void present(int x, int y, int width, int height, std::uint32_t border_argb) override;
   void set_vsync(bool on) override;
 
@@ -57,7 +62,12 @@ class GlDevice final : public RenderDevice {
   // Consecutive draws with the same texture and primitive family go to the GPU
   // as one call; any state change or read flushes the pending batch first.
   void flush();
+  // Binds the framebuffer drawing goes to (the region's or the target texture's).
   void bind_region();
+  void upload_transform();
+  // Attaches the texture to the framebuffer `name` as its colour; false when
+  // it cannot be drawn into or read.
+  bool attach_texture(GLenum binding, GLuint name, const Texture& texture);
   void apply_sampler_state();
   Texture* find(TextureId texture);
 
@@ -70,6 +80,11 @@ class GlDevice final : public RenderDevice {
   GLuint vertex_buffer_ = 0;
   GLuint sampler_ = 0;
   GLuint framebuffer_ = 0;
+  // The framebuffers of a texture that is drawn into, and of one copied from.
+  GLuint target_framebuffer_ = 0;
+  GLuint source_framebuffer_ = 0;
+  TextureId target_ = kNoTexture;
+  glm::mat4 transform_{1.0f};
   GLuint color_target_ = 0;
   GLuint depth_target_ = 0;
   int region_width_ = 0;

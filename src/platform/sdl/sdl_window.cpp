@@ -42,6 +42,10 @@ class SdlWindow final : public Window {
   }
 
   bool open(const WindowSettings& settings, std::string& error) {
+    if (settings.off_screen_without_display && SDL_getenv("SDL_VIDEODRIVER") == nullptr &&
+        SDL_getenv("DISPLAY") == nullptr && SDL_getenv("WAYLAND_DISPLAY") == nullptr) {
+      SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
+    }
     if (!load_video_and_gl_driver(error)) return false;
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);

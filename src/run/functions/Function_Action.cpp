@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <filesystem>
 #include <initializer_list>
 #include <string>
 #include <string_view>
@@ -11,6 +12,7 @@
 #include "run/Event_Main.h"
 #include "run/Runner.h"
 #include "run/functions/families.h"
+#include "run/resource_images.h"
 #include "script/Code_Error.h"
 #include "script/Code_Function.h"
 #include "script/Code_Operator.h"
@@ -744,6 +746,51 @@ void action_font(ScriptEngine& e, ScriptInstance& self, ScriptInstance& other, i
   call(e, self, other, "draw_set_halign", {a[1]});
 }
 
+// Resources: a file of the authoring tool's own format by its extension, any
+// other as a picture.
+constexpr char kReplaceMissing[] = "Trying to replace non-existing resource.";
+constexpr char kNoFile[] = "File does not exist.";
+
+// Whether the resource and the file exist; reports which does not.
+bool can_replace(ScriptEngine& e, bool resource_exists, const std::string& file) {
+  if (!resource_exists) {
+    report_action_error(e, kReplaceMissing, false);
+    return false;
+  }
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(file, error)) {
+    report_action_error(e, kNoFile, false);
+    return false;
+  }
+  return true;
+}
+
+void action_replace_sprite(ScriptEngine& e, ScriptInstance& self, ScriptInstance& other, int,
+                           RValue&, Args a) {
+  const CSprite* sprite = runner_of(e).game.sprites.get(round_to_int32(a[0].real()));
+  const std::string file = a[1].str();
+  if (!can_replace(e, sprite != nullptr, file)) return;
+  if (has_extension(file, ".qzspr")) {
+    call(e, self, other, "sprite_replace_sprite", {a[0], a[1]});
+  } else {
+    call(e, self, other, "sprite_replace",
+         {a[0], a[1], a[2], RValue(1.0), RValue(0.0), RValue(double(sprite->xorig)),
+          RValue(double(sprite->yorig))});
+  }
+}
+
+void action_replace_background(ScriptEngine& e, ScriptInstance& self, ScriptInstance& other, int,
+                               RValue&, Args a) {
+  const std::string file = a[1].str();
+  if (!can_replace(e, runner_of(e).game.backgrounds.exists(round_to_int32(a[0].real())), file))
+    return;
+  if (has_extension(file, ".qzbck")) {
+    call(e, self, other, "background_replace_background", {a[0], a[1]});
+  } else {
+    call(e, self, other, "background_replace", {a[0], a[1], RValue(0.0), RValue(0.0)});
+  }
+}
+
 // Kept so that games made with older actions still load; they do nothing.
 void no_effect(ScriptEngine&, ScriptInstance&, ScriptInstance&, int, RValue&, Args) {}
 
@@ -848,6 +895,9 @@ void register_action_functions(FunctionRegistry& functions) {
   functions.add("action_color", &forward<kDrawSetColor>, 1);
   functions.add("action_font", &action_font, 2);
   functions.add("action_snapshot", &forward<kScreenSave>, 1);
+  // Resources
+  functions.add("action_replace_sprite", &action_replace_sprite, 3);
+  functions.add("action_replace_background", &action_replace_background, 2);
   // Without effect
   for (const char* name : {"action_path_old", "action_draw_font", "action_draw_font_old",
                            "action_fill_color", "action_line_color", "action_highscore"}) {

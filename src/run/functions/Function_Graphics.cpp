@@ -7,6 +7,7 @@
 #include "graphics/Graphics_Text.h"
 #include "run/Runner.h"
 #include "run/functions/families.h"
+#include "run/functions/image_drawing.h"
 #include "run/run_fonts.h"
 #include "script/Code_Error.h"
 #include "script/Function_Math.h"
@@ -381,59 +382,11 @@ void draw_sprite_tiled(ScriptEngine& e, ScriptInstance& self, ScriptInstance&, i
 }
 
 // Backgrounds: the sprite calls without the subimage, with origin (0, 0).
-void draw_background(ScriptEngine& e, ScriptInstance&, ScriptInstance&, int, RValue&, Args a) {
+image_drawing::Image drawn_background(ScriptEngine& e, const RValue& id) {
   const CBackground* background = nullptr;
-  const int texture = background_texture(e, a[0], kNoBackground, &background);
-  if (texture >= 0) draw_texture(graphics_of(e), texture, a[1].real(), a[2].real());
-}
-void draw_background_ext(ScriptEngine& e, ScriptInstance&, ScriptInstance&, int, RValue&, Args a) {
-  const CBackground* background = nullptr;
-  const int texture = background_texture(e, a[0], kNoBackground, &background);
-  if (texture < 0) return;
-  draw_texture_ext(graphics_of(e), texture, a[1].real(), a[2].real(), 0, 0, a[3].real(),
-                   a[4].real(), radians(a[5].real()), colour(a[6]), a[7].real());
-}
-template <bool coloured>
-void draw_background_stretched(ScriptEngine& e, ScriptInstance&, ScriptInstance&, int, RValue&,
-                               Args a) {
-  const CBackground* background = nullptr;
-  const int texture = background_texture(e, a[0], kNoBackground, &background);
-  if (texture < 0) return;
-  draw_texture_ext(graphics_of(e), texture, a[1].real(), a[2].real(), 0, 0,
-                   a[3].real() / background->width(), a[4].real() / background->height(), 0,
-                   coloured ? colour(a[5]) : 0xFFFFFF, coloured ? a[6].real() : 1);
-}
-template <bool extended>
-void draw_background_part(ScriptEngine& e, ScriptInstance&, ScriptInstance&, int, RValue&, Args a) {
-  const CBackground* background = nullptr;
-  const int texture = background_texture(e, a[0], kNoBackground, &background);
-  if (texture < 0) return;
-  draw_texture_part(graphics_of(e), texture, a[1].real(), a[2].real(), a[3].real(), a[4].real(),
-                    a[5].real(), a[6].real(), extended ? a[7].real() : 1,
-                    extended ? a[8].real() : 1, extended ? colour(a[9]) : 0xFFFFFF,
-                    extended ? a[10].real() : 1);
-}
-void draw_background_general(ScriptEngine& e, ScriptInstance&, ScriptInstance&, int, RValue&,
-                             Args a) {
-  const CBackground* background = nullptr;
-  const int texture = background_texture(e, a[0], kNoBackground, &background);
-  if (texture < 0) return;
-  const std::int64_t corners[4] = {colour(a[10]), colour(a[11]), colour(a[12]), colour(a[13])};
-  draw_texture_general(graphics_of(e), texture, a[1].real(), a[2].real(), a[3].real(), a[4].real(),
-                       a[5].real(), a[6].real(), a[7].real(), a[8].real(), radians(a[9].real()),
-                       corners, a[14].real());
-}
-template <bool extended>
-void draw_background_tiled(ScriptEngine& e, ScriptInstance&, ScriptInstance&, int, RValue&,
-                           Args a) {
-  const CBackground* background = nullptr;
-  const int texture = background_texture(e, a[0], kNoBackground, &background);
-  if (texture < 0) return;
-  const CRoom& room = runner_of(e).room->settings;
-  draw_texture_tiled(graphics_of(e), texture, a[1].real(), a[2].real(), extended ? a[3].real() : 1,
-                     extended ? a[4].real() : 1, extended ? colour(a[5]) : 0xFFFFFF,
-                     extended ? a[6].real() : 1, true, true,
-                     {0, 0, double(room.width), double(room.height)});
+  const int texture = background_texture(e, id, kNoBackground, &background);
+  if (texture < 0) return {};
+  return {texture, background->width(), background->height()};
 }
 
 // Textures and the screen.
@@ -540,15 +493,15 @@ void register_graphics_functions(FunctionRegistry& functions) {
       {"draw_sprite_general", &draw_sprite_general, 16},
       {"draw_sprite_tiled", &draw_sprite_tiled<false>, 4},
       {"draw_sprite_tiled_ext", &draw_sprite_tiled<true>, 8},
-      {"draw_background", &draw_background, 3},
-      {"draw_background_ext", &draw_background_ext, 8},
-      {"draw_background_stretched", &draw_background_stretched<false>, 5},
-      {"draw_background_stretched_ext", &draw_background_stretched<true>, 7},
-      {"draw_background_part", &draw_background_part<false>, 7},
-      {"draw_background_part_ext", &draw_background_part<true>, 11},
-      {"draw_background_general", &draw_background_general, 15},
-      {"draw_background_tiled", &draw_background_tiled<false>, 3},
-      {"draw_background_tiled_ext", &draw_background_tiled<true>, 7},
+      {"draw_background", &image_drawing::draw<&drawn_background>, 3},
+      {"draw_background_ext", &image_drawing::draw_ext<&drawn_background>, 8},
+      {"draw_background_stretched", &image_drawing::draw_stretched<&drawn_background, false>, 5},
+      {"draw_background_stretched_ext", &image_drawing::draw_stretched<&drawn_background, true>, 7},
+      {"draw_background_part", &image_drawing::draw_part<&drawn_background, false>, 7},
+      {"draw_background_part_ext", &image_drawing::draw_part<&drawn_background, true>, 11},
+      {"draw_background_general", &image_drawing::draw_general<&drawn_background>, 15},
+      {"draw_background_tiled", &image_drawing::draw_tiled<&drawn_background, false>, 3},
+      {"draw_background_tiled_ext", &image_drawing::draw_tiled<&drawn_background, true>, 7},
       {"string_width", &string_width_fn<false>, 1},
       {"string_height", &string_height_fn<false>, 1},
       {"string_width_ext", &string_width_fn<true>, 3},

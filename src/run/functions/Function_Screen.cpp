@@ -1,8 +1,6 @@
 #include <algorithm>
-#include <cctype>
 #include <string>
 
-#include "graphics/image/BM32_BMP.h"
 #include "graphics/image/BM32_PNG.h"
 #include "platform/clock.h"
 #include "run/Runner.h"
@@ -47,14 +45,6 @@ void screen_wait_vsync(ScriptEngine& engine, ScriptInstance&, ScriptInstance&, i
   platform::Clock::sleep(1'000'000 / std::max(refresh, 1));
 }
 
-bool ends_with_png(const std::string& name) {
-  if (name.size() < 4) return false;
-  std::string extension = name.substr(name.size() - 4);
-  std::transform(extension.begin(), extension.end(), extension.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return extension == ".png";
-}
-
 // The screen's picture is opaque, whatever alpha the drawing left behind.
 // Writing problems are not the game's to handle, so they are passed over.
 void save_screen(ScriptEngine& engine, const std::string& name, int x, int y, int width,
@@ -66,11 +56,7 @@ void save_screen(ScriptEngine& engine, const std::string& name, int x, int y, in
   Capture capture;
   if (!runner_of(engine).graphics.capture(x, y, width, height, capture)) return;
   for (std::uint32_t& pixel : capture.argb) pixel |= 0xFF000000u;
-  const std::vector<std::uint8_t> bytes =
-      ends_with_png(name) ? EncodePng(capture.width, capture.height, capture.argb, false)
-                          : EncodeBmp(capture.width, capture.height, capture.argb);
-  std::string ignored;
-  WriteFileAtomically(name, {reinterpret_cast<const char*>(bytes.data()), bytes.size()}, ignored);
+  WriteImageFile(name, capture.width, capture.height, capture.argb);
 }
 
 void screen_save(ScriptEngine& engine, ScriptInstance&, ScriptInstance&, int, RValue&, Args args) {

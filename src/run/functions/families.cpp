@@ -20,9 +20,15 @@ void register_families(ScriptEngine& engine) {
   register_game_functions(functions);
   register_interaction_functions(functions);
   register_graphics_functions(functions);
+  register_sprite_functions(functions);
+  register_background_functions(functions);
+  register_surface_functions(functions);
   register_font_functions(functions);
   register_collision_functions(functions);
   register_path_functions(functions);
+  register_time_line_functions(functions);
+  register_object_functions(functions);
+  register_room_functions(functions);
   register_motion_functions(functions);
   register_input_functions(functions);
   register_window_functions(functions);

@@ -33,12 +33,25 @@ void register_game_functions(FunctionRegistry& functions);
 void register_interaction_functions(FunctionRegistry& functions);
 // The drawing state, colours, shapes, primitives, sprites, backgrounds, textures and text.
 void register_graphics_functions(FunctionRegistry& functions);
+// The sprite resources: adding them from picture files, sprite files, the
+// screen and surfaces; copying, merging, saving; their masks and getters.
+void register_sprite_functions(FunctionRegistry& functions);
+// The background resources, made from files, captures, a colour or a gradient.
+void register_background_functions(FunctionRegistry& functions);
+// Surfaces to draw into and draw with, and the room transitions built on them.
+void register_surface_functions(FunctionRegistry& functions);
 // font_add, font_exists, font_get_size and the other font functions.
 void register_font_functions(FunctionRegistry& functions);
 // place_, position_, collision_, move_contact, move_outside and bounce functions.
 void register_collision_functions(FunctionRegistry& functions);
 // Following paths, and the path resources: their points, shape and transformations.
 void register_path_functions(FunctionRegistry& functions);
+// Time lines made and changed by game code, with moments of code.
+void register_time_line_functions(FunctionRegistry& functions);
+// The object resources: their fields, parents and events with code.
+void register_object_functions(FunctionRegistry& functions);
+// The room definitions: settings, backgrounds, views, instances and tiles.
+void register_room_functions(FunctionRegistry& functions);
 // Motion planning: straight and potential steps, planned paths and grids.
 void register_motion_functions(FunctionRegistry& functions);
 // Keyboard, mouse and joystick tests, key mapping, waits for a key or button.
