@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "data/Support_File.h"
+#include "graphics/Graphics_3D.h"
+#include "graphics/Graphics_3D_Model.h"
 #include "graphics/Graphics_Device.h"
 #include "graphics/Graphics_Draw.h"
 #include "graphics/Graphics_Window.h"
@@ -127,6 +129,10 @@ class Runner final : public ScriptHost {
   InputState input;
   Graphics graphics;
   DrawingState drawing;
+  // 3D drawing: the primitive being built, the saved world transforms, the models.
+  Primitive3D primitive_3d{graphics, -1, 0};
+  TransformStack transform_stack;
+  ModelTable models;
   GameWindow layout;
   // The game's sounds as game code changes them, and their playback.
   ResourceList<CSound> sounds;

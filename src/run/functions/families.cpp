@@ -20,6 +20,7 @@ void register_families(ScriptEngine& engine) {
   register_game_functions(functions);
   register_interaction_functions(functions);
   register_graphics_functions(functions);
+  register_3d_functions(functions);
   register_font_functions(functions);
   register_collision_functions(functions);
   register_path_functions(functions);

@@ -33,6 +33,9 @@ void register_game_functions(FunctionRegistry& functions);
 void register_interaction_functions(FunctionRegistry& functions);
 // The drawing state, colours, shapes, primitives, sprites, backgrounds, textures and text.
 void register_graphics_functions(FunctionRegistry& functions);
+// 3D mode and its states, 3D primitives and shapes, projections, the world
+// transform and its stack, lights, and models with their files.
+void register_3d_functions(FunctionRegistry& functions);
 // font_add, font_exists, font_get_size and the other font functions.
 void register_font_functions(FunctionRegistry& functions);
 // place_, position_, collision_, move_contact, move_outside and bounce functions.
