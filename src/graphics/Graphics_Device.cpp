@@ -45,24 +45,50 @@ void Graphics::set_viewport(int x, int y, int width, int height) {
 }
 
 void Graphics::set_projection(double x, double y, double width, double height, double angle) {
+  set_rectangle_projection(x, y, width, height, angle, states_.mode_3d && states_.perspective);
+}
+
+void Graphics::set_rectangle_projection(double x, double y, double width, double height,
+                                        double angle, bool perspective) {
   if (device_ == nullptr) return;
   const double radians = angle * std::numbers::pi / 180.0;
   const glm::vec3 centre(x + width / 2, y + height / 2, 0.0);
   const glm::vec3 up(std::sin(-radians), std::cos(-radians), 0.0);
-  glm::mat4 view;
-  glm::mat4 projection;
-  if (states_.mode_3d && states_.perspective) {
-    view = glm::lookAtLH(centre - glm::vec3(0, 0, width), centre, up);
-    // A frustum one unit wide at the near plane shows exactly the view rectangle at z = 0.
-    projection = glm::frustumLH_NO(-0.5f, 0.5f, static_cast<float>(height / width / 2),
-                                   static_cast<float>(-height / width / 2), 1.0f, 32000.0f);
+  if (perspective) {
+    view_ = glm::lookAtLH(centre - glm::vec3(0, 0, width), centre, up);
+    // A frustum one unit wide at the near plane shows exactly the view
+    // rectangle at z = 0. Its height is positive, unlike the orthographic
+    // one's, so y grows upwards here.
+    projection_ = glm::frustumLH_NO(-0.5f, 0.5f, static_cast<float>(-height / width / 2),
+                                    static_cast<float>(height / width / 2), 1.0f, 32000.0f);
   } else {
-    view = glm::lookAtLH(centre - glm::vec3(0, 0, 16000), centre, up);
+    view_ = glm::lookAtLH(centre - glm::vec3(0, 0, 16000), centre, up);
     // The negative height makes y grow downwards.
-    projection = glm::orthoLH_NO(static_cast<float>(-width / 2), static_cast<float>(width / 2),
-                                 static_cast<float>(height / 2), static_cast<float>(-height / 2),
-                                 1.0f, 32000.0f);
+    projection_ = glm::orthoLH_NO(static_cast<float>(-width / 2), static_cast<float>(width / 2),
+                                  static_cast<float>(height / 2), static_cast<float>(-height / 2),
+                                  1.0f, 32000.0f);
   }
+  apply_transforms();
+}
+
+void Graphics::set_view(const glm::mat4& view) {
+  view_ = view;
+  apply_transforms();
+}
+
+void Graphics::set_view_and_projection(const glm::mat4& view, const glm::mat4& projection) {
+  view_ = view;
+  projection_ = projection;
+  apply_transforms();
+}
+
+void Graphics::set_world(const glm::mat4& world) {
+  world_ = world;
+  apply_transforms();
+}
+
+void Graphics::apply_transforms() {
+  if (device_ == nullptr) return;
   // Games place pixel centres on whole coordinates; GL places them half a pixel
   // further on, so the picture moves right and down by just under half a
   // viewport pixel. Just under: an edge through a pixel centre then keeps that
@@ -73,7 +99,76 @@ void Graphics::set_projection(double x, double y, double width, double height, d
       glm::mat4(1.0f),
       glm::vec3(2.0f * kShift / static_cast<float>(std::max(viewport_width_, 1)),
                 -2.0f * kShift / static_cast<float>(std::max(viewport_height_, 1)), 0.0f));
-  device_->set_transform(half_pixel * projection * view);
+  device_->set_transforms(world_, view_, half_pixel * projection_);
+}
+
+bool Graphics::set_mode_3d(bool on) {
+  if (device_ == nullptr) return false;
+  if (states_.mode_3d == on) return true;
+  states_.mode_3d = on;
+  states_.perspective = on;
+  states_.hidden = on;
+  // The device is reset as the mode changes: its picture is cleared to black
+  // and every render state applied again. The depth buffer is always there.
+  device_->clear(0xFF000000);
+  apply_render_states();
+  return true;
+}
+
+void Graphics::set_hidden(bool on) {
+  states_.hidden = on;
+  apply_hidden();
+}
+
+void Graphics::apply_hidden() {
+  if (device_ != nullptr) device_->set_hidden_surface_removal(states_.hidden && states_.mode_3d);
+}
+
+void Graphics::set_lighting(bool on) {
+  states_.lighting = on;
+  if (device_ != nullptr) device_->set_lighting(on);
+}
+
+void Graphics::set_smooth_shading(bool on) {
+  states_.smooth_shading = on;
+  if (device_ != nullptr) device_->set_smooth_shading(on);
+}
+
+void Graphics::set_culling(bool on) {
+  states_.culling = on;
+  if (device_ != nullptr) device_->set_culling(on);
+}
+
+void Graphics::set_fog(bool on, std::int64_t colour, double start, double end) {
+  states_.fog = on;
+  states_.fog_colour = colour;
+  states_.fog_start = start;
+  states_.fog_end = end;
+  apply_fog();
+}
+
+void Graphics::apply_fog() {
+  if (device_ == nullptr) return;
+  device_->set_fog({states_.fog, vertex_colour(states_.fog_colour, 1),
+                    static_cast<float>(states_.fog_start), static_cast<float>(states_.fog_end)});
+}
+
+void Graphics::define_light(int slot, const platform::Light& light) {
+  if (slot < 0 || slot >= platform::kLightSlots) return;
+  const bool enabled = lights_[slot].enabled;
+  lights_[slot] = light;
+  lights_[slot].enabled = enabled;
+  if (device_ != nullptr) device_->set_light(slot, lights_[slot]);
+}
+
+void Graphics::enable_light(int slot, bool on) {
+  if (slot < 0 || slot >= platform::kLightSlots) return;
+  lights_[slot].enabled = on;
+  if (device_ != nullptr) device_->set_light(slot, lights_[slot]);
+}
+
+void Graphics::clear_depth() {
+  if (device_ != nullptr) device_->clear_depth();
 }
 
 void Graphics::set_depth(double depth) {
@@ -127,7 +222,13 @@ void Graphics::set_synchronization(bool on) {
 }
 
 void Graphics::apply_render_states() {
+  device_->set_culling(states_.culling);
   device_->set_blend(states_.blend_source, states_.blend_destination);
+  device_->set_lighting(states_.lighting);
+  device_->set_smooth_shading(states_.smooth_shading);
+  apply_hidden();
+  apply_fog();
+  for (int slot = 0; slot < platform::kLightSlots; ++slot) device_->set_light(slot, lights_[slot]);
   device_->set_texture_interpolation(states_.interpolation);
   device_->set_texture_blending(states_.blending);
   device_->set_texture_repeat(states_.repeat);

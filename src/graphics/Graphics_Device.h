@@ -1,6 +1,8 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <glm/mat4x4.hpp>
 #include <vector>
 
 #include "graphics/Graphics_Texture.h"
@@ -57,8 +59,34 @@ class Graphics {
   // In region pixels from the top left.
   void set_viewport(int x, int y, int width, int height);
   // Shows the room rectangle (x, y, width, height) turned by `angle` degrees in
-  // the current viewport.
+  // the current viewport; in 3D mode with perspective, in perspective.
   void set_projection(double x, double y, double width, double height, double angle);
+  // The same, orthographic or in perspective whatever the mode.
+  void set_rectangle_projection(double x, double y, double width, double height, double angle,
+                                bool perspective);
+  // Replace the view transform (and the projection) until the next view
+  // starts; matrices for column vectors.
+  void set_view(const glm::mat4& view);
+  void set_view_and_projection(const glm::mat4& view, const glm::mat4& projection);
+  // The transform every drawn position goes through before the view.
+  void set_world(const glm::mat4& world);
+  const glm::mat4& world() const { return world_; }
+
+  // Switches 3D mode: the depth buffer, and perspective and hidden-surface
+  // removal with it. False without a device.
+  bool set_mode_3d(bool on);
+  // Takes effect at the next view's projection.
+  void set_perspective(bool on) { states_.perspective = on; }
+  void set_hidden(bool on);
+  void set_lighting(bool on);
+  void set_smooth_shading(bool on);
+  void set_culling(bool on);
+  void set_fog(bool on, std::int64_t colour, double start, double end);
+  // Slots outside 0 .. platform::kLightSlots - 1 are ignored. Defining a
+  // light keeps its slot's enabled state.
+  void define_light(int slot, const platform::Light& light);
+  void enable_light(int slot, bool on);
+  void clear_depth();
 
   // The z given to every 2D vertex; always 0 outside 3D mode.
   void set_depth(double depth);
@@ -81,6 +109,9 @@ class Graphics {
 
  private:
   void apply_render_states();
+  void apply_transforms();
+  void apply_hidden();
+  void apply_fog();
 
   platform::RenderDevice* device_ = nullptr;
   TextureTable textures_;
@@ -90,6 +121,10 @@ class Graphics {
   int viewport_width_ = 640;
   int viewport_height_ = 480;
   double depth_ = 0.0;
+  glm::mat4 world_{1.0f};
+  glm::mat4 view_{1.0f};
+  glm::mat4 projection_{1.0f};
+  std::array<platform::Light, platform::kLightSlots> lights_{};
 };
 
 }  // namespace kestrel

@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "data/Support_File.h"
+#include "graphics/Graphics_3D.h"
+#include "graphics/Graphics_3D_Model.h"
 #include "graphics/Graphics_Device.h"
 #include "graphics/Graphics_Draw.h"
 #include "graphics/Graphics_Surface.h"
@@ -142,6 +144,10 @@ class Runner final : public ScriptHost {
   Graphics graphics;
   DrawingState drawing;
   SurfaceTable surfaces{graphics};
+  // 3D drawing: the primitive being built, the saved world transforms, the models.
+  Primitive3D primitive_3d{graphics, -1, 0};
+  TransformStack transform_stack;
+  ModelTable models;
   GameWindow layout;
   // The game's sounds as game code changes them, and their playback.
   ResourceList<CSound> sounds;

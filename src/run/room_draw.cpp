@@ -113,6 +113,7 @@ std::vector<const ParticleSystem*> drawn_particle_systems(Runner& runner) {
 // that depth), then foregrounds and the cursor.
 void draw_region(Runner& runner, const Rect& rect) {
   const CRoom& room = runner.room->settings;
+  if (runner.graphics.states().mode_3d) runner.graphics.clear_depth();
   if (room.show_colour) draw_clear(runner.graphics, room.colour, 1);
   draw_backgrounds(runner, rect, false);
   RoomInstances& instances = runner.instances();

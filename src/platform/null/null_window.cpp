@@ -33,13 +33,29 @@ class NullDevice final : public RenderDevice {
   }
 
   void set_viewport(int, int, int, int) override {}
-  void set_transform(const glm::mat4&) override {}
+  void set_transforms(const glm::mat4&, const glm::mat4&, const glm::mat4&) override {}
   void set_blend(BlendFactor, BlendFactor) override {}
   void set_texture_interpolation(bool) override {}
   void set_texture_repeat(bool) override {}
   void set_texture_blending(bool) override {}
+  void set_hidden_surface_removal(bool) override {}
+  void set_culling(bool) override {}
+  void set_smooth_shading(bool) override {}
+  void set_lighting(bool) override {}
+  void set_light(int, const Light&) override {}
+  void set_fog(const Fog&) override {}
   void clear(std::uint32_t) override {}
+  void clear_depth() override {}
   void draw(Primitive, TextureId, std::span<const Vertex>) override {}
+  void draw(Primitive, TextureId, std::span<const Vertex3D>, bool) override {}
+  MeshId create_mesh(std::span<const MeshPart>) override {
+    meshes_.push_back(true);
+    return static_cast<MeshId>(meshes_.size());
+  }
+  void free_mesh(MeshId mesh) override {
+    if (mesh != kNoMesh && mesh <= meshes_.size()) meshes_[mesh - 1] = false;
+  }
+  void draw_mesh(MeshId, TextureId, const glm::vec3&, std::uint32_t) override {}
   bool read_pixels(int, int, int, int, std::uint32_t*) override { return false; }
   bool set_target(TextureId texture) override { return texture == kNoTexture || is_live(texture); }
   void present(int, int, int, int, std::uint32_t) override {}
@@ -52,6 +68,7 @@ class NullDevice final : public RenderDevice {
   int width_ = 640;
   int height_ = 480;
   std::vector<bool> live_;
+  std::vector<bool> meshes_;
 };
 
 // Remembers what it is told, on a 1024 x 768 screen, so that layout logic can

@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <glm/ext/matrix_transform.hpp>
 #include <glm/gtc/type_ptr.hpp>
+#include <glm/matrix.hpp>
+#include <utility>
 
 namespace kestrel::platform::sdl {
 namespace {
@@ -15,30 +17,95 @@ constexpr const char* kVertexShader = R"(#version 330 core
 layout(location = 0) in vec3 a_position;
 layout(location = 1) in vec4 a_color;
 layout(location = 2) in vec2 a_uv;
-uniform mat4 u_transform;
+layout(location = 3) in vec3 a_normal;
+layout(location = 4) in float a_takes_drawing_color;
+uniform mat4 u_world;
+uniform mat4 u_view;
+uniform mat4 u_projection;
+uniform mat3 u_normal_matrix;
+uniform vec3 u_offset;
+uniform vec4 u_drawing_color;
+uniform bool u_lighting;
+uniform int u_light_count;
+// xyz: the direction of a directional light (w = 0) or the place of a point light (w = 1).
+uniform vec4 u_light_vector[8];
+uniform vec3 u_light_color[8];
+// range, constant and linear attenuation of point lights.
+uniform vec3 u_light_falloff[8];
 out vec4 v_color;
+flat out vec4 v_flat_color;
 out vec2 v_uv;
+out float v_eye_depth;
+
+// Per-vertex lighting as fixed-function hardware does it: the vertex colour is
+// the material, lit by the sum of the lights' diffuse terms.
+vec3 light_sum(vec3 world_position, vec3 normal) {
+  vec3 sum = vec3(0.0);
+  for (int i = 0; i < u_light_count; ++i) {
+    vec3 to_light;
+    float strength = 1.0;
+    if (u_light_vector[i].w == 0.0) {
+      to_light = -normalize(u_light_vector[i].xyz);
+    } else {
+      vec3 apart = u_light_vector[i].xyz - world_position;
+      float distance = length(apart);
+      if (distance > u_light_falloff[i].x) continue;
+      to_light = distance > 0.0 ? apart / distance : vec3(0.0);
+      strength = 1.0 / max(u_light_falloff[i].y + u_light_falloff[i].z * distance, 1e-6);
+    }
+    sum += u_light_color[i] * max(dot(normal, to_light), 0.0) * strength;
+  }
+  return sum;
+}
+
 void main() {
-  gl_Position = u_transform * vec4(a_position, 1.0);
-  v_color = a_color;
+  vec4 world = u_world * vec4(a_position + u_offset, 1.0);
+  vec4 eye = u_view * world;
+  gl_Position = u_projection * eye;
+  v_eye_depth = eye.z;
+  vec4 color = mix(a_color, u_drawing_color, a_takes_drawing_color);
+  if (u_lighting) {
+    vec3 normal = u_normal_matrix * a_normal;
+    float length_of_normal = length(normal);
+    if (length_of_normal > 0.0) normal /= length_of_normal;
+    color.rgb *= min(light_sum(world.xyz, normal), vec3(1.0));
+  }
+  v_color = color;
+  v_flat_color = color;
   v_uv = a_uv;
 }
 )";
 
 constexpr const char* kFragmentShader = R"(#version 330 core
 in vec4 v_color;
+flat in vec4 v_flat_color;
 in vec2 v_uv;
+in float v_eye_depth;
 uniform sampler2D u_texture;
 uniform bool u_textured;
 uniform bool u_modulate;
+uniform bool u_smooth;
+uniform bool u_alpha_test;
+uniform bool u_fog;
+uniform vec3 u_fog_color;
+uniform float u_fog_start;
+uniform float u_fog_end;
 out vec4 o_color;
 void main() {
-  if (!u_textured) {
-    o_color = v_color;
-  } else {
+  vec4 color = u_smooth ? v_color : v_flat_color;
+  if (u_textured) {
     vec4 texel = texture(u_texture, v_uv);
-    o_color = u_modulate ? texel * v_color : texel;
+    color = u_modulate ? texel * color : texel;
   }
+  // Only pixels with an alpha byte above 0 pass.
+  if (u_alpha_test && color.a < 0.5 / 255.0) discard;
+  if (u_fog) {
+    float span = u_fog_end - u_fog_start;
+    float clear = span != 0.0 ? clamp((u_fog_end - v_eye_depth) / span, 0.0, 1.0)
+                              : (v_eye_depth < u_fog_end ? 1.0 : 0.0);
+    color.rgb = mix(u_fog_color, color.rgb, clear);
+  }
+  o_color = color;
 }
 )";
 
@@ -98,33 +165,66 @@ GLenum batch_mode(Primitive primitive) {
   }
 }
 
-void append_as_list(Primitive primitive, std::span<const Vertex> v, std::vector<Vertex>& out) {
+Vertex3D with_normal(const Vertex& v) {
+  return {v.x, v.y, v.z, 0.0f, 0.0f, 0.0f, v.argb, v.u, v.v};
+}
+const Vertex3D& with_normal(const Vertex3D& v) {
+  return v;
+}
+
+// The corners of a primitive of n corners, in the order in which the list
+// family that batch_mode gives sends them.
+void list_corners(Primitive primitive, std::size_t n, std::vector<std::size_t>& out) {
+  out.clear();
   switch (primitive) {
     case Primitive::TriangleFan:
-      for (std::size_t i = 2; i < v.size(); ++i) out.insert(out.end(), {v[0], v[i - 1], v[i]});
+      for (std::size_t i = 2; i < n; ++i) out.insert(out.end(), {0, i - 1, i});
       break;
     case Primitive::TriangleStrip:
-      for (std::size_t i = 2; i < v.size(); ++i) {
-        // Every other triangle of a strip is wound the other way round.
+      for (std::size_t i = 2; i < n; ++i) {
+        // Every other triangle of a strip is wound the other way round; its
+        // first corner stays first, as flat shading takes its colour.
         if (i % 2 == 0)
-          out.insert(out.end(), {v[i - 2], v[i - 1], v[i]});
+          out.insert(out.end(), {i - 2, i - 1, i});
         else
-          out.insert(out.end(), {v[i - 1], v[i - 2], v[i]});
+          out.insert(out.end(), {i - 2, i, i - 1});
       }
       break;
     case Primitive::LineStrip:
-      for (std::size_t i = 1; i < v.size(); ++i) out.insert(out.end(), {v[i - 1], v[i]});
+      for (std::size_t i = 1; i < n; ++i) out.insert(out.end(), {i - 1, i});
       break;
     case Primitive::TriangleList:
-      out.insert(out.end(), v.begin(), v.begin() + static_cast<std::ptrdiff_t>(v.size() / 3 * 3));
-      break;
     case Primitive::LineList:
-      out.insert(out.end(), v.begin(), v.begin() + static_cast<std::ptrdiff_t>(v.size() / 2 * 2));
+    case Primitive::PointList: {
+      const std::size_t per = primitive == Primitive::TriangleList ? 3
+                              : primitive == Primitive::LineList   ? 2
+                                                                   : 1;
+      for (std::size_t i = 0; i < n / per * per; ++i) out.push_back(i);
       break;
-    case Primitive::PointList:
-      out.insert(out.end(), v.begin(), v.end());
-      break;
+    }
   }
+}
+
+void set_vertex_layout() {
+  glEnableVertexAttribArray(0);
+  glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, sizeof(Vertex3D),
+                        reinterpret_cast<void*>(offsetof(Vertex3D, x)));
+  // GL_BGRA reads the little-endian ARGB word in the order red, green, blue, alpha.
+  glEnableVertexAttribArray(1);
+  glVertexAttribPointer(1, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, sizeof(Vertex3D),
+                        reinterpret_cast<void*>(offsetof(Vertex3D, argb)));
+  glEnableVertexAttribArray(2);
+  glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, sizeof(Vertex3D),
+                        reinterpret_cast<void*>(offsetof(Vertex3D, u)));
+  glEnableVertexAttribArray(3);
+  glVertexAttribPointer(3, 3, GL_FLOAT, GL_FALSE, sizeof(Vertex3D),
+                        reinterpret_cast<void*>(offsetof(Vertex3D, nx)));
+}
+
+glm::vec4 rgba_of(std::uint32_t argb) {
+  return {static_cast<float>((argb >> 16) & 0xFF) / 255.0f,
+          static_cast<float>((argb >> 8) & 0xFF) / 255.0f, static_cast<float>(argb & 0xFF) / 255.0f,
+          static_cast<float>(argb >> 24) / 255.0f};
 }
 
 }  // namespace
@@ -135,6 +235,7 @@ GlDevice::~GlDevice() {
   for (const Texture& texture : textures_) {
     if (texture.name != 0) glDeleteTextures(1, &texture.name);
   }
+  for (MeshId mesh = 1; mesh <= meshes_.size(); ++mesh) free_mesh(mesh);
   glDeleteSamplers(1, &sampler_);
   glDeleteFramebuffers(1, &framebuffer_);
   glDeleteFramebuffers(1, &target_framebuffer_);
@@ -172,31 +273,48 @@ bool GlDevice::initialize(int width, int height, std::string& error) {
     return false;
   }
   glUseProgram(program_);
-  transform_location_ = glGetUniformLocation(program_, "u_transform");
-  textured_location_ = glGetUniformLocation(program_, "u_textured");
-  modulate_location_ = glGetUniformLocation(program_, "u_modulate");
-  glUniform1i(glGetUniformLocation(program_, "u_texture"), 0);
+  const auto uniform = [this](const char* name) { return glGetUniformLocation(program_, name); };
+  world_location_ = uniform("u_world");
+  view_location_ = uniform("u_view");
+  projection_location_ = uniform("u_projection");
+  normal_matrix_location_ = uniform("u_normal_matrix");
+  offset_location_ = uniform("u_offset");
+  drawing_color_location_ = uniform("u_drawing_color");
+  textured_location_ = uniform("u_textured");
+  modulate_location_ = uniform("u_modulate");
+  smooth_location_ = uniform("u_smooth");
+  alpha_test_location_ = uniform("u_alpha_test");
+  lighting_location_ = uniform("u_lighting");
+  light_count_location_ = uniform("u_light_count");
+  light_vector_location_ = uniform("u_light_vector");
+  light_color_location_ = uniform("u_light_color");
+  light_falloff_location_ = uniform("u_light_falloff");
+  fog_location_ = uniform("u_fog");
+  fog_color_location_ = uniform("u_fog_color");
+  fog_start_location_ = uniform("u_fog_start");
+  fog_end_location_ = uniform("u_fog_end");
+  glUniform1i(uniform("u_texture"), 0);
   glUniform1i(modulate_location_, GL_TRUE);
-  set_transform(glm::mat4(1.0f));
+  glUniform1i(smooth_location_, GL_TRUE);
+  set_transforms(glm::mat4(1.0f), glm::mat4(1.0f), glm::mat4(1.0f));
+  // Flat shading takes the colour of a triangle's first corner.
+  glProvokingVertex(GL_FIRST_VERTEX_CONVENTION);
+  glDepthFunc(GL_LEQUAL);
+  // Front faces run clockwise on the screen; culling drops the others.
+  glFrontFace(GL_CW);
+  glCullFace(GL_BACK);
 
   glGenVertexArrays(1, &vertex_array_);
   glBindVertexArray(vertex_array_);
   glGenBuffers(1, &vertex_buffer_);
   glBindBuffer(GL_ARRAY_BUFFER, vertex_buffer_);
-  glEnableVertexAttribArray(0);
-  glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, sizeof(Vertex),
-                        reinterpret_cast<void*>(offsetof(Vertex, x)));
-  // GL_BGRA reads the little-endian ARGB word in the order red, green, blue, alpha.
-  glEnableVertexAttribArray(1);
-  glVertexAttribPointer(1, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, sizeof(Vertex),
-                        reinterpret_cast<void*>(offsetof(Vertex, argb)));
-  glEnableVertexAttribArray(2);
-  glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, sizeof(Vertex),
-                        reinterpret_cast<void*>(offsetof(Vertex, u)));
+  set_vertex_layout();
+  // Corners drawn one by one carry their own colour (the attribute is left off).
+  glVertexAttrib1f(4, 0.0f);
 
   glGenSamplers(1, &sampler_);
   glBindSampler(0, sampler_);
-  apply_sampler_state();
+  apply_sampler_state(false);
 
   glGetIntegerv(GL_MAX_TEXTURE_SIZE, &max_texture_size_);
   glEnable(GL_BLEND);
@@ -298,18 +416,30 @@ void GlDevice::set_viewport(int x, int y, int width, int height) {
   glViewport(viewport_[0], viewport_[1], viewport_[2], viewport_[3]);
 }
 
-void GlDevice::set_transform(const glm::mat4& transform) {
+void GlDevice::set_transforms(const glm::mat4& world, const glm::mat4& view,
+                              const glm::mat4& projection) {
   flush();
-  transform_ = transform;
+  world_ = world;
+  view_ = view;
+  projection_ = projection;
   upload_transform();
 }
 
 void GlDevice::upload_transform() {
   // Drawing into a texture turns the picture over, so that its top row lands
   // in the texture's first row, where a picture filled into a texture has it.
-  const glm::mat4 upside_down = glm::scale(glm::mat4(1.0f), glm::vec3(1.0f, -1.0f, 1.0f));
-  const glm::mat4 applied = target_ != kNoTexture ? upside_down * transform_ : transform_;
-  glUniformMatrix4fv(transform_location_, 1, GL_FALSE, glm::value_ptr(applied));
+  // The turn also turns the faces' winding, which culling reads.
+  const bool upside_down = target_ != kNoTexture;
+  const glm::mat4 projection =
+      upside_down ? glm::scale(glm::mat4(1.0f), glm::vec3(1.0f, -1.0f, 1.0f)) * projection_
+                  : projection_;
+  glFrontFace(upside_down ? GL_CCW : GL_CW);
+  glUniformMatrix4fv(world_location_, 1, GL_FALSE, glm::value_ptr(world_));
+  glUniformMatrix4fv(view_location_, 1, GL_FALSE, glm::value_ptr(view_));
+  glUniformMatrix4fv(projection_location_, 1, GL_FALSE, glm::value_ptr(projection));
+  // Normals follow the world transform without its scaling's distortion.
+  const glm::mat3 normal_matrix = glm::transpose(glm::inverse(glm::mat3(world_)));
+  glUniformMatrix3fv(normal_matrix_location_, 1, GL_FALSE, glm::value_ptr(normal_matrix));
 }
 
 bool GlDevice::attach_texture(GLenum binding, GLuint name, const Texture& texture) {
@@ -386,6 +516,69 @@ bool GlDevice::copy_texture(TextureId destination, int x, int y, TextureId sourc
   return ok;
 }
 
+void GlDevice::set_hidden_surface_removal(bool on) {
+  flush();
+  if (on)
+    glEnable(GL_DEPTH_TEST);
+  else
+    glDisable(GL_DEPTH_TEST);
+  glUniform1i(alpha_test_location_, on ? GL_TRUE : GL_FALSE);
+}
+
+void GlDevice::set_culling(bool on) {
+  flush();
+  if (on)
+    glEnable(GL_CULL_FACE);
+  else
+    glDisable(GL_CULL_FACE);
+}
+
+void GlDevice::set_smooth_shading(bool on) {
+  flush();
+  glUniform1i(smooth_location_, on ? GL_TRUE : GL_FALSE);
+}
+
+void GlDevice::set_lighting(bool on) {
+  flush();
+  glUniform1i(lighting_location_, on ? GL_TRUE : GL_FALSE);
+}
+
+void GlDevice::set_light(int slot, const Light& light) {
+  if (slot < 0 || slot >= kLightSlots) return;
+  flush();
+  lights_[slot] = light;
+  upload_lights();
+}
+
+void GlDevice::upload_lights() {
+  // Only the enabled slots go to the shader, packed from the start.
+  glm::vec4 vectors[kLightSlots];
+  glm::vec3 colours[kLightSlots];
+  glm::vec3 falloffs[kLightSlots];
+  GLint count = 0;
+  for (const Light& light : lights_) {
+    if (!light.enabled) continue;
+    vectors[count] =
+        light.point ? glm::vec4(light.position, 1.0f) : glm::vec4(light.direction, 0.0f);
+    colours[count] = light.colour;
+    falloffs[count] = {light.range, light.attenuation0, light.attenuation1};
+    ++count;
+  }
+  glUniform1i(light_count_location_, count);
+  if (count == 0) return;
+  glUniform4fv(light_vector_location_, count, glm::value_ptr(vectors[0]));
+  glUniform3fv(light_color_location_, count, glm::value_ptr(colours[0]));
+  glUniform3fv(light_falloff_location_, count, glm::value_ptr(falloffs[0]));
+}
+
+void GlDevice::set_fog(const Fog& fog) {
+  flush();
+  glUniform1i(fog_location_, fog.enabled ? GL_TRUE : GL_FALSE);
+  glUniform3fv(fog_color_location_, 1, glm::value_ptr(glm::vec3(rgba_of(fog.argb))));
+  glUniform1f(fog_start_location_, fog.start);
+  glUniform1f(fog_end_location_, fog.end);
+}
+
 void GlDevice::set_blend(BlendFactor source, BlendFactor destination) {
   flush();
   glBlendFunc(gl_blend_factor(source), gl_blend_factor(destination));
@@ -394,18 +587,18 @@ void GlDevice::set_blend(BlendFactor source, BlendFactor destination) {
 void GlDevice::set_texture_interpolation(bool linear) {
   flush();
   interpolate_ = linear;
-  apply_sampler_state();
+  apply_sampler_state(sampler_repeat_);
 }
 
 void GlDevice::set_texture_repeat(bool repeat) {
-  flush();
+  // Batches remember whether they repeat, so the pending one stays as it is.
   repeat_ = repeat;
-  apply_sampler_state();
 }
 
-void GlDevice::apply_sampler_state() {
+void GlDevice::apply_sampler_state(bool repeat) {
+  sampler_repeat_ = repeat;
   const GLint filter = interpolate_ ? GL_LINEAR : GL_NEAREST;
-  const GLint wrap = repeat_ ? GL_REPEAT : GL_CLAMP_TO_EDGE;
+  const GLint wrap = repeat ? GL_REPEAT : GL_CLAMP_TO_EDGE;
   glSamplerParameteri(sampler_, GL_TEXTURE_MIN_FILTER, filter);
   glSamplerParameteri(sampler_, GL_TEXTURE_MAG_FILTER, filter);
   glSamplerParameteri(sampler_, GL_TEXTURE_WRAP_S, wrap);
@@ -426,33 +619,146 @@ void GlDevice::clear(std::uint32_t argb) {
                static_cast<float>((argb >> 8) & 0xFF) / 255.0f,
                static_cast<float>(argb & 0xFF) / 255.0f, static_cast<float>(argb >> 24) / 255.0f);
   glClearDepth(1.0);
+  // Depth writes may be off; clearing needs them.
+  glDepthMask(GL_TRUE);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   glDisable(GL_SCISSOR_TEST);
 }
 
-void GlDevice::draw(Primitive primitive, TextureId texture, std::span<const Vertex> vertices) {
+void GlDevice::clear_depth() {
+  flush();
+  glEnable(GL_SCISSOR_TEST);
+  glScissor(viewport_[0], viewport_[1], viewport_[2], viewport_[3]);
+  glClearDepth(1.0);
+  glDepthMask(GL_TRUE);
+  glClear(GL_DEPTH_BUFFER_BIT);
+  glDisable(GL_SCISSOR_TEST);
+}
+
+template <typename Corner>
+void GlDevice::append(Primitive primitive, TextureId texture, std::span<const Corner> vertices,
+                      bool repeat) {
   if (texture != kNoTexture && find(texture) == nullptr) return;
   const GLenum mode = batch_mode(primitive);
-  if (mode != batch_mode_ || texture != batch_texture_) {
+  repeat = repeat || repeat_;
+  if (mode != batch_mode_ || texture != batch_texture_ || repeat != batch_repeat_) {
     flush();
     batch_mode_ = mode;
     batch_texture_ = texture;
+    batch_repeat_ = repeat;
   }
-  append_as_list(primitive, vertices, batch_);
+  list_corners(primitive, vertices.size(), corners_);
+  for (std::size_t corner : corners_) batch_.push_back(with_normal(vertices[corner]));
 }
 
-void GlDevice::flush() {
-  if (batch_.empty()) return;
-  Texture* texture = find(batch_texture_);
+void GlDevice::draw(Primitive primitive, TextureId texture, std::span<const Vertex> vertices) {
+  append(primitive, texture, vertices, false);
+}
+
+void GlDevice::draw(Primitive primitive, TextureId texture, std::span<const Vertex3D> vertices,
+                    bool repeat) {
+  append(primitive, texture, vertices, repeat);
+}
+
+void GlDevice::bind_texture(Texture* texture) {
   glUniform1i(textured_location_, texture != nullptr ? GL_TRUE : GL_FALSE);
   if (texture != nullptr) {
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, texture->name);
   }
-  glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(batch_.size() * sizeof(Vertex)),
+}
+
+void GlDevice::flush() {
+  if (batch_.empty()) return;
+  bind_texture(find(batch_texture_));
+  if (batch_repeat_ != sampler_repeat_) apply_sampler_state(batch_repeat_);
+  glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(batch_.size() * sizeof(Vertex3D)),
                batch_.data(), GL_STREAM_DRAW);
   glDrawArrays(batch_mode_, 0, static_cast<GLsizei>(batch_.size()));
+  ++draw_calls_;
   batch_.clear();
+}
+
+MeshId GlDevice::create_mesh(std::span<const MeshPart> parts) {
+  flush();
+  Mesh mesh;
+  std::vector<Vertex3D> corners;
+  std::vector<GLubyte> takes_drawing_colour;
+  for (const MeshPart& part : parts) {
+    const GLenum mode = batch_mode(part.primitive);
+    list_corners(part.primitive, part.vertices.size(), corners_);
+    if (corners_.empty()) continue;
+    // Parts that draw alike are drawn together, in their order.
+    if (mesh.runs.empty() || mesh.runs.back().mode != mode ||
+        mesh.runs.back().repeat != part.repeat) {
+      mesh.runs.push_back({mode, static_cast<GLint>(corners.size()), 0, part.repeat});
+    }
+    for (std::size_t corner : corners_) {
+      corners.push_back(part.vertices[corner]);
+      takes_drawing_colour.push_back(
+          corner < part.takes_drawing_colour.size() && part.takes_drawing_colour[corner] ? 1 : 0);
+    }
+    mesh.runs.back().count = static_cast<GLsizei>(corners.size()) - mesh.runs.back().first;
+  }
+  glGenVertexArrays(1, &mesh.vertex_array);
+  glBindVertexArray(mesh.vertex_array);
+  glGenBuffers(2, mesh.buffers);
+  glBindBuffer(GL_ARRAY_BUFFER, mesh.buffers[0]);
+  glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(corners.size() * sizeof(Vertex3D)),
+               corners.data(), GL_STATIC_DRAW);
+  set_vertex_layout();
+  glBindBuffer(GL_ARRAY_BUFFER, mesh.buffers[1]);
+  glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(takes_drawing_colour.size()),
+               takes_drawing_colour.data(), GL_STATIC_DRAW);
+  glEnableVertexAttribArray(4);
+  glVertexAttribPointer(4, 1, GL_UNSIGNED_BYTE, GL_FALSE, 1, nullptr);
+  glBindVertexArray(vertex_array_);
+  glBindBuffer(GL_ARRAY_BUFFER, vertex_buffer_);
+
+  auto free_slot = std::find_if(meshes_.begin(), meshes_.end(),
+                                [](const Mesh& m) { return m.vertex_array == 0; });
+  if (free_slot != meshes_.end()) {
+    *free_slot = std::move(mesh);
+    return static_cast<MeshId>(free_slot - meshes_.begin() + 1);
+  }
+  meshes_.push_back(std::move(mesh));
+  return static_cast<MeshId>(meshes_.size());
+}
+
+GlDevice::Mesh* GlDevice::find_mesh(MeshId mesh) {
+  if (mesh == kNoMesh || mesh > meshes_.size()) return nullptr;
+  Mesh& entry = meshes_[mesh - 1];
+  return entry.vertex_array != 0 ? &entry : nullptr;
+}
+
+void GlDevice::free_mesh(MeshId mesh) {
+  Mesh* entry = find_mesh(mesh);
+  if (entry == nullptr) return;
+  glDeleteBuffers(2, entry->buffers);
+  glDeleteVertexArrays(1, &entry->vertex_array);
+  *entry = Mesh{};
+}
+
+void GlDevice::draw_mesh(MeshId mesh, TextureId texture, const glm::vec3& offset,
+                         std::uint32_t drawing_argb) {
+  Mesh* entry = find_mesh(mesh);
+  Texture* bound = find(texture);
+  if (entry == nullptr || entry->runs.empty() || (texture != kNoTexture && bound == nullptr)) {
+    return;
+  }
+  flush();
+  bind_texture(bound);
+  glUniform3fv(offset_location_, 1, glm::value_ptr(offset));
+  glUniform4fv(drawing_color_location_, 1, glm::value_ptr(rgba_of(drawing_argb)));
+  glBindVertexArray(entry->vertex_array);
+  for (const MeshRun& run : entry->runs) {
+    const bool repeat = run.repeat || repeat_;
+    if (repeat != sampler_repeat_) apply_sampler_state(repeat);
+    glDrawArrays(run.mode, run.first, run.count);
+    ++draw_calls_;
+  }
+  glBindVertexArray(vertex_array_);
+  glUniform3f(offset_location_, 0.0f, 0.0f, 0.0f);
 }
 
 bool GlDevice::read_pixels(int x, int y, int width, int height, std::uint32_t* argb) {

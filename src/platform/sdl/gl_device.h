@@ -35,14 +35,29 @@ class GlDevice final : public RenderDevice {
   void free_texture(TextureId texture) override;
 
   void set_viewport(int x, int y, int width, int height) override;
-  void set_transform(const glm::mat4& transform) override;
+  void set_transforms(const glm::mat4& world, const glm::mat4& view,
+                      const glm::mat4& projection) override;
   void set_blend(BlendFactor source, BlendFactor destination) override;
   void set_texture_interpolation(bool linear) override;
   void set_texture_repeat(bool repeat) override;
   void set_texture_blending(bool modulate) override;
 
+  void set_hidden_surface_removal(bool on) override;
+  void set_culling(bool on) override;
+  void set_smooth_shading(bool on) override;
+  void set_lighting(bool on) override;
+  void set_light(int slot, const Light& light) override;
+  void set_fog(const Fog& fog) override;
+
   void clear(std::uint32_t argb) override;
+  void clear_depth() override;
   void draw(Primitive primitive, TextureId texture, std::span<const Vertex> vertices) override;
+  void draw(Primitive primitive, TextureId texture, std::span<const Vertex3D> vertices,
+            bool repeat) override;
+  MeshId create_mesh(std::span<const MeshPart> parts) override;
+  void free_mesh(MeshId mesh) override;
+  void draw_mesh(MeshId mesh, TextureId texture, const glm::vec3& offset,
+                 std::uint32_t drawing_argb) override;
   bool read_pixels(int x, int y, int width, int height, std::uint32_t* argb) override;
   bool set_target(TextureId texture) override;
   bool read_texture(TextureId texture, int x, int y, int width, int height,
@@ -51,6 +66,7 @@ class GlDevice final : public RenderDevice {
                     int source_y, int width, int height) override;
   void present(int x, int y, int width, int height, std::uint32_t border_argb) override;
   void set_vsync(bool on) override;
+  std::uint64_t draw_calls() const override { return draw_calls_; }
 
  private:
   struct Texture {
@@ -59,6 +75,22 @@ class GlDevice final : public RenderDevice {
     int height = 0;
   };
 
+  // A run of a mesh's corners drawn as one list.
+  struct MeshRun {
+    GLenum mode = GL_TRIANGLES;
+    GLint first = 0;
+    GLsizei count = 0;
+    bool repeat = false;
+  };
+  struct Mesh {
+    GLuint vertex_array = 0;
+    GLuint buffers[2] = {};  // the corners, and which take the drawing colour
+    std::vector<MeshRun> runs;
+  };
+
+  template <typename Corner>
+  void append(Primitive primitive, TextureId texture, std::span<const Corner> vertices,
+              bool repeat);
   // Consecutive draws with the same texture and primitive family go to the GPU
   // as one call; any state change or read flushes the pending batch first.
   void flush();
@@ -68,14 +100,34 @@ class GlDevice final : public RenderDevice {
   // Attaches the texture to the framebuffer `name` as its colour; false when
   // it cannot be drawn into or read.
   bool attach_texture(GLenum binding, GLuint name, const Texture& texture);
-  void apply_sampler_state();
+  // Sets the sampler to repeat or not, with the interpolation setting.
+  void apply_sampler_state(bool repeat);
+  void bind_texture(Texture* texture);
+  void upload_lights();
   Texture* find(TextureId texture);
+  Mesh* find_mesh(MeshId mesh);
 
   SDL_Window* window_;
   GLuint program_ = 0;
-  GLint transform_location_ = -1;
+  GLint world_location_ = -1;
+  GLint view_location_ = -1;
+  GLint projection_location_ = -1;
+  GLint normal_matrix_location_ = -1;
+  GLint offset_location_ = -1;
+  GLint drawing_color_location_ = -1;
   GLint textured_location_ = -1;
   GLint modulate_location_ = -1;
+  GLint smooth_location_ = -1;
+  GLint alpha_test_location_ = -1;
+  GLint lighting_location_ = -1;
+  GLint light_count_location_ = -1;
+  GLint light_vector_location_ = -1;
+  GLint light_color_location_ = -1;
+  GLint light_falloff_location_ = -1;
+  GLint fog_location_ = -1;
+  GLint fog_color_location_ = -1;
+  GLint fog_start_location_ = -1;
+  GLint fog_end_location_ = -1;
   GLuint vertex_array_ = 0;
   GLuint vertex_buffer_ = 0;
   GLuint sampler_ = 0;
@@ -84,7 +136,7 @@ class GlDevice final : public RenderDevice {
   GLuint target_framebuffer_ = 0;
   GLuint source_framebuffer_ = 0;
   TextureId target_ = kNoTexture;
-  glm::mat4 transform_{1.0f};
+  glm::mat4 world_{1.0f}, view_{1.0f}, projection_{1.0f};
   GLuint color_target_ = 0;
   GLuint depth_target_ = 0;
   int region_width_ = 0;
@@ -93,12 +145,18 @@ class GlDevice final : public RenderDevice {
   GLint viewport_[4] = {};  // in GL's bottom-up rows
 
   std::vector<Texture> textures_;  // id - 1 indexes this; a freed entry has name 0
+  std::vector<Mesh> meshes_;       // likewise; a freed entry has no vertex array
   bool interpolate_ = true;
-  bool repeat_ = false;
+  bool repeat_ = false;          // the setting
+  bool sampler_repeat_ = false;  // what the sampler does now
+  Light lights_[kLightSlots];
 
   GLenum batch_mode_ = GL_TRIANGLES;
   TextureId batch_texture_ = kNoTexture;
-  std::vector<Vertex> batch_;
+  bool batch_repeat_ = false;
+  std::vector<Vertex3D> batch_;
+  std::vector<std::size_t> corners_;  // scratch for list_corners
+  std::uint64_t draw_calls_ = 0;
 };
 
 }  // namespace kestrel::platform::sdl

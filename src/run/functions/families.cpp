@@ -23,6 +23,7 @@ void register_families(ScriptEngine& engine) {
   register_sprite_functions(functions);
   register_background_functions(functions);
   register_surface_functions(functions);
+  register_3d_functions(functions);
   register_font_functions(functions);
   register_collision_functions(functions);
   register_path_functions(functions);

@@ -40,6 +40,9 @@ void register_sprite_functions(FunctionRegistry& functions);
 void register_background_functions(FunctionRegistry& functions);
 // Surfaces to draw into and draw with, and the room transitions built on them.
 void register_surface_functions(FunctionRegistry& functions);
+// 3D mode and its states, 3D primitives and shapes, projections, the world
+// transform and its stack, lights, and models with their files.
+void register_3d_functions(FunctionRegistry& functions);
 // font_add, font_exists, font_get_size and the other font functions.
 void register_font_functions(FunctionRegistry& functions);
 // place_, position_, collision_, move_contact, move_outside and bounce functions.
