@@ -130,6 +130,15 @@ ENetHost* make_host(enet_uint32 host, enet_uint16 port, std::size_t peers) {
   return made;
 }
 
+// A session on a loopback address stays on this machine: its sockets take
+// nothing from the network. Any other address listens on every interface.
+enet_uint32 loopback_or_any(const std::string& host) {
+  ENetAddress address{ENET_HOST_ANY, 0};
+  if (host.empty() || enet_address_set_host(&address, host.c_str()) != 0) return ENET_HOST_ANY;
+  const auto* bytes = reinterpret_cast<const std::uint8_t*>(&address.host);
+  return bytes[0] == 127 ? address.host : ENET_HOST_ANY;
+}
+
 class EnetSessionTransport;
 // The transport whose listening host is being serviced, for the search
 // answers that ENet's raw-datagram hook gives; everything runs on one thread.
@@ -138,7 +147,7 @@ EnetSessionTransport* servicing = nullptr;
 class EnetSessionTransport final : public SessionTransport {
  public:
   EnetSessionTransport(std::string host, std::uint16_t port)
-      : search_host_(std::move(host)), port_(port) {}
+      : search_host_(std::move(host)), port_(port), bind_host_(loopback_or_any(search_host_)) {}
   ~EnetSessionTransport() override { leave(); }
 
   std::int32_t create(const SessionSettings& settings, const std::string& player_name) override {
@@ -270,12 +279,12 @@ class EnetSessionTransport final : public SessionTransport {
   };
 
   bool open_mesh() {
-    mesh_ = make_host(ENET_HOST_ANY, 0, kMaxPlayers);
+    mesh_ = make_host(bind_host_, 0, kMaxPlayers);
     return mesh_ != nullptr;
   }
 
   bool open_listener() {
-    listener_ = make_host(ENET_HOST_ANY, port_, kMaxPlayers);
+    listener_ = make_host(bind_host_, port_, kMaxPlayers);
     if (listener_) listener_->intercept = &intercept;
     return listener_ != nullptr;
   }
@@ -511,6 +520,7 @@ class EnetSessionTransport final : public SessionTransport {
 
   std::string search_host_;
   std::uint16_t port_;
+  enet_uint32 bind_host_;
   SessionSettings settings_;
   SessionGuid instance_{};
   SessionGuid searched_game_{};
