@@ -9,34 +9,8 @@
 
 #include "net/multiplayer_session.h"
 
-namespace {
-
-using namespace kestrel;
-
-class ReplayTransport final : public platform::SessionTransport {
- public:
-  explicit ReplayTransport(std::deque<platform::ReceivedPacket>& packets) : packets_(packets) {}
-  std::int32_t create(const platform::SessionSettings&, const std::string&) override { return 1; }
-  std::vector<platform::SessionOffer> find(const platform::SessionGuid&) override { return {}; }
-  std::int32_t join(const platform::SessionOffer&, const std::string&) override { return 0; }
-  void leave() override {}
-  std::vector<platform::RemotePlayer> players() override { return {{2, "two"}, {3, "three"}}; }
-  bool send(std::int32_t, bool, std::span<const std::uint8_t>) override { return true; }
-  bool receive(platform::ReceivedPacket& packet) override {
-    if (packets_.empty()) return false;
-    packet = std::move(packets_.front());
-    packets_.pop_front();
-    return true;
-  }
-  std::uint64_t dropped() const override { return 0; }
-
- private:
-  std::deque<platform::ReceivedPacket>& packets_;
-};
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace kestrel;
   std::deque<platform::ReceivedPacket> packets;
   std::size_t at = 0;
   while (size - at >= 3) {
@@ -49,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   MultiplayerSession session;
   session.open_transport = [&](const std::string&, std::uint16_t) {
-    return std::make_unique<ReplayTransport>(packets);
+    return platform::open_null_session_transport(packets, {{2, "two"}, {3, "three"}});
   };
   session.connect_tcpip("");
   session.create_session({}, "fuzz", 0, "one");

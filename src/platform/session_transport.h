@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <span>
 #include <string>
@@ -78,6 +79,13 @@ class SessionTransport {
 // the network cannot be used.
 std::unique_ptr<SessionTransport> open_udp_session_transport(const std::string& host,
                                                              std::uint16_t port);
+
+// No network, for tests and the fuzzer: a session can be created (with the
+// given other players in it), none is found or joined, sends to those players
+// or to all succeed and go nowhere, and what is put into `arriving` arrives
+// as if they had sent it.
+std::unique_ptr<SessionTransport> open_null_session_transport(std::deque<ReceivedPacket>& arriving,
+                                                              std::vector<RemotePlayer> others);
 
 // The local computer's IPv4 address as dotted text, or "".
 std::string local_ip_address();

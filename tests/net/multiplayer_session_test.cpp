@@ -9,36 +9,11 @@
 namespace kestrel {
 namespace {
 
-// Hands the session the packets a test lines up, as if other players sent them.
-class ScriptedTransport final : public platform::SessionTransport {
- public:
-  explicit ScriptedTransport(std::deque<platform::ReceivedPacket>& arriving)
-      : arriving_(arriving) {}
-  std::int32_t create(const platform::SessionSettings&, const std::string&) override { return 1; }
-  std::vector<platform::SessionOffer> find(const platform::SessionGuid&) override { return {}; }
-  std::int32_t join(const platform::SessionOffer&, const std::string&) override { return 0; }
-  void leave() override {}
-  std::vector<platform::RemotePlayer> players() override { return {{2, "two"}}; }
-  bool send(std::int32_t to, bool, std::span<const std::uint8_t>) override {
-    return to == 0 || to == 2;
-  }
-  bool receive(platform::ReceivedPacket& packet) override {
-    if (arriving_.empty()) return false;
-    packet = std::move(arriving_.front());
-    arriving_.pop_front();
-    return true;
-  }
-  std::uint64_t dropped() const override { return 0; }
-
- private:
-  std::deque<platform::ReceivedPacket>& arriving_;
-};
-
 class SessionTraffic : public ::testing::Test {
  protected:
   void SetUp() override {
     session_.open_transport = [this](const std::string&, std::uint16_t) {
-      return std::make_unique<ScriptedTransport>(arriving_);
+      return platform::open_null_session_transport(arriving_, {{2, "two"}});
     };
     ASSERT_TRUE(session_.connect_tcpip("127.0.0.1:2000"));
     ASSERT_TRUE(session_.create_session({}, "test", 0, "one"));

@@ -23,7 +23,8 @@ export KESTREL_SESSION_SEARCH=127.0.0.1
 host=$!
 pids+=("$host")
 sleep 0.5
-(cd "$work" && exec "$tool" eval "$here/joiner.ks" >joiner.txt 2>joiner.err)
+(cd "$work" && exec "$tool" eval "$here/joiner.ks" >joiner.txt 2>joiner.err) ||
+  { cat "$work/joiner.err" >&2; exit 1; }
 
 # The victim is killed once the host has seen it arrive.
 (cd "$work" && exec "$tool" eval "$here/victim.ks" >victim.txt 2>victim.err) &

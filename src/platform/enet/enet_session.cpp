@@ -573,8 +573,10 @@ std::vector<SessionOffer> EnetSessionTransport::find(const SessionGuid& game) {
     ENetAddress from{};
     ENetBuffer in = buffer_of(datagram);
     const int size = enet_socket_receive(socket, &from, &in, 1);
-    if (size < 0) break;
-    if (size == 0) continue;
+    if (size <= 0) {
+      dropped_ += size < 0;  // larger than any answer
+      continue;
+    }
     Reader reader(datagram.data(), static_cast<std::size_t>(size));
     std::uint8_t magic[4];
     std::uint8_t kind = 0;
