@@ -293,9 +293,10 @@ TEST(ExtensionLibraries, PackageFunctionsCallTheirLibrary) {
   EXPECT_EQ(run_game_code(runner, "fix_missing(1, \"a\")", true).real(), 0);
   EXPECT_EQ(runner.engine.errors.error_last, "");
 
+  // In secure mode the call fails as an error of the running code.
   runner.engine.settings.secure_mode = true;
   run_game_code(runner, "fix_join(2.5, \"ok\")", true);
-  EXPECT_NE(runner.engine.errors.error_last.find(kSecureExtensionMessage), std::string::npos);
+  EXPECT_NE(runner.engine.errors.last_text.find(kSecureExtensionMessage), std::string::npos);
 }
 
 }  // namespace
