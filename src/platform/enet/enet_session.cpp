@@ -45,6 +45,7 @@ constexpr milliseconds kSearchWait{400};
 constexpr milliseconds kConnectWait{2000};
 constexpr milliseconds kAdmittedWait{5000};
 constexpr milliseconds kLeaveWait{1000};
+constexpr milliseconds kListenRetry{100};
 // A player that stops answering (its program killed, its cable pulled) is
 // given up after a few seconds of silence.
 constexpr enet_uint32 kTimeoutMinimum = 2000;
@@ -316,6 +317,7 @@ class EnetSessionTransport final : public SessionTransport {
 
   // Takes in what arrived on both hosts, a bounded number of events each.
   void pump() {
+    keep_listening();
     if (listener_) {
       servicing = this;
       ENetEvent event;
@@ -503,7 +505,13 @@ class EnetSessionTransport final : public SessionTransport {
     std::int32_t lowest = own_id_;
     for (const Player& p : players_) lowest = std::min(lowest, p.id);
     host_id_ = lowest;
-    if (lowest == own_id_) open_listener();
+  }
+
+  // A player who took over hosting listens on the session's port as soon as
+  // the old host has let go of it (on this machine that may take a moment).
+  void keep_listening() {
+    if (host_id_ != own_id_ || listener_ || Clock::now() < next_listen_try_) return;
+    if (!open_listener()) next_listen_try_ = Clock::now() + kListenRetry;
   }
 
   // Waits, taking in what arrives, until the condition holds or the time is up.
@@ -533,6 +541,7 @@ class EnetSessionTransport final : public SessionTransport {
   std::vector<Player> players_;
   std::vector<Player> connecting_;
   std::vector<Admitted> admitted_;
+  Clock::time_point next_listen_try_{};
   ENetPeer* joining_ = nullptr;
   std::optional<Welcome> welcome_;
   std::deque<ReceivedPacket> inbox_;
