@@ -46,6 +46,7 @@ constexpr milliseconds kConnectWait{2000};
 constexpr milliseconds kAdmittedWait{5000};
 constexpr milliseconds kLeaveWait{1000};
 constexpr milliseconds kListenRetry{100};
+constexpr milliseconds kListenerInterval{5};
 // A player that stops answering (its program killed, its cable pulled) is
 // given up after a few seconds of silence.
 constexpr enet_uint32 kTimeoutMinimum = 2000;
@@ -224,7 +225,8 @@ class EnetSessionTransport final : public SessionTransport {
   }
 
   bool receive(ReceivedPacket& packet) override {
-    pump();
+    // What already arrived is handed out before the network is asked again.
+    if (inbox_.empty()) pump();
     if (inbox_.empty()) return false;
     packet = std::move(inbox_.front());
     inbox_.pop_front();
@@ -318,13 +320,15 @@ class EnetSessionTransport final : public SessionTransport {
   // Takes in what arrived on both hosts, a bounded number of events each.
   void pump() {
     keep_listening();
-    if (listener_) {
+    // Searches and joins can wait a few milliseconds; game packets cannot.
+    const Clock::time_point now = Clock::now();
+    if (listener_ && now >= next_listener_service_) {
+      next_listener_service_ = now + kListenerInterval;
       servicing = this;
       ENetEvent event;
       for (int n = 0; n < kMaxEventsPerPump && enet_host_service(listener_, &event, 0) > 0; ++n)
         on_listener_event(event);
       servicing = nullptr;
-      const Clock::time_point now = Clock::now();
       std::erase_if(admitted_, [&](const Admitted& a) { return a.until < now; });
     }
     if (!mesh_) return;
@@ -542,6 +546,7 @@ class EnetSessionTransport final : public SessionTransport {
   std::vector<Player> connecting_;
   std::vector<Admitted> admitted_;
   Clock::time_point next_listen_try_{};
+  Clock::time_point next_listener_service_{};
   ENetPeer* joining_ = nullptr;
   std::optional<Welcome> welcome_;
   std::deque<ReceivedPacket> inbox_;
