@@ -48,8 +48,8 @@ struct ReceivedPacket {
 
 // Moves packets between the players of one peer-to-peer session: every
 // player reaches every other directly; the host answers searches and lets
-// players in. Nothing happens in the background: each call first takes in
-// what has arrived, so the transport only moves while the game asks it to.
+// players in. Nothing happens in the background: calls take in what has
+// arrived, so the transport only moves while the game asks it to.
 // Every byte from the network is checked; what does not fit is dropped and
 // counted.
 class SessionTransport {

@@ -1,6 +1,10 @@
 #include "net/multiplayer_session.h"
 
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <deque>
 
@@ -89,6 +93,37 @@ TEST(MultiplayerAddress, PortFollowsTheColon) {
     EXPECT_EQ(port, c.port) << c.address;
     EXPECT_EQ(session.connection(), kNotConnected);
   }
+}
+
+// Whether this process could take the UDP port on the loopback address.
+bool port_free(std::uint16_t port) {
+  const int fd = socket(AF_INET, SOCK_DGRAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(port);
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  const bool bound = bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+  close(fd);
+  return bound;
+}
+
+// Only the host of a session listens on the session's port, and only while
+// the session lasts.
+TEST(UdpSession, OnlyAHostListensOnTheSessionPort) {
+  const std::uint16_t port = static_cast<std::uint16_t>(30000 + getpid() % 20000);
+  ASSERT_TRUE(port_free(port));
+  MultiplayerSession session;
+  ASSERT_TRUE(session.connect_tcpip("127.0.0.1:" + std::to_string(port)));
+  session.count_messages(0);
+  session.read_data(0);
+  EXPECT_TRUE(port_free(port));
+  ASSERT_TRUE(session.create_session({}, "alone", 0, "host"));
+  EXPECT_FALSE(port_free(port));
+  EXPECT_EQ(session.find_players(), 1);
+  EXPECT_TRUE(session.send_message(0, 1, RValue(1.0), true));
+  session.end_session();
+  session.count_messages(0);
+  EXPECT_TRUE(port_free(port));
 }
 
 }  // namespace

@@ -514,7 +514,7 @@ class EnetSessionTransport final : public SessionTransport {
   // A player who took over hosting listens on the session's port as soon as
   // the old host has let go of it (on this machine that may take a moment).
   void keep_listening() {
-    if (host_id_ != own_id_ || listener_ || Clock::now() < next_listen_try_) return;
+    if (own_id_ == 0 || host_id_ != own_id_ || listener_ || Clock::now() < next_listen_try_) return;
     if (!open_listener()) next_listen_try_ = Clock::now() + kListenRetry;
   }
 
