@@ -13,5 +13,7 @@ void register_registry_functions(FunctionRegistry& functions);
 void register_ini_functions(FunctionRegistry& functions);
 // Calendar arithmetic on date-time values and their text forms.
 void register_date_functions(FunctionRegistry& functions);
+// Functions of native libraries that game code defines and calls.
+void register_external_functions(FunctionRegistry& functions);
 
 }  // namespace kestrel

@@ -6,6 +6,8 @@
 
 #include "data/Runner_Load.h"
 #include "data/code_origin.h"
+#include "lib/Support_DLL.h"
+#include "platform/process.h"
 #include "run/Runner.h"
 #include "script/Code_Error.h"
 
@@ -59,6 +61,52 @@ bool call_lifecycle_functions(Runner& runner, const char* not_found) {
   return true;
 }
 
+// Where libraries named without a folder are looked for: beside the game, in
+// the working folder, then in the packages' folders of the temporary folder.
+std::vector<std::filesystem::path> library_folders(Runner& runner) {
+  const std::vector<std::string>& command_line = runner.engine.settings.command_line;
+  std::vector<std::filesystem::path> folders{
+      command_line.empty() ? platform::executable_path().parent_path()
+                           : std::filesystem::path(command_line[0]).parent_path(),
+      "."};
+  if (runner.temp_folder.created()) {
+    for (const CExtensionPackage& package : runner.game.extension_packages)
+      folders.push_back(runner.temp_folder.path() / package.folder_name);
+  }
+  return folders;
+}
+
+constexpr int kLibraryFile = 1;
+constexpr int kStoredString = 1;
+constexpr int kStoredCdecl = 12;
+
+platform::NativeType native_type(int stored) {
+  return stored == kStoredString ? platform::NativeType::text : platform::NativeType::real;
+}
+
+// The native call behind a function of a library file; none in secure mode,
+// where the library is not even loaded, since calling it is refused anyway.
+ExtensionFunctions::LibraryCall library_call(Runner& runner, const CExtensionPackage& package,
+                                             const CExtensionFile& file,
+                                             const CExtensionFunction& function) {
+  if (runner.engine.settings.secure_mode) return nullptr;
+  ExternalFunctions& external = runner.engine.families.get<ExternalFunctions>();
+  std::int32_t handle = -1;
+  if (function.argument_count >= 0 && function.argument_count <= kMaxExternalArguments) {
+    std::vector<platform::NativeType> types;
+    for (int i = 0; i < function.argument_count; ++i)
+      types.push_back(native_type(function.argument_types[static_cast<std::size_t>(i)]));
+    const std::filesystem::path library =
+        runner.temp_folder.path() / package.folder_name / file.file_name;
+    handle = external.define(library.string(), function.external_name,
+                             function.calling_convention == kStoredCdecl ? 0 : kStdcall,
+                             std::move(types), native_type(function.result_type));
+  }
+  return [&external, handle](const RValue* arguments, int count) {
+    return external.call(handle, arguments, count);
+  };
+}
+
 }  // namespace
 
 bool declare_extension_packages(Runner& runner) {
@@ -86,6 +134,7 @@ bool prepare_extension_packages(Runner& runner) {
   // function's code can call another's.
   if (!declare_extension_packages(runner)) return false;
   ScriptEngine& engine = runner.engine;
+  engine.families.get<ExternalFunctions>().set_library_folders(library_folders(runner));
   const auto& packages = runner.game.extension_packages;
   for (std::size_t p = 0; p < packages.size(); ++p) {
     const CExtensionPackage& package = packages[p];
@@ -94,6 +143,8 @@ bool prepare_extension_packages(Runner& runner) {
       for (std::size_t n = 0; n < file.functions.size(); ++n) {
         const CExtensionFunction& function = file.functions[n];
         std::unique_ptr<CCode> code;
+        ExtensionFunctions::LibraryCall library;
+        if (file.kind == kLibraryFile) library = library_call(runner, package, file, function);
         if (file.kind == 2 && !function.code.empty()) {
           code = std::make_unique<CCode>(function.code, false,
                                          code_origin::extension_function(p, f, n));
@@ -107,7 +158,7 @@ bool prepare_extension_packages(Runner& runner) {
           }
         }
         engine.extensions.define(function.id, function.name, function.argument_count,
-                                 std::move(code));
+                                 std::move(code), std::move(library));
       }
     }
   }

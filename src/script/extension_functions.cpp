@@ -17,11 +17,11 @@ void ExtensionFunctions::resize(std::int32_t count) {
 }
 
 void ExtensionFunctions::define(std::int32_t id, std::string name, int argument_count,
-                                std::unique_ptr<CCode> code) {
+                                std::unique_ptr<CCode> code, LibraryCall library) {
   if (id < 0 || static_cast<std::size_t>(id) >= functions_.size()) return;
   by_name_.emplace(name, id);
   functions_[static_cast<std::size_t>(id)] =
-      Function{true, std::move(name), argument_count, std::move(code)};
+      Function{true, std::move(name), argument_count, std::move(code), std::move(library)};
 }
 
 std::int32_t ExtensionFunctions::find(std::string_view name) const {
@@ -54,6 +54,10 @@ bool ExtensionFunctions::call(ScriptEngine& engine, std::int32_t id, ScriptInsta
   if (engine.settings.secure_mode) {
     engine.errors.last_text = kSecureExtensionMessage;
     return false;
+  }
+  if (function->library) {
+    result = function->library(arguments, count);
+    return true;
   }
   if (function->code == nullptr) return true;
   if (call_with_argument_slots(engine, *function->code, self, other, arguments, count, result)) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -22,15 +23,20 @@ inline constexpr char kSecureExtensionMessage[] =
 
 // The functions that extension packages add, by their id (unique over all
 // packages). Script functions run their compiled section; library functions
-// have no native call behind them yet and give 0.
+// call the native function defined for them.
 class ExtensionFunctions {
  public:
   void clear();
   // Makes room for ids 0 .. count - 1, none of them defined.
   void resize(std::int32_t count);
-  // Defines the id; code is null for a library function. The first function of
-  // a name is the one code calls by that name.
-  void define(std::int32_t id, std::string name, int argument_count, std::unique_ptr<CCode> code);
+  // What a library function does when called: the native call behind it.
+  using LibraryCall = std::function<RValue(const RValue* arguments, int count)>;
+
+  // Defines the id; code is null for a library function, which gives the real
+  // 0 while it has no call. The first function of a name is the one code
+  // calls by that name.
+  void define(std::int32_t id, std::string name, int argument_count, std::unique_ptr<CCode> code,
+              LibraryCall library = nullptr);
 
   // -1 when no function has that name.
   std::int32_t find(std::string_view name) const;
@@ -49,6 +55,7 @@ class ExtensionFunctions {
     std::string name;
     int argument_count = 0;
     std::unique_ptr<CCode> code;
+    LibraryCall library;
   };
   const Function* get(std::int32_t id) const;
 

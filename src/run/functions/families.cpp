@@ -46,6 +46,8 @@ void register_families(ScriptEngine& engine) {
   register_included_file_functions(functions);
   register_registry_functions(functions);
   register_ini_functions(functions);
+  register_external_functions(functions);
+  register_multiplayer_functions(functions);
 }
 
 }  // namespace kestrel

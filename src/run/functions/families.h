@@ -80,5 +80,7 @@ void register_sound_functions(FunctionRegistry& functions);
 void register_system_functions(FunctionRegistry& functions);
 // export_include_file, export_include_file_location and discard_include_file.
 void register_included_file_functions(FunctionRegistry& functions);
+// Multiplayer sessions: connecting, sessions, players, shared data and messages.
+void register_multiplayer_functions(FunctionRegistry& functions);
 
 }  // namespace kestrel
