@@ -20,4 +20,12 @@ void CTrigger::Save(CStream& stream) const {
   WriteString(stream, constant_name);
 }
 
+int FindTriggerByConstantName(const std::vector<std::optional<CTrigger>>& triggers,
+                              std::string_view name) {
+  for (std::size_t i = 0; i < triggers.size(); ++i) {
+    if (triggers[i] && triggers[i]->constant_name == name) return static_cast<int>(i);
+  }
+  return -1;
+}
+
 }  // namespace kestrel

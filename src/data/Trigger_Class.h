@@ -1,6 +1,9 @@
 #pragma once
 
+#include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "data/Support_Stream.h"
 
@@ -18,5 +21,10 @@ class CTrigger {
 
   bool operator==(const CTrigger&) const = default;
 };
+
+// The index of the first existing trigger whose constant name is exactly
+// `name`, or -1: game code refers to a trigger by that name.
+int FindTriggerByConstantName(const std::vector<std::optional<CTrigger>>& triggers,
+                              std::string_view name);
 
 }  // namespace kestrel

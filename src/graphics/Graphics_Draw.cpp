@@ -157,16 +157,16 @@ std::int64_t merge_color(std::int64_t first, std::int64_t second, double amount)
   return merged;
 }
 
-void DrawingState::set_alpha(double alpha) {
-  alpha_ = std::clamp(alpha, 0.0, 1.0);
+void DrawingState::set_color(std::int64_t colour) {
+  argb_ = vertex_argb(colour);
 }
 
-std::uint32_t DrawingState::vertex_argb() const {
-  return vertex_colour(colour_, alpha_);
+void DrawingState::set_alpha(double alpha) {
+  argb_ = (argb_ & kColourBits) | (vertex_colour(0, alpha) & kAlphaBits);
 }
 
 std::uint32_t DrawingState::vertex_argb(std::int64_t colour) const {
-  return vertex_colour(colour, alpha_);
+  return (argb_ & kAlphaBits) | (vertex_colour(colour, 0) & kColourBits);
 }
 
 void DrawingState::set_circle_precision(int sides) {

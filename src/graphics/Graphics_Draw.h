@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "graphics/Graphics_Support.h"
 #include "platform/render_device.h"
 
 namespace kestrel {
@@ -28,13 +29,16 @@ class DrawingState {
  public:
   DrawingState() { set_circle_precision(24); }
 
-  void set_color(std::int64_t colour) { colour_ = colour; }
-  std::int64_t color() const { return colour_; }
+  // The colour and the alpha are kept as one vertex colour, so each reads
+  // back as that holds it: the colour's low 24 bits, the alpha as a byte
+  // (0.3 reads back as 76 / 255).
+  void set_color(std::int64_t colour);
+  std::int64_t color() const { return game_colour(argb_); }
   // Clamped to 0..1.
   void set_alpha(double alpha);
-  double alpha() const { return alpha_; }
+  double alpha() const { return static_cast<double>(argb_ >> 24) / 255.0; }
   // The drawing colour and alpha as one vertex colour.
-  std::uint32_t vertex_argb() const;
+  std::uint32_t vertex_argb() const { return argb_; }
   // Another colour with the drawing alpha.
   std::uint32_t vertex_argb(std::int64_t colour) const;
 
@@ -61,8 +65,7 @@ class DrawingState {
   Primitive primitive;
 
  private:
-  std::int64_t colour_ = 0;
-  double alpha_ = 1.0;
+  std::uint32_t argb_ = kOpaque;  // black
   int halign_ = 0;
   int valign_ = 0;
   std::vector<double> cosines_;

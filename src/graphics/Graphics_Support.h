@@ -12,11 +12,18 @@ inline int round_to_int(double value) {
   return static_cast<int>(std::nearbyint(value));
 }
 
+// The parts of a vertex colour.
+inline constexpr std::uint32_t kAlphaBits = 0xFF000000u;
+inline constexpr std::uint32_t kColourBits = 0x00FFFFFFu;
+inline constexpr std::uint32_t kOpaque = kAlphaBits;
+
 // A game colour (red in the low byte, blue in the high byte) with an alpha of
 // 0..1 as one vertex colour: alpha, red, green, blue from the top byte down.
+// Only the colour's low 24 bits count; an alpha that is not a number is 0.
 inline std::uint32_t vertex_colour(std::int64_t bgr, double alpha) {
+  const double scaled = 255.0 * alpha;
   const auto alpha_byte =
-      static_cast<std::uint32_t>(round_to_int(std::clamp(255.0 * alpha, 0.0, 255.0)));
+      static_cast<std::uint32_t>(round_to_int(scaled >= 0 ? std::min(scaled, 255.0) : 0.0));
   const auto colour = static_cast<std::uint32_t>(bgr);
   const std::uint32_t red = colour & 0xFF;
   const std::uint32_t green = (colour >> 8) & 0xFF;

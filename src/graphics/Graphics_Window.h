@@ -64,8 +64,8 @@ class GameWindow {
   bool visible() const;
   void set_caption(const std::string& caption);
   const std::string& caption() const { return caption_; }
-  void set_color(std::int64_t colour) { colour_ = colour; }
-  std::int64_t color() const { return colour_; }
+  void set_color(std::int32_t colour) { colour_ = colour; }
+  std::int32_t color() const { return colour_; }
 
   void set_position(int x, int y);
   void set_size(int width, int height);
@@ -131,7 +131,7 @@ class GameWindow {
   int region_width_ = 640;
   int region_height_ = 480;
   double region_scale_ = 1.0;
-  std::int64_t colour_ = 0;
+  std::int32_t colour_ = 0;
   int cursor_ = 0;
   std::string caption_;
   ViewTransforms views_{};

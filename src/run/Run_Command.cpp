@@ -253,8 +253,8 @@ void save_game(Runner& runner, const std::string& file_name) {
   WriteInt(stream, runner.game.game_id);
   WriteInt(stream, runner.room_index);
   WriteInt(stream, runner.transition_kind);
-  WriteInt(stream, round_to_int32(runner.score.score));
-  WriteInt(stream, round_to_int32(runner.score.lives));
+  WriteInt(stream, runner.score.score);
+  WriteInt(stream, runner.score.lives);
   WriteReal(stream, runner.score.health);
   WriteInt(stream, runner.score.cursor_sprite);
   WriteInt(stream, runner.step_counter);

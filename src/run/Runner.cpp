@@ -300,7 +300,8 @@ bool Runner::find_resource_name(std::string_view name, double& index) {
   const std::string key(name);
   for (int found : {game.objects.find(key), game.sprites.find(key), sounds.find(key),
                     game.backgrounds.find(key), paths.find(key), fonts.list.find(key),
-                    game.timelines.find(key), game.scripts.find(key), game.rooms.find(key)}) {
+                    game.timelines.find(key), game.scripts.find(key), game.rooms.find(key),
+                    FindTriggerByConstantName(game.triggers, name)}) {
     if (found >= 0) {
       index = found;
       return true;

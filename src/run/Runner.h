@@ -56,8 +56,9 @@ inline CInstance& instance_of(ScriptInstance& instance) {
 
 // Score, lives and health with how the window caption shows them.
 struct GameScore {
-  double score = 0;
-  double lives = -1;
+  // Score and lives are whole numbers, as saved games hold them.
+  std::int32_t score = 0;
+  std::int32_t lives = -1;
   double health = 100;
   bool show_score = true;
   bool show_lives = false;

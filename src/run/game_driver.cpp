@@ -39,6 +39,8 @@ bool prepare_game(Runner& runner, const DriverOptions& options) {
   engine.settings.echo_reports = options.developer;
   engine.settings.sources = options.sources;
   engine.settings.command_line = options.command_line;
+  engine.settings.secure_mode = engine.settings.secure_mode || options.secure_mode;
+  engine.steps_left = options.step_budget;
   runner.input.close_button_is_escape = settings.CloseAsEscape;
   runner.fixed_seed = options.seed;
   runner.use_error_dialog = !options.developer;
@@ -114,12 +116,19 @@ int play_loaded_game(GameData& game, platform::Window& window, const DriverOptio
   prepare_graphics(runner, window);
   if (options.show_progress) options.show_progress(100, "Ready");
   runner.game_running = true;
+  runner.engine.steps_left = options.step_budget;
   start_game(runner);
   LoopOptions loop = options.loop;
   if (options.input_script != nullptr) {
     InputScript& script = *options.input_script;
     loop.before_step = [&](std::int64_t step) { script.deliver_due(runner, step); };
     runner.next_scripted_input = [&] { return script.deliver_next(runner); };
+  }
+  if (options.step_budget >= 0) {
+    loop.before_step = [&, deliver = std::move(loop.before_step)](std::int64_t step) {
+      runner.engine.steps_left = options.step_budget;
+      if (deliver) deliver(step);
+    };
   }
   if (options.after_step) {
     loop.after_step = [&](std::int64_t steps) { options.after_step(runner, steps); };

@@ -47,6 +47,13 @@ struct DriverOptions {
   const TempDirectory* temp_folder = nullptr;
   // The game's command line: its program's path, then its parameters.
   std::vector<std::string> command_line;
+  // Statements, calls and created array elements that the game's code may
+  // run while the game starts, and again in each step, before it fails with
+  // a report; -1: no limit. Automated runs of games nobody has checked set
+  // one, so that runaway code ends.
+  std::int64_t step_budget = -1;
+  // Plays in secure mode whatever the player's preference says.
+  bool secure_mode = false;
 };
 
 enum DriverStatus : int { kGameEnded = 0, kGameFailed = 1 };

@@ -211,12 +211,11 @@ void follow_views(Runner& runner) {
 std::string window_caption(const Runner& runner) {
   const GameScore& s = runner.score;
   std::string caption = runner.room->settings.caption;
-  const auto whole = [](double value) { return std::to_string(round_to_int(value)); };
   if (s.show_score && (s.score_shown_explicitly || s.score > 0)) {
-    caption += " " + s.caption_score + whole(s.score);
+    caption += " " + s.caption_score + std::to_string(s.score);
   }
-  if (s.show_lives) caption += " " + s.caption_lives + whole(s.lives);
-  if (s.show_health) caption += " " + s.caption_health + whole(s.health);
+  if (s.show_lives) caption += " " + s.caption_lives + std::to_string(s.lives);
+  if (s.show_health) caption += " " + s.caption_health + std::to_string(round_to_int(s.health));
   return caption;
 }
 

@@ -28,8 +28,8 @@ CFont system_font(ScriptEngine& engine, Args a) {
   font.size = whole(a[1]);
   font.bold = is_true(a[2]);
   font.italic = is_true(a[3]);
-  font.first = std::max(whole(a[4]), 0);
-  font.last = std::min(whole(a[5]), 255);
+  font.first = std::clamp(whole(a[4]), 0, 255);
+  font.last = std::clamp(whole(a[5]), 0, 255);
   std::string error;
   if (!font.RenderGlyphs(error)) {
     report_action_error(engine, "Cannot make the font \"" + font.font_name + "\": " + error + ".",

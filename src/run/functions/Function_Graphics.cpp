@@ -411,6 +411,10 @@ void texture_get_width(ScriptEngine& e, ScriptInstance&, ScriptInstance&, int, R
 void texture_get_height(ScriptEngine& e, ScriptInstance&, ScriptInstance&, int, RValue& r, Args a) {
   r.set_real(graphics_of(e).textures().used_height(whole(a[0])));
 }
+// A texture is on the device from the moment it is filled, and the device
+// itself decides which textures stay resident: preloading one and giving it a
+// priority leave nothing to do.
+void texture_residency_hint(ScriptEngine&, ScriptInstance&, ScriptInstance&, int, RValue&, Args) {}
 void texture_set_interpolation(ScriptEngine& e, ScriptInstance&, ScriptInstance&, int, RValue&,
                                Args a) {
   graphics_of(e).set_texture_interpolation(is_true(a[0]));
@@ -517,6 +521,8 @@ void register_graphics_functions(FunctionRegistry& functions) {
       {"texture_exists", &texture_exists, 1},
       {"texture_get_width", &texture_get_width, 1},
       {"texture_get_height", &texture_get_height, 1},
+      {"texture_preload", &texture_residency_hint, 1},
+      {"texture_set_priority", &texture_residency_hint, 2},
       {"texture_set_interpolation", &texture_set_interpolation, 1},
       {"texture_set_blending", &texture_set_blending, 1},
       {"texture_set_repeat", &texture_set_repeat, 1},

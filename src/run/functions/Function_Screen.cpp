@@ -20,12 +20,12 @@ int whole(const RValue& value) {
 
 void set_synchronization(ScriptEngine& engine, ScriptInstance&, ScriptInstance&, int, RValue&,
                          Args args) {
-  runner_of(engine).graphics.set_synchronization(whole(args[0]) >= 1);
+  runner_of(engine).graphics.set_synchronization(is_true(args[0]));
 }
 
 void set_automatic_draw(ScriptEngine& engine, ScriptInstance&, ScriptInstance&, int, RValue&,
                         Args args) {
-  runner_of(engine).automatic_draw = whole(args[0]) >= 1;
+  runner_of(engine).automatic_draw = is_true(args[0]);
 }
 
 void screen_redraw(ScriptEngine& engine, ScriptInstance&, ScriptInstance&, int, RValue&, Args) {

@@ -61,7 +61,7 @@ void tile_set(ScriptEngine& engine, ScriptInstance&, ScriptInstance&, int, RValu
   if (RoomTile* tile = existing_tile(engine, args)) change(*tile, args + 1);
 }
 void set_visible(RoomTile& tile, Args args) {
-  tile.visible = whole(args[0]) >= 1;
+  tile.visible = is_true(args[0]);
 }
 void set_background(RoomTile& tile, Args args) {
   tile.background = whole(args[0]);
@@ -84,7 +84,7 @@ void set_scale(RoomTile& tile, Args args) {
   tile.yscale = args[1].real();
 }
 void set_blend(RoomTile& tile, Args args) {
-  tile.blend = static_cast<int>(round_to_int64(args[0].real()));
+  tile.blend = whole(args[0]);
 }
 void set_alpha(RoomTile& tile, Args args) {
   tile.alpha = args[0].real();

@@ -14,14 +14,11 @@ GameWindow& layout_of(ScriptEngine& engine) {
 int whole(const RValue& value) {
   return round_to_int32(value.real());
 }
-bool flag(const RValue& value) {
-  return whole(value) >= 1;
-}
 
 // The on/off settings of the window, as pairs of set and get.
 template <void (GameWindow::*set)(bool)>
 void set_flag(ScriptEngine& engine, ScriptInstance&, ScriptInstance&, int, RValue&, Args args) {
-  (layout_of(engine).*set)(flag(args[0]));
+  (layout_of(engine).*set)(is_true(args[0]));
 }
 template <bool (GameWindow::*get)() const>
 void get_flag(ScriptEngine& engine, ScriptInstance&, ScriptInstance&, int, RValue& result, Args) {
@@ -48,7 +45,7 @@ void window_set_cursor(ScriptEngine& engine, ScriptInstance&, ScriptInstance&, i
 }
 void window_set_color(ScriptEngine& engine, ScriptInstance&, ScriptInstance&, int, RValue&,
                       Args args) {
-  layout_of(engine).set_color(round_to_int64(args[0].real()));
+  layout_of(engine).set_color(round_to_int32(args[0].real()));
 }
 void window_get_color(ScriptEngine& engine, ScriptInstance&, ScriptInstance&, int, RValue& result,
                       Args) {
@@ -76,11 +73,11 @@ void window_default(ScriptEngine& engine, ScriptInstance&, ScriptInstance&, int,
 
 void window_set_region_size(ScriptEngine& engine, ScriptInstance&, ScriptInstance&, int, RValue&,
                             Args args) {
-  layout_of(engine).set_region_size(whole(args[0]), whole(args[1]), flag(args[2]));
+  layout_of(engine).set_region_size(whole(args[0]), whole(args[1]), is_true(args[2]));
 }
 void window_set_region_scale(ScriptEngine& engine, ScriptInstance&, ScriptInstance&, int, RValue&,
                              Args args) {
-  layout_of(engine).set_region_scale(args[0].real(), flag(args[1]));
+  layout_of(engine).set_region_scale(args[0].real(), is_true(args[1]));
 }
 void window_get_region_scale(ScriptEngine& engine, ScriptInstance&, ScriptInstance&, int,
                              RValue& result, Args) {

@@ -200,24 +200,27 @@ bool get_fps(ScriptEngine& engine, ScriptInstance&, std::int32_t, RValue& value)
 }
 
 // Score, lives and health, and how the caption shows them.
-template <double GameScore::*field>
-bool get_score_real(ScriptEngine& engine, ScriptInstance&, std::int32_t, RValue& value) {
-  value.set_real(runner_of(engine).score.*field);
+template <auto field>
+bool get_score_number(ScriptEngine& engine, ScriptInstance&, std::int32_t, RValue& value) {
+  value.set_real(static_cast<double>(runner_of(engine).score.*field));
   return true;
 }
 
-bool set_score(ScriptEngine& engine, ScriptInstance&, std::int32_t, const RValue& value) {
-  runner_of(engine).score.score = value.real();
+template <auto field>
+bool set_score_number(ScriptEngine& engine, ScriptInstance&, std::int32_t, const RValue& value) {
+  assign_from(runner_of(engine).score.*field, value);
   return true;
 }
 
-// Lives and health run their event when they run out, not when they stay out.
-template <double GameScore::*field, int event_number, bool (*ran_out)(double, double)>
+// Lives and health run their event when they run out, not when they stay
+// out; what counts is the value as stored.
+template <auto field, int event_number, bool (*ran_out)(double, double)>
 bool set_running_out(ScriptEngine& engine, ScriptInstance&, std::int32_t, const RValue& value) {
   Runner& runner = runner_of(engine);
-  const double old = runner.score.*field;
-  runner.score.*field = value.real();
-  if (ran_out(old, value.real())) perform_event_all(runner, kEventOther, event_number);
+  auto& stored = runner.score.*field;
+  const double old = stored;
+  assign_from(stored, value);
+  if (ran_out(old, stored)) perform_event_all(runner, kEventOther, event_number);
   return true;
 }
 
@@ -251,16 +254,6 @@ bool get_score_text(ScriptEngine& engine, ScriptInstance&, std::int32_t, RValue&
 template <std::string GameScore::*field>
 bool set_score_text(ScriptEngine& engine, ScriptInstance&, std::int32_t, const RValue& value) {
   runner_of(engine).score.*field = value.str();
-  return true;
-}
-
-bool get_cursor_sprite(ScriptEngine& engine, ScriptInstance&, std::int32_t, RValue& value) {
-  value.set_real(runner_of(engine).score.cursor_sprite);
-  return true;
-}
-
-bool set_cursor_sprite(ScriptEngine& engine, ScriptInstance&, std::int32_t, const RValue& value) {
-  runner_of(engine).score.cursor_sprite = round_to_int32(value.real());
   return true;
 }
 
@@ -550,10 +543,10 @@ void register_input_variables(ScriptEngine& engine) {
 
 void register_score_variables(ScriptEngine& engine) {
   BuiltinVariables& v = engine.builtin_variables;
-  v.add("score", &get_score_real<&GameScore::score>, &set_score);
-  v.add("lives", &get_score_real<&GameScore::lives>,
+  v.add("score", &get_score_number<&GameScore::score>, &set_score_number<&GameScore::score>);
+  v.add("lives", &get_score_number<&GameScore::lives>,
         &set_running_out<&GameScore::lives, 6, &lives_ran_out>);
-  v.add("health", &get_score_real<&GameScore::health>,
+  v.add("health", &get_score_number<&GameScore::health>,
         &set_running_out<&GameScore::health, 9, &health_ran_out>);
   v.add("show_score", &get_score_flag<&GameScore::show_score>,
         &set_score_flag<&GameScore::show_score>);
@@ -567,7 +560,8 @@ void register_score_variables(ScriptEngine& engine) {
         &set_score_text<&GameScore::caption_lives>);
   v.add("caption_health", &get_score_text<&GameScore::caption_health>,
         &set_score_text<&GameScore::caption_health>);
-  v.add("cursor_sprite", &get_cursor_sprite, &set_cursor_sprite);
+  v.add("cursor_sprite", &get_score_number<&GameScore::cursor_sprite>,
+        &set_score_number<&GameScore::cursor_sprite>);
 }
 
 }  // namespace kestrel
