@@ -114,6 +114,10 @@ int play_loaded_game(const GameData& game, platform::Window& window, const Drive
   prepare_graphics(runner, window);
   if (options.show_progress) options.show_progress(100, "Ready");
   runner.game_running = true;
+  // The first room's creation may already ask its questions.
+  if (options.input_script != nullptr) {
+    runner.next_dialog_answer = [&script = *options.input_script] { return script.next_answer(); };
+  }
   start_game(runner);
   LoopOptions loop = options.loop;
   if (options.input_script != nullptr) {
