@@ -19,6 +19,9 @@ class WindowEvents {
   virtual void character(unsigned char c) {}
   virtual void mouse_down(MouseButton button) {}
   virtual void mouse_up(MouseButton button) {}
+  // The pointer over a picture window, in its client pixels; sent before each
+  // of its buttons' events too.
+  virtual void mouse_moved(int x, int y) {}
   // +1 for a turn away from the player, -1 towards.
   virtual void wheel(int direction) {}
   // The window's close button; the window stays open unless the game ends.

@@ -32,6 +32,8 @@ class PictureWindow {
   // In front of the other windows, with the keyboard.
   virtual void raise() = 0;
   virtual void hide() = 0;
+  // 255 is opaque; lower lets the screen behind show through.
+  virtual void set_opacity(int alpha) {}
 };
 
 }  // namespace kestrel::platform

@@ -22,11 +22,14 @@
 #include "run/Motion_Grid.h"
 #include "run/Motion_Potential.h"
 #include "run/Object_Lists.h"
+#include "run/input_script.h"
 #include "run/room_transition.h"
 #include "run/run_fonts.h"
 #include "run/run_room.h"
 #include "script/script_engine.h"
 #include "shell/game_information.h"
+#include "shell/highscore_dialog.h"
+#include "shell/message_dialog.h"
 #include "sound/Sound_Main.h"
 
 namespace kestrel {
@@ -222,6 +225,12 @@ class Runner final : public ScriptHost {
   // button, delivers the next scripted input ahead of its step; false when
   // none is left.
   std::function<bool()> next_scripted_input;
+  // Set by runs with scripted input: the answer for the next dialog, taken
+  // before any player is asked; none when the script has no more.
+  std::function<std::optional<DialogAnswer>()> next_dialog_answer;
+  // The message dialog's look as game code set it.
+  MessageLook message_look;
+  HighscoreLook highscore_look;
   // Set by runs whose script moves joysticks: the game sees these two in
   // place of the controllers.
   std::optional<std::array<platform::JoystickState, 2>> scripted_joysticks;

@@ -117,6 +117,10 @@ int play_loaded_game(GameData& game, platform::Window& window, const DriverOptio
   if (options.show_progress) options.show_progress(100, "Ready");
   runner.game_running = true;
   runner.engine.steps_left = options.step_budget;
+  // The first room's creation may already ask its questions.
+  if (options.input_script != nullptr) {
+    runner.next_dialog_answer = [&script = *options.input_script] { return script.next_answer(); };
+  }
   start_game(runner);
   LoopOptions loop = options.loop;
   if (options.input_script != nullptr) {

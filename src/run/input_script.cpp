@@ -283,9 +283,69 @@ bool parse_action(const std::vector<std::string_view>& words, ScriptedInput inpu
     return true;
   }
   if (action == "joystick") return parse_joystick(words, input, out, error);
-  error =
-      "unknown action " + quoted(action) + "; the actions are key, type, mouse, wheel and joystick";
+  error = "unknown action " + quoted(action) +
+          "; the actions are key, type, mouse, wheel, joystick and answer";
   return false;
+}
+
+// "answer button N", "answer text "TEXT"", "answer menu N", "answer file "NAME"",
+// "answer colour N" or "answer cancel".
+bool parse_answer(const std::vector<std::string_view>& words, std::vector<DialogAnswer>& out,
+                  std::string& error) {
+  constexpr const char* kForms =
+      "write it as: STEP answer button N, STEP answer text \"TEXT\", STEP answer menu N, "
+      "STEP answer file \"NAME\", STEP answer colour N or STEP answer cancel";
+  DialogAnswer answer;
+  for (std::size_t i = 1; i < words.size(); ++i) {
+    if (i > 1) answer.written += ' ';
+    answer.written += words[i];
+  }
+  const std::string_view what = words.size() > 2 ? words[2] : std::string_view();
+  const auto whole = [&](std::int64_t low, std::int64_t high, const char* name) {
+    const std::optional<std::int64_t> value = words.size() == 4 ? number(words[3]) : std::nullopt;
+    if (!value || *value < low || *value > high) {
+      error = std::string(name) + " wants a whole number from " + std::to_string(low) + " to " +
+              std::to_string(high) + "; " + kForms;
+      return false;
+    }
+    answer.number = static_cast<int>(*value);
+    return true;
+  };
+  const auto text = [&](const char* name) {
+    if (words.size() != 4 || words[3].front() != '"') {
+      error = std::string(name) + " wants its text in double quotes; " + kForms;
+      return false;
+    }
+    const std::optional<std::string> typed = typed_text(words[3], error);
+    if (!typed) return false;
+    answer.text = *typed;
+    return true;
+  };
+  using AnswerKind = DialogAnswer::Kind;
+  bool read = false;
+  if (what == "button") {
+    answer.kind = AnswerKind::Button;
+    read = whole(0, 3, "answer button");
+  } else if (what == "menu") {
+    answer.kind = AnswerKind::Menu;
+    read = whole(0, 1'000'000, "answer menu");
+  } else if (what == "colour" || what == "color") {
+    answer.kind = AnswerKind::Colour;
+    read = whole(0, 0xFFFFFF, "answer colour");
+  } else if (what == "text") {
+    answer.kind = AnswerKind::Text;
+    read = text("answer text");
+  } else if (what == "file") {
+    answer.kind = AnswerKind::File;
+    read = text("answer file");
+  } else if (what == "cancel" && words.size() == 3) {
+    answer.kind = AnswerKind::Cancel;
+    read = true;
+  } else {
+    error = std::string("unknown answer; ") + kForms;
+  }
+  if (read) out.push_back(std::move(answer));
+  return read;
 }
 
 }  // namespace
@@ -293,6 +353,8 @@ bool parse_action(const std::vector<std::string_view>& words, ScriptedInput inpu
 bool InputScript::parse(std::string_view text, std::string& error) {
   inputs_.clear();
   next_ = 0;
+  answers_.clear();
+  next_answer_ = 0;
   std::int64_t last_step = 1;
   int line_number = 0;
   while (!text.empty()) {
@@ -304,6 +366,7 @@ bool InputScript::parse(std::string_view text, std::string& error) {
     const auto fail = [&](const std::string& message) {
       error = "line " + std::to_string(line_number) + ": " + message;
       inputs_.clear();
+      answers_.clear();
       return false;
     };
     Words words = split(line);
@@ -321,7 +384,10 @@ bool InputScript::parse(std::string_view text, std::string& error) {
     std::string message;
     ScriptedInput input;
     input.step = *step;
-    if (!parse_action(words.words, input, inputs_, message)) return fail(message);
+    const bool read = words.words[1] == "answer"
+                          ? parse_answer(words.words, answers_, message)
+                          : parse_action(words.words, input, inputs_, message);
+    if (!read) return fail(message);
   }
   moves_joysticks_ = std::any_of(inputs_.begin(), inputs_.end(), [](const ScriptedInput& input) {
     return input.kind >= Kind::JoystickButtonDown;
@@ -393,6 +459,11 @@ bool InputScript::deliver_next(Runner& runner) {
   if (next_ >= inputs_.size()) return false;
   deliver_due(runner, inputs_[next_].step);
   return true;
+}
+
+std::optional<DialogAnswer> InputScript::next_answer() {
+  if (next_answer_ >= answers_.size()) return std::nullopt;
+  return answers_[next_answer_++];
 }
 
 }  // namespace kestrel

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -41,6 +42,18 @@ struct ScriptedInput {
   std::string text;
 };
 
+// What an input file tells the next dialog (docs/input-file.md).
+struct DialogAnswer {
+  enum class Kind { Button, Text, Menu, File, Colour, Cancel };
+  Kind kind = Kind::Cancel;
+  // The button (0 for Escape), the menu item or the colour.
+  int number = 0;
+  // The text typed or the file chosen.
+  std::string text;
+  // The action as the file wrote it, for messages about it.
+  std::string written;
+};
+
 // Key, mouse, wheel and joystick input for automated runs and replays, read from a text
 // file of lines "STEP ACTION" (docs/input-file.md). It is handed to the game
 // step by step, as a player would give it.
@@ -55,11 +68,18 @@ class InputScript {
   // a game that waits for a key or a button; false when nothing is left.
   bool deliver_next(Runner& runner);
 
+  // The next answer for a dialog, whatever its step: the steps only order
+  // the lines. None when every answer has been taken.
+  std::optional<DialogAnswer> next_answer();
+
   const std::vector<ScriptedInput>& inputs() const { return inputs_; }
+  const std::vector<DialogAnswer>& answers() const { return answers_; }
 
  private:
   std::vector<ScriptedInput> inputs_;
   std::size_t next_ = 0;
+  std::vector<DialogAnswer> answers_;
+  std::size_t next_answer_ = 0;
   // A script that moves joysticks stands in for the controllers from the first step.
   bool moves_joysticks_ = false;
 };

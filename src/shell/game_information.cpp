@@ -8,6 +8,7 @@
 #include "graphics/Graphics_Texture.h"
 #include "graphics/Graphics_Window.h"
 #include "platform/clock.h"
+#include "shell/canvas.h"
 
 namespace kestrel {
 namespace {
@@ -30,12 +31,6 @@ constexpr int kHome = 36;
 constexpr int kUp = 38;
 constexpr int kDown = 40;
 }  // namespace key
-
-// Game colours keep red in the low byte.
-std::uint32_t rgb_from_game_colour(int colour) {
-  const auto bgr = static_cast<std::uint32_t>(colour);
-  return (bgr & 0xFF) << 16 | (bgr & 0xFF00) | (bgr >> 16 & 0xFF);
-}
 
 }  // namespace
 

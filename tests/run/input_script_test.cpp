@@ -60,7 +60,8 @@ TEST(InputScript, NamesTheLineOfTheFirstFault) {
        "line 2: step 3 comes after step 5; the lines go in step order"},
       {"1", "line 1: the step has no action"},
       {"1 jump",
-       "line 1: unknown action \"jump\"; the actions are key, type, mouse, wheel and joystick"},
+       "line 1: unknown action \"jump\"; the actions are key, type, mouse, wheel, joystick and "
+       "answer"},
       {"1 key down lefft",
        "line 1: unknown key \"lefft\"; a key is a vk_ name (vk_left or left), a letter, a digit "
        "or a code"},
@@ -101,6 +102,53 @@ TEST(InputScript, NamesTheLineOfTheFirstFault) {
     EXPECT_FALSE(script.parse(c.text, error)) << c.text;
     EXPECT_EQ(error, c.error) << c.text;
     EXPECT_TRUE(script.inputs().empty()) << c.text;
+  }
+}
+
+TEST(InputScript, KeepsAnswersApartInTheirOrder) {
+  InputScript script;
+  std::string error;
+  ASSERT_TRUE(
+      script.parse("1 key press A\n"
+                   "2 answer button 3\n"
+                   "2 answer text \"Ada \\\"L\\\"\"\n"
+                   "5 answer menu 0\n"
+                   "6 answer file \"a b.txt\"\n"
+                   "7 answer colour 255\n"
+                   "7 answer cancel\n",
+                   error))
+      << error;
+  EXPECT_EQ(script.inputs().size(), 2u);
+  using AnswerKind = DialogAnswer::Kind;
+  const struct {
+    AnswerKind kind;
+    int number;
+    const char* text;
+    const char* written;
+  } expected[] = {{AnswerKind::Button, 3, "", "answer button 3"},
+                  {AnswerKind::Text, 0, "Ada \"L\"", "answer text \"Ada \\\"L\\\"\""},
+                  {AnswerKind::Menu, 0, "", "answer menu 0"},
+                  {AnswerKind::File, 0, "a b.txt", "answer file \"a b.txt\""},
+                  {AnswerKind::Colour, 255, "", "answer colour 255"},
+                  {AnswerKind::Cancel, 0, "", "answer cancel"}};
+  for (const auto& e : expected) {
+    const std::optional<DialogAnswer> answer = script.next_answer();
+    ASSERT_TRUE(answer.has_value()) << e.written;
+    EXPECT_EQ(answer->kind, e.kind) << e.written;
+    EXPECT_EQ(answer->number, e.number) << e.written;
+    EXPECT_EQ(answer->text, e.text) << e.written;
+    EXPECT_EQ(answer->written, e.written);
+  }
+  EXPECT_FALSE(script.next_answer().has_value());
+
+  const char* const faults[] = {"1 answer button 4",   "1 answer menu -1",
+                                "1 answer text Ada",   "1 answer colour 16777216",
+                                "1 answer cancel now", "1 answer yes"};
+  for (const char* fault : faults) {
+    EXPECT_FALSE(script.parse(fault, error)) << fault;
+    EXPECT_TRUE(error.starts_with("line 1: ")) << error;
+    EXPECT_NE(error.find("STEP answer cancel"), std::string::npos) << error;
+    EXPECT_TRUE(script.answers().empty()) << fault;
   }
 }
 

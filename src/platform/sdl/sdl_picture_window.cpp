@@ -1,5 +1,7 @@
 #include "platform/sdl/sdl_picture_window.h"
 
+#include <algorithm>
+
 #include "platform/sdl/sdl_input.h"
 #include "platform/sdl/sdl_keys.h"
 
@@ -63,6 +65,10 @@ class SdlPictureWindow final : public PictureWindow {
 
   void hide() override { SDL_HideWindow(window_); }
 
+  void set_opacity(int alpha) override {
+    SDL_SetWindowOpacity(window_, static_cast<float>(std::clamp(alpha, 0, 255)) / 255.0F);
+  }
+
  private:
   void handle(const SDL_Event& event) {
     switch (event.type) {
@@ -75,9 +81,20 @@ class SdlPictureWindow final : public PictureWindow {
             events_.key_up(key);
         }
         break;
+      case SDL_TEXTINPUT:
+        for (unsigned char c : latin1_from_utf8(event.text.text)) events_.character(c);
+        break;
+      case SDL_MOUSEMOTION:
+        events_.mouse_moved(event.motion.x, event.motion.y);
+        break;
       case SDL_MOUSEBUTTONDOWN:
+      case SDL_MOUSEBUTTONUP:
         if (MouseButton button; game_mouse_button(event.button.button, button)) {
-          events_.mouse_down(button);
+          events_.mouse_moved(event.button.x, event.button.y);
+          if (event.type == SDL_MOUSEBUTTONDOWN)
+            events_.mouse_down(button);
+          else
+            events_.mouse_up(button);
         }
         break;
       case SDL_MOUSEWHEEL:

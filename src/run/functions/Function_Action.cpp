@@ -1,10 +1,13 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <initializer_list>
+#include <sstream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "data/Runner_Load.h"
 #include "graphics/Graphics_Draw.h"
@@ -13,6 +16,7 @@
 #include "run/Runner.h"
 #include "run/functions/families.h"
 #include "run/resource_images.h"
+#include "run/run_dialogs.h"
 #include "script/Code_Error.h"
 #include "script/Code_Function.h"
 #include "script/Code_Operator.h"
@@ -493,6 +497,15 @@ void action_if_dice(ScriptEngine& e, ScriptInstance&, ScriptInstance&, int, RVal
   answer(r, sides <= 1 || random_below(e, std::llround(1000 * sides)) <= 1000);
 }
 
+void action_if_question(ScriptEngine& e, ScriptInstance&, ScriptInstance&, int, RValue& r, Args a) {
+  Runner& runner = runner_of(e);
+  answer(
+      r,
+      ask_message(runner, MessageRequest::message(message_text(a[0]), {"Yes", "", "No"})).button ==
+          1);
+  runner.input.clear();
+}
+
 void action_if_mouse(ScriptEngine& e, ScriptInstance& self, ScriptInstance& other, int, RValue& r,
                      Args a) {
   const int button = round_to_int32(a[0].real());
@@ -559,6 +572,29 @@ void if_score_value(ScriptEngine& e, ScriptInstance& self, ScriptInstance&, int,
 constexpr char kScore[] = "score";
 constexpr char kLives[] = "lives";
 constexpr char kHealth[] = "health";
+
+constexpr char kHighscoreClear[] = "highscore_clear";
+
+// The font description "name,size,colour,bold,italic,underline,strike-out"
+// gives the table its font name, size and style; a field switches its style
+// on when it is exactly "1".
+void action_highscore_show(ScriptEngine& e, ScriptInstance& self, ScriptInstance& other, int,
+                           RValue&, Args a) {
+  std::vector<std::string> fields;
+  std::stringstream description(a[4].str());
+  for (std::string field; std::getline(description, field, ',');) fields.push_back(field);
+  fields.resize(std::max<std::size_t>(fields.size(), 5));
+  const double style = (fields[3] == "1" ? 1 : 0) + (fields[4] == "1" ? 2 : 0);
+  call(e, self, other, "highscore_set_background", {a[0]});
+  call(e, self, other, "highscore_set_border", {RValue(a[1].real() == 1 ? 1.0 : 0.0)});
+  Runner& runner = runner_of(e);
+  runner.highscore_look.new_colour = round_to_int32(a[2].real());
+  runner.highscore_look.other_colour = round_to_int32(a[3].real());
+  call(e, self, other, "highscore_set_font",
+       {RValue(fields[0]), RValue(std::atof(fields[1].c_str())), RValue(style)});
+  call(e, self, other, "highscore_show", {RValue(runner.score.score)});
+  runner.input.clear();
+}
 
 void action_set_caption(ScriptEngine& e, ScriptInstance& self, ScriptInstance&, int, RValue&,
                         Args a) {
@@ -794,6 +830,14 @@ void action_replace_background(ScriptEngine& e, ScriptInstance& self, ScriptInst
 // Kept so that games made with older actions still load; they do nothing.
 void no_effect(ScriptEngine&, ScriptInstance&, ScriptInstance&, int, RValue&, Args) {}
 
+// Messages.
+
+void action_message(ScriptEngine& e, ScriptInstance&, ScriptInstance&, int, RValue&, Args a) {
+  Runner& runner = runner_of(e);
+  ask_message(runner, MessageRequest::message(message_text(a[0]), {"", "OK", ""}));
+  runner.input.clear();
+}
+
 }  // namespace
 
 void register_action_functions(FunctionRegistry& functions) {
@@ -862,6 +906,7 @@ void register_action_functions(FunctionRegistry& functions) {
   functions.add("action_if_number", &action_if_number, 3);
   functions.add("action_if", &action_if, 1);
   functions.add("action_if_dice", &action_if_dice, 1);
+  functions.add("action_if_question", &action_if_question, 1);
   functions.add("action_if_mouse", &action_if_mouse, 1);
   functions.add("action_if_aligned", &action_if_aligned, 2);
   functions.add("action_if_variable", &action_if_variable, 3);
@@ -879,6 +924,8 @@ void register_action_functions(FunctionRegistry& functions) {
   functions.add("action_draw_life", &draw_score_value<kLives>, 3);
   functions.add("action_draw_life_images", &action_draw_life_images, 3);
   functions.add("action_draw_health", &action_draw_health, 6);
+  functions.add("action_highscore_show", &action_highscore_show, 5);
+  functions.add("action_highscore_clear", &forward<kHighscoreClear>, 0);
   // Drawing
   functions.add("action_draw_sprite", &action_draw_sprite, 4);
   functions.add("action_draw_background", &action_draw_background, 4);
@@ -898,6 +945,9 @@ void register_action_functions(FunctionRegistry& functions) {
   // Resources
   functions.add("action_replace_sprite", &action_replace_sprite, 3);
   functions.add("action_replace_background", &action_replace_background, 2);
+
+  // Messages, information and splash screens
+  functions.add("action_message", &action_message, 1);
   // Without effect
   for (const char* name : {"action_path_old", "action_draw_font", "action_draw_font_old",
                            "action_fill_color", "action_line_color", "action_highscore"}) {

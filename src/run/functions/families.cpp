@@ -35,6 +35,8 @@ void register_families(ScriptEngine& engine) {
   register_window_functions(functions);
   register_screen_functions(functions);
   register_information_functions(functions);
+  register_message_functions(functions);
+  register_highscore_functions(functions);
   register_tile_functions(functions);
   register_sound_functions(functions);
   register_action_functions(functions);

@@ -1,0 +1,277 @@
+#include "run/run_dialogs.h"
+
+#include <cmath>
+#include <cstdio>
+#include <iostream>
+
+#include "platform/clock.h"
+#include "run/Runner.h"
+
+namespace kestrel {
+namespace {
+
+// How long a wait sleeps between looks at the windows.
+constexpr std::int64_t kWaitTickMicroseconds = 10'000;
+// How much of a dialog's text its notes quote.
+constexpr std::size_t kQuotedLength = 60;
+
+// The dialog's first line, shortened, to name it in a note.
+std::string quoted_text(std::string_view text) {
+  std::string line(text.substr(0, text.find_first_of("\r\n")));
+  if (line.size() > kQuotedLength) {
+    line.resize(kQuotedLength);
+    line += "...";
+  } else if (line.size() < text.size()) {
+    line += "...";
+  }
+  return "\"" + line + "\"";
+}
+
+// The windows' events while a dialog is open: its own go to it, the game
+// window's stay away from the game, which only keeps its focus and size.
+class DialogEvents final : public platform::WindowEvents {
+ public:
+  explicit DialogEvents(DrawnDialog& dialog) : dialog_(dialog) {}
+  void key_down(int key) override { changed(&DrawnDialog::key_down, key); }
+  void key_up(int key) override { changed(&DrawnDialog::key_up, key); }
+  void character(unsigned char c) override {
+    dialog_.character(c);
+    dirty = true;
+  }
+  void mouse_moved(int x, int y) override {
+    dialog_.mouse_moved(x, y);
+    dirty = true;
+  }
+  void mouse_down(platform::MouseButton) override {
+    dialog_.mouse_down();
+    dirty = true;
+  }
+  void mouse_up(platform::MouseButton) override {
+    dialog_.mouse_up();
+    dirty = true;
+  }
+  void close_requested() override { dialog_.close_requested(); }
+
+  bool dirty = true;
+
+ private:
+  void changed(void (DrawnDialog::*handler)(int), int key) {
+    (dialog_.*handler)(key);
+    dirty = true;
+  }
+  DrawnDialog& dialog_;
+};
+
+class GameWindowEvents final : public platform::WindowEvents {
+ public:
+  GameWindowEvents(Runner& runner, DrawnDialog& dialog) : runner_(runner), dialog_(dialog) {}
+  void mouse_down(platform::MouseButton) override { dialog_.click_outside(); }
+  void close_requested() override { dialog_.click_outside(); }
+  void focus_changed(bool active) override { runner_.input.focus_changed(active); }
+  void resized(int width, int height) override { runner_.input.resized(width, height); }
+
+ private:
+  Runner& runner_;
+  DrawnDialog& dialog_;
+};
+
+// Shows the dialog in a window of its own and waits until it closes; false
+// when no player is there to answer or the window cannot be made.
+bool wait_for_player(Runner& runner, DrawnDialog& dialog,
+                     const platform::PictureWindowSettings& settings, int opacity) {
+  platform::Window* game = runner.layout.window();
+  if (!runner.player_present || game == nullptr) return false;
+  DialogEvents events(dialog);
+  std::string error;
+  std::unique_ptr<platform::PictureWindow> window =
+      game->open_picture_window(settings, events, error);
+  if (window == nullptr) {
+    if (!error.empty()) std::cerr << "Cannot open the dialog window: " << error << '\n';
+    return false;
+  }
+  if (opacity < 255) window->set_opacity(opacity);
+  window->raise();
+  GameWindowEvents outside(runner, dialog);
+  while (!dialog.closed()) {
+    if (events.dirty) {
+      events.dirty = false;
+      const PixelCanvas& canvas = dialog.paint();
+      window->show_picture(canvas.argb.data(), canvas.width, canvas.height);
+    }
+    game->pump_events(outside);
+    if (!dialog.closed()) platform::Clock::sleep(kWaitTickMicroseconds);
+  }
+  window->hide();
+  return true;
+}
+
+platform::DisplayMode screen_of(Runner& runner) {
+  const platform::Window* window = runner.layout.window();
+  return window != nullptr ? window->display_mode() : platform::DisplayMode{};
+}
+
+std::string button_taken(const MessageRequest& request, int button) {
+  if (button == 0) return "Escape";
+  return "button " + std::to_string(button) + " (\"" + caption_shown(request.captions[button - 1]) +
+         "\")";
+}
+
+// An answer of the input file for the dialog; false when it does not fit.
+bool apply_answer(const DialogAnswer& answer, const MessageDialog& dialog,
+                  const MessageRequest& request, MessageAnswer& result) {
+  switch (answer.kind) {
+    case DialogAnswer::Kind::Button:
+      if (answer.number != 0 && !dialog.visible(answer.number)) return false;
+      result.button = answer.number;
+      return true;
+    case DialogAnswer::Kind::Text:
+      if (!request.prompt) return false;
+      result.field = answer.text;
+      result.button = dialog.first_visible();
+      return true;
+    case DialogAnswer::Kind::Cancel:
+      result.button = 0;
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+std::string message_text(const RValue& value) {
+  std::string raw;
+  if (value.is_string()) {
+    raw = value.str();
+  } else {
+    const double real = value.real();
+    char digits[400];
+    std::snprintf(digits, sizeof digits, real == std::floor(real) ? "%.0f" : "%.2f", real);
+    raw = digits;
+  }
+  std::string text;
+  for (std::size_t i = 0; i < raw.size(); ++i) {
+    if (raw[i] == '\\' && i + 1 < raw.size() && raw[i + 1] == '#') {
+      text += '#';
+      ++i;
+    } else {
+      text += raw[i] == '#' ? '\n' : raw[i];
+    }
+  }
+  return text;
+}
+
+void note_default_answer(std::string_view dialog, std::string_view taken) {
+  std::cerr << "No answer for the dialog " << dialog << ": it takes " << taken << ".\n";
+}
+
+void note_unfitting_answer(const DialogAnswer& answer, std::string_view dialog) {
+  std::cerr << "The answer \"" << answer.written << "\" of the input does not fit the dialog "
+            << dialog << ": it takes its default.\n";
+}
+
+std::optional<DialogAnswer> scripted_answer(Runner& runner) {
+  if (!runner.next_dialog_answer) return std::nullopt;
+  return runner.next_dialog_answer();
+}
+
+MessageAnswer ask_message(Runner& runner, MessageRequest request) {
+  const MessageLook& look = runner.message_look;
+  MessageDialog dialog(look, request, screen_of(runner));
+  MessageAnswer answer{dialog.first_visible(), request.field};
+  const std::string name = quoted_text(request.text);
+  const auto take_default = [&] {
+    std::string taken = button_taken(request, answer.button);
+    if (request.prompt) taken += " with the text \"" + answer.field + "\"";
+    note_default_answer(name, taken);
+  };
+  if (std::optional<DialogAnswer> scripted = scripted_answer(runner)) {
+    if (!apply_answer(*scripted, dialog, request, answer)) note_unfitting_answer(*scripted, name);
+  } else {
+    platform::PictureWindowSettings settings;
+    settings.caption = look.caption;
+    settings.border = look.show_caption;
+    settings.stay_on_top = true;
+    settings.x = dialog.layout().x;
+    settings.y = dialog.layout().y;
+    settings.width = dialog.layout().width;
+    settings.height = dialog.layout().height;
+    if (wait_for_player(runner, dialog, settings, look.alpha)) {
+      answer = {dialog.result(), dialog.field()};
+    } else {
+      take_default();
+    }
+  }
+  runner.process_messages();
+  return answer;
+}
+
+int ask_menu(Runner& runner, std::string_view items, std::optional<std::pair<int, int>> place,
+             int none_chosen) {
+  std::vector<MenuItem> entries = parse_menu(items);
+  int count = 0;
+  for (const MenuItem& item : entries) count += item.separator() ? 0 : 1;
+  const std::string name = "menu " + quoted_text(items);
+  int chosen = none_chosen;
+  if (std::optional<DialogAnswer> scripted = scripted_answer(runner)) {
+    if (scripted->kind == DialogAnswer::Kind::Menu && scripted->number < count) {
+      chosen = scripted->number;
+    } else if (scripted->kind != DialogAnswer::Kind::Cancel) {
+      note_unfitting_answer(*scripted, name);
+    }
+  } else {
+    PopupMenu menu(std::move(entries));
+    platform::PictureWindowSettings settings;
+    settings.border = false;
+    settings.stay_on_top = true;
+    if (place) {
+      settings.x = place->first;
+      settings.y = place->second;
+    } else if (const platform::Window* window = runner.layout.window()) {
+      window->mouse_screen_position(settings.x, settings.y);
+    }
+    settings.width = menu.width();
+    settings.height = menu.height();
+    if (wait_for_player(runner, menu, settings, 255)) {
+      if (menu.chosen() >= 0) chosen = menu.chosen();
+    } else {
+      note_default_answer(name, "its default " + std::to_string(none_chosen));
+    }
+  }
+  runner.process_messages();
+  return chosen;
+}
+
+std::string show_highscores(Runner& runner, std::array<HighscoreLine, 10> lines, int new_rank) {
+  const HighscoreLook& look = runner.highscore_look;
+  const std::string name = "highscore table";
+  std::string typed;
+  if (std::optional<DialogAnswer> scripted = scripted_answer(runner)) {
+    if (scripted->kind == DialogAnswer::Kind::Text && new_rank >= 1) {
+      typed = scripted->text;
+    } else if (scripted->kind != DialogAnswer::Kind::Cancel &&
+               scripted->kind != DialogAnswer::Kind::Button) {
+      note_unfitting_answer(*scripted, name);
+    }
+  } else {
+    HighscoreDialog dialog(look, std::move(lines), new_rank);
+    const platform::DisplayMode screen = screen_of(runner);
+    platform::PictureWindowSettings settings;
+    settings.caption = look.caption;
+    settings.border = look.border;
+    settings.stay_on_top = true;
+    settings.width = dialog.width();
+    settings.height = dialog.height();
+    settings.x = std::max((screen.width - settings.width) / 2, 0);
+    settings.y = std::max((screen.height - settings.height) / 2, 0);
+    if (wait_for_player(runner, dialog, settings, 255)) {
+      typed = dialog.typed_name();
+    } else {
+      note_default_answer(name, new_rank >= 1 ? "Escape with an empty name" : "Escape");
+    }
+  }
+  runner.process_messages();
+  return typed;
+}
+
+}  // namespace kestrel

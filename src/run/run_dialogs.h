@@ -1,0 +1,55 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "run/input_script.h"
+#include "script/RValue.h"
+#include "shell/highscore_dialog.h"
+#include "shell/message_dialog.h"
+
+namespace kestrel {
+
+class Runner;
+
+// A dialog's text from game code's value: a string as it is, a whole real
+// as an integer, any other real with two decimals; then every '#' is a line
+// break and "\#" a plain '#'.
+std::string message_text(const RValue& value);
+
+struct MessageAnswer {
+  // The button that closed the dialog, 0 for Escape.
+  int button = 0;
+  // The prompt's field as it was when the dialog closed.
+  std::string field;
+};
+
+// Asks the next answer of the input file first; else shows the dialog to the
+// player and waits for it. With neither, the dialog takes what Enter would
+// give it (and the preset text) and says so on standard error, so that an
+// automated run never waits for a player who is not there.
+MessageAnswer ask_message(Runner& runner, MessageRequest request);
+
+// A popup menu at a screen position, or at the mouse when there is none;
+// the chosen item's number, or `none_chosen` when nothing was chosen.
+int ask_menu(Runner& runner, std::string_view items, std::optional<std::pair<int, int>> place,
+             int none_chosen);
+
+// Shows the highscore table and waits until it closes; with a new entry
+// (rank 1 to 10, else 0) the name typed for it, which the input file's
+// answer text gives in automated runs.
+std::string show_highscores(Runner& runner, std::array<HighscoreLine, 10> lines, int new_rank);
+
+// The line an automated run writes when a dialog has no answer; `dialog`
+// names the dialog, `taken` what it takes.
+void note_default_answer(std::string_view dialog, std::string_view taken);
+
+// The answer the input file has for the next dialog, when there is one.
+std::optional<DialogAnswer> scripted_answer(Runner& runner);
+
+// An answer that does not fit the dialog it reached: said on standard error,
+// and the dialog takes its default.
+void note_unfitting_answer(const DialogAnswer& answer, std::string_view dialog);
+
+}  // namespace kestrel

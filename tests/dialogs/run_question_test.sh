@@ -1,0 +1,75 @@
+#!/usr/bin/env bash
+# Plays a game that asks three questions in a real window under Xvfb and
+# answers them with keys by xdotool: a hot key, a name typed over the preset
+# text and Enter, and Enter for the first button. The game window's caption
+# then shows the answers, and Escape in it ends the game.
+# Usage: run_question_test.sh KESTREL KESTREL_DEV PROJECT
+set -euo pipefail
+
+for tool in xvfb-run xdotool; do
+  command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
+done
+runner=$1
+tool=$2
+project=$3
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+ASAN_OPTIONS=detect_leaks=0 "$tool" build "$project" -o "$work/game" --runner "$runner"
+
+cat >"$work/play.sh" <<'PLAY'
+#!/usr/bin/env bash
+set -u
+cd "$1"
+SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy ./game >output.txt 2>&1 &
+game=$!
+fail() { echo "$*" >&2; cat output.txt >&2; kill $game 2>/dev/null; exit 1; }
+# Focus may be refused for a moment while a window is being mapped.
+focus() {
+  for _ in $(seq 20); do
+    xdotool windowfocus --sync "$1" 2>/dev/null && return 0
+    sleep 0.25
+  done
+  return 1
+}
+window=$(timeout 30 xdotool search --sync --onlyvisible --name "Question Test" | head -1)
+[[ -n $window ]] || fail "the game opened no window"
+# Answers one dialog with keys, then waits until it has gone; the next one
+# may already be there.
+answered=
+answer() {
+  local what=$1 dialog=
+  shift
+  for _ in $(seq 200); do
+    dialog=$(xdotool search --onlyvisible --name "Kestrel Question" 2>/dev/null |
+      grep -vxF -e "${answered:-none}" | head -1)
+    [[ -n $dialog ]] && break
+    sleep 0.1
+  done
+  [[ -n $dialog ]] || fail "no dialog for the $what"
+  focus "$dialog" || fail "the dialog for the $what takes no focus"
+  "$@"
+  for _ in $(seq 50); do
+    xdotool search --onlyvisible --name "Kestrel Question" 2>/dev/null | grep -qxF "$dialog" ||
+      { answered=$dialog; return 0; }
+    sleep 0.1
+  done
+  fail "the dialog for the $what stayed open after its answer"
+}
+answer "colour" xdotool key g
+answer "name" bash -c 'xdotool type --delay 50 Ada && xdotool key Return'
+answer "question" xdotool key Return
+for _ in $(seq 50); do
+  [[ $(xdotool getwindowname "$window" 2>/dev/null) == "Answers "* ]] && break
+  sleep 0.1
+done
+caption=$(xdotool getwindowname "$window")
+[[ $caption == "Answers 2 Ada 1" ]] || fail "the game saw the answers as \"$caption\""
+focus "$window" || fail "the game window takes no focus back"
+xdotool key Escape
+for _ in $(seq 50); do kill -0 $game 2>/dev/null || break; sleep 0.1; done
+kill -0 $game 2>/dev/null && fail "Escape in the game window did not end the game"
+wait $game || fail "the game ended with a failure"
+PLAY
+chmod +x "$work/play.sh"
+# The toolkits keep caches for the whole process; they are not the game's leaks.
+ASAN_OPTIONS=detect_leaks=0 xvfb-run -a -s "-screen 0 1024x768x24" "$work/play.sh" "$work"
