@@ -220,6 +220,13 @@ void set_vertex_layout() {
                         reinterpret_cast<void*>(offsetof(Vertex3D, nx)));
 }
 
+void switch_capability(GLenum capability, bool on) {
+  if (on)
+    glEnable(capability);
+  else
+    glDisable(capability);
+}
+
 glm::vec4 rgba_of(std::uint32_t argb) {
   return {static_cast<float>((argb >> 16) & 0xFF) / 255.0f,
           static_cast<float>((argb >> 8) & 0xFF) / 255.0f, static_cast<float>(argb & 0xFF) / 255.0f,
@@ -419,19 +426,13 @@ void GlDevice::set_transforms(const glm::mat4& world, const glm::mat4& view,
 
 void GlDevice::set_hidden_surface_removal(bool on) {
   flush();
-  if (on)
-    glEnable(GL_DEPTH_TEST);
-  else
-    glDisable(GL_DEPTH_TEST);
+  switch_capability(GL_DEPTH_TEST, on);
   glUniform1i(alpha_test_location_, on ? GL_TRUE : GL_FALSE);
 }
 
 void GlDevice::set_culling(bool on) {
   flush();
-  if (on)
-    glEnable(GL_CULL_FACE);
-  else
-    glDisable(GL_CULL_FACE);
+  switch_capability(GL_CULL_FACE, on);
 }
 
 void GlDevice::set_smooth_shading(bool on) {
