@@ -221,6 +221,13 @@ void set_vertex_layout() {
                         reinterpret_cast<void*>(offsetof(Vertex3D, nx)));
 }
 
+void switch_capability(GLenum capability, bool on) {
+  if (on)
+    glEnable(capability);
+  else
+    glDisable(capability);
+}
+
 glm::vec4 rgba_of(std::uint32_t argb) {
   return {static_cast<float>((argb >> 16) & 0xFF) / 255.0f,
           static_cast<float>((argb >> 8) & 0xFF) / 255.0f, static_cast<float>(argb & 0xFF) / 255.0f,
@@ -518,19 +525,13 @@ bool GlDevice::copy_texture(TextureId destination, int x, int y, TextureId sourc
 
 void GlDevice::set_hidden_surface_removal(bool on) {
   flush();
-  if (on)
-    glEnable(GL_DEPTH_TEST);
-  else
-    glDisable(GL_DEPTH_TEST);
+  switch_capability(GL_DEPTH_TEST, on);
   glUniform1i(alpha_test_location_, on ? GL_TRUE : GL_FALSE);
 }
 
 void GlDevice::set_culling(bool on) {
   flush();
-  if (on)
-    glEnable(GL_CULL_FACE);
-  else
-    glDisable(GL_CULL_FACE);
+  switch_capability(GL_CULL_FACE, on);
 }
 
 void GlDevice::set_smooth_shading(bool on) {
@@ -682,8 +683,11 @@ void GlDevice::flush() {
 MeshId GlDevice::create_mesh(std::span<const MeshPart> parts) {
   flush();
   Mesh mesh;
+  // Each corner is kept once and the lists index it, so that a corner shared
+  // by a fan's or strip's triangles is transformed and lit once.
   std::vector<Vertex3D> corners;
   std::vector<GLubyte> takes_drawing_colour;
+  std::vector<GLuint> indices;
   for (const MeshPart& part : parts) {
     const GLenum mode = batch_mode(part.primitive);
     list_corners(part.primitive, part.vertices.size(), corners_);
@@ -691,18 +695,20 @@ MeshId GlDevice::create_mesh(std::span<const MeshPart> parts) {
     // Parts that draw alike are drawn together, in their order.
     if (mesh.runs.empty() || mesh.runs.back().mode != mode ||
         mesh.runs.back().repeat != part.repeat) {
-      mesh.runs.push_back({mode, static_cast<GLint>(corners.size()), 0, part.repeat});
+      mesh.runs.push_back({mode, indices.size(), 0, part.repeat});
     }
-    for (std::size_t corner : corners_) {
-      corners.push_back(part.vertices[corner]);
+    const auto base = static_cast<GLuint>(corners.size());
+    for (std::size_t i = 0; i < part.vertices.size(); ++i) {
+      corners.push_back(part.vertices[i]);
       takes_drawing_colour.push_back(
-          corner < part.takes_drawing_colour.size() && part.takes_drawing_colour[corner] ? 1 : 0);
+          i < part.takes_drawing_colour.size() && part.takes_drawing_colour[i] ? 1 : 0);
     }
-    mesh.runs.back().count = static_cast<GLsizei>(corners.size()) - mesh.runs.back().first;
+    for (std::size_t corner : corners_) indices.push_back(base + static_cast<GLuint>(corner));
+    mesh.runs.back().count = static_cast<GLsizei>(indices.size() - mesh.runs.back().first);
   }
   glGenVertexArrays(1, &mesh.vertex_array);
   glBindVertexArray(mesh.vertex_array);
-  glGenBuffers(2, mesh.buffers);
+  glGenBuffers(3, mesh.buffers);
   glBindBuffer(GL_ARRAY_BUFFER, mesh.buffers[0]);
   glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(corners.size() * sizeof(Vertex3D)),
                corners.data(), GL_STATIC_DRAW);
@@ -712,6 +718,9 @@ MeshId GlDevice::create_mesh(std::span<const MeshPart> parts) {
                takes_drawing_colour.data(), GL_STATIC_DRAW);
   glEnableVertexAttribArray(4);
   glVertexAttribPointer(4, 1, GL_UNSIGNED_BYTE, GL_FALSE, 1, nullptr);
+  glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, mesh.buffers[2]);
+  glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(indices.size() * sizeof(GLuint)),
+               indices.data(), GL_STATIC_DRAW);
   glBindVertexArray(vertex_array_);
   glBindBuffer(GL_ARRAY_BUFFER, vertex_buffer_);
 
@@ -734,7 +743,7 @@ GlDevice::Mesh* GlDevice::find_mesh(MeshId mesh) {
 void GlDevice::free_mesh(MeshId mesh) {
   Mesh* entry = find_mesh(mesh);
   if (entry == nullptr) return;
-  glDeleteBuffers(2, entry->buffers);
+  glDeleteBuffers(3, entry->buffers);
   glDeleteVertexArrays(1, &entry->vertex_array);
   *entry = Mesh{};
 }
@@ -754,7 +763,8 @@ void GlDevice::draw_mesh(MeshId mesh, TextureId texture, const glm::vec3& offset
   for (const MeshRun& run : entry->runs) {
     const bool repeat = run.repeat || repeat_;
     if (repeat != sampler_repeat_) apply_sampler_state(repeat);
-    glDrawArrays(run.mode, run.first, run.count);
+    glDrawElements(run.mode, run.count, GL_UNSIGNED_INT,
+                   reinterpret_cast<const void*>(run.first * sizeof(GLuint)));
     ++draw_calls_;
   }
   glBindVertexArray(vertex_array_);

@@ -75,16 +75,17 @@ class GlDevice final : public RenderDevice {
     int height = 0;
   };
 
-  // A run of a mesh's corners drawn as one list.
+  // A run of a mesh's indices drawn as one list.
   struct MeshRun {
     GLenum mode = GL_TRIANGLES;
-    GLint first = 0;
+    std::size_t first = 0;
     GLsizei count = 0;
     bool repeat = false;
   };
   struct Mesh {
     GLuint vertex_array = 0;
-    GLuint buffers[2] = {};  // the corners, and which take the drawing colour
+    // The corners, which of them take the drawing colour, and the lists' indices.
+    GLuint buffers[3] = {};
     std::vector<MeshRun> runs;
   };
 
