@@ -148,8 +148,7 @@ bool MultiplayerSession::send_message(std::int32_t to, std::int32_t id, const RV
 
 void MultiplayerSession::receive_pending() {
   if (!transport_) return;
-  platform::ReceivedPacket received;
-  while (transport_->receive(received)) {
+  for (platform::ReceivedPacket& received : transport_->receive_all()) {
     if (received.sender == 0) continue;
     std::optional<SessionPacket> packet = decode_session_packet(received.bytes);
     if (!packet) {

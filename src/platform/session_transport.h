@@ -68,8 +68,8 @@ class SessionTransport {
   // Sends to one player, or to all others with id 0; guaranteed packets
   // arrive, in order, unless the player leaves. False for an unknown player.
   virtual bool send(std::int32_t to, bool guaranteed, std::span<const std::uint8_t> packet) = 0;
-  // The oldest packet not yet taken; false when none is waiting.
-  virtual bool receive(ReceivedPacket& packet) = 0;
+  // Every packet that arrived and was not yet taken, oldest first.
+  virtual std::deque<ReceivedPacket> receive_all() = 0;
   // Packets and datagrams dropped as malformed or beyond a limit.
   virtual std::uint64_t dropped() const = 0;
 };

@@ -9,6 +9,7 @@
 #include <deque>
 #include <optional>
 #include <random>
+#include <utility>
 
 #include "platform/session_transport.h"
 
@@ -224,14 +225,10 @@ class EnetSessionTransport final : public SessionTransport {
     return sent;
   }
 
-  bool receive(ReceivedPacket& packet) override {
-    // What already arrived is handed out before the network is asked again.
-    if (inbox_.empty()) pump();
-    if (inbox_.empty()) return false;
-    packet = std::move(inbox_.front());
-    inbox_.pop_front();
-    waiting_bytes_ -= packet.bytes.size();
-    return true;
+  std::deque<ReceivedPacket> receive_all() override {
+    pump();
+    waiting_bytes_ = 0;
+    return std::exchange(inbox_, {});
   }
 
   std::uint64_t dropped() const override { return dropped_; }

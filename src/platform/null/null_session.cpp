@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <utility>
 
 #include "platform/session_transport.h"
 
@@ -19,12 +20,7 @@ class NullSessionTransport final : public SessionTransport {
     return to == 0 || std::any_of(others_.begin(), others_.end(),
                                   [&](const RemotePlayer& p) { return p.id == to; });
   }
-  bool receive(ReceivedPacket& packet) override {
-    if (arriving_.empty()) return false;
-    packet = std::move(arriving_.front());
-    arriving_.pop_front();
-    return true;
-  }
+  std::deque<ReceivedPacket> receive_all() override { return std::exchange(arriving_, {}); }
   std::uint64_t dropped() const override { return 0; }
 
  private:
