@@ -30,6 +30,7 @@
 #include "shell/game_information.h"
 #include "shell/highscore_dialog.h"
 #include "shell/message_dialog.h"
+#include "shell/splash_screen.h"
 #include "sound/Sound_Main.h"
 
 namespace kestrel {
@@ -231,6 +232,7 @@ class Runner final : public ScriptHost {
   // The message dialog's look as game code set it.
   MessageLook message_look;
   HighscoreLook highscore_look;
+  SplashSettings splash_settings;
   // Set by runs whose script moves joysticks: the game sees these two in
   // place of the controllers.
   std::optional<std::array<platform::JoystickState, 2>> scripted_joysticks;

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <iostream>
 
 #include "platform/clock.h"
@@ -272,6 +273,200 @@ std::string show_highscores(Runner& runner, std::array<HighscoreLine, 10> lines,
   }
   runner.process_messages();
   return typed;
+}
+
+std::pair<int, int> splash_area(Runner& runner) {
+  const SplashSettings& settings = runner.splash_settings;
+  if (settings.full_screen) {
+    const platform::DisplayMode screen = screen_of(runner);
+    return {screen.width, screen.height};
+  }
+  if (settings.main && runner.graphics.has_device()) {
+    return {runner.graphics.region_width(), runner.graphics.region_height()};
+  }
+  return {settings.width, settings.height};
+}
+
+namespace {
+
+// The game window's events while a splash covers it: they go to the splash,
+// the mouse taken at its place in the region.
+class SplashInGameEvents final : public platform::WindowEvents {
+ public:
+  SplashInGameEvents(Runner& runner, SplashView& view) : runner_(runner), view_(view) {}
+  void key_down(int key) override {
+    view_.key_down(key);
+    dirty = true;
+  }
+  void wheel(int direction) override {
+    view_.wheel(direction);
+    dirty = true;
+  }
+  void mouse_down(platform::MouseButton) override {
+    if (const platform::Window* window = runner_.layout.window()) {
+      int x = 0;
+      int y = 0;
+      window->mouse_screen_position(x, y);
+      const platform::ScreenRectangle client = window->client_rectangle();
+      view_.mouse_moved(x - client.x, y - client.y);
+    }
+    view_.mouse_down();
+  }
+  void close_requested() override { view_.close_requested(); }
+  void focus_changed(bool active) override { runner_.input.focus_changed(active); }
+
+  bool dirty = true;
+
+ private:
+  Runner& runner_;
+  SplashView& view_;
+};
+
+void show_splash_in_game_window(Runner& runner, SplashView& view) {
+  Graphics& graphics = runner.graphics;
+  platform::Window* window = runner.layout.window();
+  if (!graphics.has_device() || window == nullptr) return;
+  const std::uint32_t background = rgb_from_game_colour(runner.splash_settings.colour);
+  SplashInGameEvents events(runner, view);
+  while (!view.closed()) {
+    if (events.dirty) {
+      events.dirty = false;
+      draw_canvas_in_game_window(graphics, view.paint());
+      present_game_window(graphics, runner.layout, background);
+    }
+    window->pump_events(events);
+    platform::Clock::sleep(kWaitTickMicroseconds);
+  }
+}
+
+}  // namespace
+
+void show_splash(Runner& runner, SplashView& view, std::string_view name,
+                 std::optional<std::pair<int, int>> adapt) {
+  const SplashSettings& settings = runner.splash_settings;
+  const std::string quoted = "splash screen \"" + std::string(name) + "\"";
+  if (std::optional<DialogAnswer> scripted = scripted_answer(runner)) {
+    if (scripted->kind != DialogAnswer::Kind::Cancel) note_unfitting_answer(*scripted, quoted);
+  } else if (!runner.player_present || runner.layout.window() == nullptr) {
+    note_default_answer(quoted, "Escape");
+  } else if (settings.main && !settings.full_screen) {
+    show_splash_in_game_window(runner, view);
+  } else {
+    const platform::DisplayMode screen = screen_of(runner);
+    platform::PictureWindowSettings window;
+    window.caption = settings.caption;
+    window.border = settings.border && !settings.full_screen;
+    window.stay_on_top = settings.top;
+    const auto [width, height] = adapt && !settings.full_screen ? *adapt : splash_area(runner);
+    window.width = width;
+    window.height = height;
+    window.x = settings.full_screen ? 0 : settings.x >= 0 ? settings.x : (screen.width - width) / 2;
+    window.y = settings.full_screen ? 0
+               : settings.y >= 0    ? settings.y
+                                    : (screen.height - height) / 2;
+    if (!wait_for_player(runner, view, window, 255)) note_default_answer(quoted, "Escape");
+  }
+  runner.process_messages();
+}
+
+std::vector<platform::FileFilter> parse_file_filter(std::string_view text) {
+  std::vector<std::string_view> parts;
+  for (std::size_t bar; (bar = text.find('|')) != std::string_view::npos;) {
+    parts.push_back(text.substr(0, bar));
+    text.remove_prefix(bar + 1);
+  }
+  parts.push_back(text);
+  std::vector<platform::FileFilter> filters;
+  for (std::size_t i = 0; i + 1 < parts.size(); i += 2) {
+    platform::FileFilter filter{std::string(parts[i]), {}};
+    std::string_view patterns = parts[i + 1];
+    while (!patterns.empty()) {
+      const std::size_t end = std::min(patterns.find(';'), patterns.size());
+      if (end > 0) filter.patterns.emplace_back(patterns.substr(0, end));
+      patterns.remove_prefix(std::min(end + 1, patterns.size()));
+    }
+    if (!filter.patterns.empty()) filters.push_back(std::move(filter));
+  }
+  return filters;
+}
+
+namespace {
+
+// A system dialog: the input file's answer, else the player's choice, else
+// its default with a note. `take` applies an answer of the input file and is
+// false when it does not fit; `show` is false when nothing could be shown.
+template <class Take, class Show, class TakeDefault>
+void ask_system(Runner& runner, const std::string& name, const std::string& default_taken,
+                Take take, Show show, TakeDefault take_default) {
+  if (std::optional<DialogAnswer> scripted = scripted_answer(runner)) {
+    if (scripted->kind != DialogAnswer::Kind::Cancel && !take(*scripted)) {
+      note_unfitting_answer(*scripted, name);
+      take_default();
+    }
+  } else if (!runner.player_present || !show()) {
+    note_default_answer(name, default_taken);
+    take_default();
+  }
+  runner.process_messages();
+}
+
+std::string current_folder() {
+  std::error_code ignored;
+  return std::filesystem::current_path(ignored).string();
+}
+
+}  // namespace
+
+std::string ask_file(Runner& runner, bool save, std::string_view filter, const std::string& name) {
+  std::string chosen;
+  const auto take = [&](const DialogAnswer& answer) {
+    if (answer.kind != DialogAnswer::Kind::File) return false;
+    chosen = answer.text;
+    return true;
+  };
+  const auto show = [&] {
+    const platform::SystemChoice choice =
+        platform::choose_file(save, parse_file_filter(filter), name, current_folder());
+    if (choice.chosen) chosen = choice.path;
+    return choice.shown;
+  };
+  ask_system(runner, save ? "save file" : "open file", "Cancel", take, show, [] {});
+  return chosen;
+}
+
+std::string ask_folder(Runner& runner, const std::string& caption, const std::string& start) {
+  std::string chosen;
+  const auto take = [&](const DialogAnswer& answer) {
+    if (answer.kind != DialogAnswer::Kind::File) return false;
+    chosen = answer.text;
+    return true;
+  };
+  const auto show = [&] {
+    const platform::SystemChoice choice = platform::choose_folder(caption, start);
+    if (choice.chosen) chosen = choice.path;
+    return choice.shown;
+  };
+  ask_system(runner, "folder", "Cancel", take, show, [] {});
+  return chosen;
+}
+
+int ask_colour(Runner& runner, int preset) {
+  int chosen = -1;
+  const auto take = [&](const DialogAnswer& answer) {
+    if (answer.kind != DialogAnswer::Kind::Colour) return false;
+    chosen = answer.number;
+    return true;
+  };
+  const auto show = [&] {
+    const platform::SystemChoice choice =
+        platform::choose_colour(static_cast<int>(rgb_from_game_colour(preset)));
+    if (choice.chosen) chosen = static_cast<int>(rgb_from_game_colour(choice.colour));
+    return choice.shown;
+  };
+  // Without a player the preset colour is taken, as Enter would.
+  ask_system(runner, "colour", "its preset colour " + std::to_string(preset), take, show,
+             [&] { chosen = preset; });
+  return chosen;
 }
 
 }  // namespace kestrel

@@ -4,10 +4,12 @@
 #include <string>
 #include <string_view>
 
+#include "platform/system_dialogs.h"
 #include "run/input_script.h"
 #include "script/RValue.h"
 #include "shell/highscore_dialog.h"
 #include "shell/message_dialog.h"
+#include "shell/splash_screen.h"
 
 namespace kestrel {
 
@@ -40,6 +42,27 @@ int ask_menu(Runner& runner, std::string_view items, std::optional<std::pair<int
 // (rank 1 to 10, else 0) the name typed for it, which the input file's
 // answer text gives in automated runs.
 std::string show_highscores(Runner& runner, std::array<HighscoreLine, 10> lines, int new_rank);
+
+// A file dialog's filter as games write it: names and patterns by turns,
+// between bars, the patterns of one entry between semicolons
+// ("Text files|*.txt;*.log|All files|*.*").
+std::vector<platform::FileFilter> parse_file_filter(std::string_view text);
+
+// The system's file dialogs: the chosen name, "" when cancelled. Without a
+// player or an answer they are cancelled.
+std::string ask_file(Runner& runner, bool save, std::string_view filter, const std::string& name);
+std::string ask_folder(Runner& runner, const std::string& caption, const std::string& start);
+// The system's colour dialog with game colours: the chosen one, -1 when cancelled.
+int ask_colour(Runner& runner, int preset);
+
+// The splash area's size as the settings place it: the game window's
+// region, the screen, or the own window's size.
+std::pair<int, int> splash_area(Runner& runner);
+// Shows a splash screen as the settings say and waits until it closes. In
+// automated runs the input file's answer closes it, or it closes at once
+// with a note. `adapt` is the size the own window takes, when it takes one.
+void show_splash(Runner& runner, SplashView& view, std::string_view name,
+                 std::optional<std::pair<int, int>> adapt);
 
 // The line an automated run writes when a dialog has no answer; `dialog`
 // names the dialog, `taken` what it takes.

@@ -262,39 +262,44 @@ void GameInformationWindow::close_window() {
   window_open_ = false;
 }
 
+void present_game_window(Graphics& graphics, GameWindow& layout, std::uint32_t background) {
+  const platform::ScreenRectangle target = layout.destination();
+  graphics.device()->present(target.x, target.y, target.width, target.height,
+                             0xFF000000 | background);
+}
+
+void draw_canvas_in_game_window(Graphics& graphics, const PixelCanvas& canvas) {
+  const RenderStates saved = graphics.states();
+  // The canvas's pixels replace the game's as they are.
+  graphics.set_blend_mode_ext(static_cast<int>(platform::BlendFactor::One),
+                              static_cast<int>(platform::BlendFactor::Zero));
+  graphics.set_texture_blending(false);
+  graphics.set_texture_interpolation(false);
+  graphics.set_texture_repeat(false);
+  graphics.set_viewport(0, 0, canvas.width, canvas.height);
+  graphics.set_projection(0, 0, canvas.width, canvas.height, 0);
+  const int texture =
+      graphics.textures().create_from_pixels(canvas.width, canvas.height, canvas.argb.data());
+  if (texture >= 0) {
+    draw_texture(graphics, texture, 0, 0);
+    graphics.textures().free(texture);
+  }
+  graphics.set_blend_mode_ext(static_cast<int>(saved.blend_source),
+                              static_cast<int>(saved.blend_destination));
+  graphics.set_texture_blending(saved.blending);
+  graphics.set_texture_interpolation(saved.interpolation);
+  graphics.set_texture_repeat(saved.repeat);
+}
+
 // The page covers the whole region and the rest of the game window shows
 // the page's colour; the game draws over it again in its next step.
 void GameInformationWindow::show_in_game_window(InformationHost& host) {
   Graphics& graphics = host.graphics;
   if (!graphics.has_device()) return;
   const std::uint32_t background = rgb_from_game_colour(record_.background_colour);
-  const auto present = [&] {
-    const platform::ScreenRectangle target = host.layout.destination();
-    graphics.device()->present(target.x, target.y, target.width, target.height,
-                               0xFF000000 | background);
-  };
+  const auto present = [&] { present_game_window(graphics, host.layout, background); };
   const auto draw = [&] {
-    const PixelCanvas& canvas = page_.paint(background);
-    const RenderStates saved = graphics.states();
-    // The page's pixels replace the game's as they are.
-    graphics.set_blend_mode_ext(static_cast<int>(platform::BlendFactor::One),
-                                static_cast<int>(platform::BlendFactor::Zero));
-    graphics.set_texture_blending(false);
-    graphics.set_texture_interpolation(false);
-    graphics.set_texture_repeat(false);
-    graphics.set_viewport(0, 0, canvas.width, canvas.height);
-    graphics.set_projection(0, 0, canvas.width, canvas.height, 0);
-    const int texture =
-        graphics.textures().create_from_pixels(canvas.width, canvas.height, canvas.argb.data());
-    if (texture >= 0) {
-      draw_texture(graphics, texture, 0, 0);
-      graphics.textures().free(texture);
-    }
-    graphics.set_blend_mode_ext(static_cast<int>(saved.blend_source),
-                                static_cast<int>(saved.blend_destination));
-    graphics.set_texture_blending(saved.blending);
-    graphics.set_texture_interpolation(saved.interpolation);
-    graphics.set_texture_repeat(saved.repeat);
+    draw_canvas_in_game_window(graphics, page_.paint(background));
     present();
   };
   page_.resize(graphics.region_width(), graphics.region_height());

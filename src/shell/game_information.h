@@ -21,6 +21,12 @@ class GameWindow;
 platform::ScreenRectangle information_window_place(const GameInformation& record,
                                                    const platform::DisplayMode& screen);
 
+// Shows the game window's picture, the parts outside the region in
+// `background` (0xRRGGBB).
+void present_game_window(Graphics& graphics, GameWindow& layout, std::uint32_t background);
+// Puts the canvas's pixels at the region's top left, replacing the game's.
+void draw_canvas_in_game_window(Graphics& graphics, const PixelCanvas& canvas);
+
 // The game information text laid out for a page of some size, scrolled by the
 // player, painted in memory.
 class InformationPage {

@@ -3,11 +3,14 @@
 #include <cstdlib>
 #include <deque>
 #include <filesystem>
+#include <fstream>
 
 #include "data/Runner_Load.h"
 #include "game_code.h"
+#include "graphics/image/BM32_PNG.h"
 #include "lib/highscore_table.h"
 #include "run/Runner.h"
+#include "run/run_dialogs.h"
 
 namespace kestrel {
 namespace {
@@ -28,6 +31,17 @@ TEST(HighscoreEntry, EncodesTheScoreBytesThenTheNameAsLetterPairs) {
   EXPECT_EQ(decode_highscore_entry(encode_highscore_entry({"x\xe9", 2147483647}, 5), 5)->name,
             "x\xe9");
   EXPECT_FALSE(decode_highscore_entry("ABCD", 0).has_value());
+}
+
+TEST(FileFilter, PairsNamesWithTheirPatterns) {
+  const std::vector<platform::FileFilter> filters =
+      parse_file_filter("Text files|*.txt;*.log|All files|*.*|Odd");
+  ASSERT_EQ(filters.size(), 2u);
+  EXPECT_EQ(filters[0].name, "Text files");
+  EXPECT_EQ(filters[0].patterns, (std::vector<std::string>{"*.txt", "*.log"}));
+  EXPECT_EQ(filters[1].patterns, (std::vector<std::string>{"*.*"}));
+  EXPECT_TRUE(parse_file_filter("").empty());
+  EXPECT_TRUE(parse_file_filter("Nothing|").empty());
 }
 
 // Each test plays with a registry store of its own and answers its dialogs
@@ -148,6 +162,64 @@ TEST_F(Dialogs, MessageTextsFollowTheirValue) {
   EXPECT_EQ(notes,
             "No answer for the dialog \"2.50\": it takes button 2 (\"OK\").\n"
             "No answer for the dialog \"a...\": it takes button 2 (\"OK\").\n");
+}
+
+TEST(SplashPicture, FitsTheAreaOrTakesTheFactorAndIsCentred) {
+  const struct {
+    int picture_width, picture_height;
+    double scale;
+    DialogRectangle expected;
+  } cases[] = {{320, 240, -1, {0, 0, 640, 480}},
+               {320, 240, 0.5, {240, 180, 160, 120}},
+               {100, 400, 0, {260, 0, 120, 480}},
+               {0, 10, -1, {0, 0, 0, 0}}};
+  for (const auto& c : cases) {
+    const DialogRectangle place =
+        splash_picture_place(640, 480, c.picture_width, c.picture_height, c.scale);
+    EXPECT_EQ(place.x, c.expected.x);
+    EXPECT_EQ(place.y, c.expected.y);
+    EXPECT_EQ(place.width, c.expected.width);
+    EXPECT_EQ(place.height, c.expected.height);
+  }
+}
+
+TEST_F(Dialogs, SplashScreensReportTheirFilesAndCloseWithoutAPlayer) {
+  const fs::path picture = data_ / "picture.png";
+  const fs::path damaged = data_ / "damaged.png";
+  const fs::path text = data_ / "notes.txt";
+  fs::create_directories(data_);
+  const std::vector<std::uint32_t> red(12, 0xFFFF0000);
+  const std::vector<std::uint8_t> png = EncodePng(4, 3, red, false);
+  std::ofstream(picture, std::ios::binary)
+      .write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
+  std::ofstream(damaged) << "not a picture";
+  std::ofstream(text) << "Plain text, not rich text.";
+
+  EXPECT_EQ(reported("splash_show_image('missing.png', 0)"), "Image file not found.");
+  EXPECT_EQ(reported("splash_show_text('missing.txt', 0)"), "Text file not found.");
+  EXPECT_TRUE(reported("splash_show_image('" + damaged.string() + "', 0)")
+                  .starts_with("Cannot read the image file " + damaged.string() + ": "));
+
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(reported("splash_show_image('" + picture.string() + "', 100)"), "");
+  answers_.push_back({DialogAnswer::Kind::Cancel, 0, "", "answer cancel"});
+  EXPECT_EQ(reported("show_text('" + text.string() + "', 0, c_white, 0)"), "");
+  const std::string notes = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(notes, "No answer for the dialog splash screen \"" + picture.string() +
+                       "\": it takes Escape.\n");
+  EXPECT_TRUE(answers_.empty());
+
+  run("show_image('" + picture.string() + "', 1, 0)");
+  EXPECT_TRUE(runner_->splash_settings.full_screen);
+  EXPECT_FALSE(runner_->splash_settings.main);
+  run("action_splash_settings('Cap', 0, 1, 0, 1)");
+  const SplashSettings& settings = runner_->splash_settings;
+  EXPECT_EQ(settings.caption, "Cap");
+  EXPECT_FALSE(settings.full_screen);
+  EXPECT_TRUE(settings.main);
+  EXPECT_FALSE(settings.close_button);
+  EXPECT_TRUE(settings.stop_key);
+  EXPECT_FALSE(settings.stop_mouse);
 }
 
 }  // namespace

@@ -158,6 +158,29 @@ void show_menu_pos(ScriptEngine& engine, ScriptInstance&, ScriptInstance&, int, 
                            std::pair{whole(args[0]), whole(args[1])}, whole(args[3])));
 }
 
+// --- The system's dialogs ---
+
+void get_color(ScriptEngine& engine, ScriptInstance&, ScriptInstance&, int, RValue& result,
+               Args args) {
+  result.set_real(ask_colour(runner_of(engine), whole(args[0])));
+}
+
+template <bool save>
+void get_filename(ScriptEngine& engine, ScriptInstance&, ScriptInstance&, int, RValue& result,
+                  Args args) {
+  result.set_text(ask_file(runner_of(engine), save, args[0].str(), args[1].str()));
+}
+
+void get_directory(ScriptEngine& engine, ScriptInstance&, ScriptInstance&, int, RValue& result,
+                   Args args) {
+  result.set_text(ask_folder(runner_of(engine), "", args[0].str()));
+}
+
+void get_directory_alt(ScriptEngine& engine, ScriptInstance&, ScriptInstance&, int, RValue& result,
+                       Args args) {
+  result.set_text(ask_folder(runner_of(engine), args[0].str(), args[1].str()));
+}
+
 }  // namespace
 
 void register_message_functions(FunctionRegistry& functions) {
@@ -181,6 +204,11 @@ void register_message_functions(FunctionRegistry& functions) {
   f.add("message_caption", &message_caption, 2);
   f.add("show_menu", &show_menu, 2);
   f.add("show_menu_pos", &show_menu_pos, 4);
+  f.add("get_color", &get_color, 1);
+  f.add("get_open_filename", &get_filename<false>, 2);
+  f.add("get_save_filename", &get_filename<true>, 2);
+  f.add("get_directory", &get_directory, 1);
+  f.add("get_directory_alt", &get_directory_alt, 2);
 }
 
 }  // namespace kestrel

@@ -37,6 +37,7 @@ void register_families(ScriptEngine& engine) {
   register_information_functions(functions);
   register_message_functions(functions);
   register_highscore_functions(functions);
+  register_splash_functions(functions);
   register_tile_functions(functions);
   register_sound_functions(functions);
   register_action_functions(functions);

@@ -66,8 +66,11 @@ void register_window_functions(FunctionRegistry& functions);
 void register_screen_functions(FunctionRegistry& functions);
 // Showing the game information and replacing its text.
 void register_information_functions(FunctionRegistry& functions);
-// The message dialog, prompts and popup menus, and the dialog's look.
+// The message dialog, prompts and popup menus, the dialog's look, and the
+// system's file, folder and colour dialogs.
 void register_message_functions(FunctionRegistry& functions);
+// Splash screens of pictures and texts, their settings, and their actions.
+void register_splash_functions(FunctionRegistry& functions);
 // The game's table of the ten best scores, its dialog and its settings.
 void register_highscore_functions(FunctionRegistry& functions);
 // The room's tiles one by one and in layers of equal depth.

@@ -1,0 +1,195 @@
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "platform/image_file.h"
+#include "run/Runner.h"
+#include "run/functions/families.h"
+#include "run/run_dialogs.h"
+#include "script/Code_Error.h"
+#include "script/Code_Function.h"
+
+namespace kestrel {
+namespace {
+
+constexpr std::string_view kNoImage = "Image file not found.";
+constexpr std::string_view kNoText = "Text file not found.";
+
+using Args = const RValue*;
+
+SplashSettings& settings(ScriptEngine& engine) {
+  return runner_of(engine).splash_settings;
+}
+
+bool flag(const RValue& value) {
+  return value.real() >= 0.5;
+}
+
+int whole(const RValue& value) {
+  return round_to_int32(value.real());
+}
+
+bool is_file(const std::string& name) {
+  std::error_code ignored;
+  return std::filesystem::is_regular_file(name, ignored);
+}
+
+// --- Settings ---
+
+template <bool SplashSettings::*setting>
+void set_flag(ScriptEngine& e, ScriptInstance&, ScriptInstance&, int, RValue&, Args a) {
+  settings(e).*setting = flag(a[0]);
+}
+
+void splash_set_scale(ScriptEngine& e, ScriptInstance&, ScriptInstance&, int, RValue&, Args a) {
+  settings(e).scale = a[0].real();
+}
+
+void splash_set_color(ScriptEngine& e, ScriptInstance&, ScriptInstance&, int, RValue&, Args a) {
+  settings(e).colour = whole(a[0]);
+}
+
+void splash_set_caption(ScriptEngine& e, ScriptInstance&, ScriptInstance&, int, RValue&, Args a) {
+  settings(e).caption = a[0].str();
+}
+
+void splash_set_position(ScriptEngine& e, ScriptInstance&, ScriptInstance&, int, RValue&, Args a) {
+  settings(e).x = whole(a[0]);
+  settings(e).y = whole(a[1]);
+}
+
+void splash_set_size(ScriptEngine& e, ScriptInstance&, ScriptInstance&, int, RValue&, Args a) {
+  settings(e).width = whole(a[0]);
+  settings(e).height = whole(a[1]);
+}
+
+// --- Showing ---
+
+void start_timer(SplashView& view, const RValue& delay) {
+  if (delay.real() >= 1) view.close_after(round_to_int64(delay.real()));
+}
+
+void show_image_file(ScriptEngine& e, const std::string& file, const RValue& delay) {
+  if (!is_file(file)) {
+    report_action_error(e, kNoImage, false);
+    return;
+  }
+  PixelCanvas picture;
+  std::string error;
+  if (!platform::read_image_file(file, picture.argb, picture.width, picture.height, error)) {
+    report_action_error(e, "Cannot read the image file " + file + ": " + error, false);
+    return;
+  }
+  Runner& runner = runner_of(e);
+  const SplashSettings& splash = runner.splash_settings;
+  auto [width, height] = splash_area(runner);
+  DialogRectangle place =
+      splash_picture_place(width, height, picture.width, picture.height, splash.scale);
+  std::optional<std::pair<int, int>> adapt;
+  if (splash.adapt && !splash.main && !splash.full_screen) {
+    adapt = std::pair{std::max(place.width, 1), std::max(place.height, 1)};
+    place.x = 0;
+    place.y = 0;
+    width = adapt->first;
+    height = adapt->second;
+  }
+  SplashView view(splash, width, height);
+  view.show_picture(std::move(picture), place);
+  start_timer(view, delay);
+  show_splash(runner, view, file, adapt);
+}
+
+void show_text_file(ScriptEngine& e, const std::string& file, const RValue& delay) {
+  std::ifstream stream(file, std::ios::binary);
+  if (!is_file(file) || !stream) {
+    report_action_error(e, kNoText, false);
+    return;
+  }
+  const std::string text{std::istreambuf_iterator<char>(stream), {}};
+  Runner& runner = runner_of(e);
+  const auto [width, height] = splash_area(runner);
+  SplashView view(runner.splash_settings, width, height);
+  view.show_text(text);
+  start_timer(view, delay);
+  show_splash(runner, view, file, std::nullopt);
+}
+
+void splash_show_image(ScriptEngine& e, ScriptInstance&, ScriptInstance&, int, RValue&, Args a) {
+  show_image_file(e, a[0].str(), a[1]);
+}
+
+void splash_show_text(ScriptEngine& e, ScriptInstance&, ScriptInstance&, int, RValue&, Args a) {
+  show_text_file(e, a[0].str(), a[1]);
+}
+
+// Full screen when `full` rounds to anything but 0; in the game window otherwise.
+void set_full_screen(ScriptEngine& e, const RValue& full) {
+  settings(e).full_screen = whole(full) != 0;
+  settings(e).main = !settings(e).full_screen;
+}
+
+void show_image(ScriptEngine& e, ScriptInstance&, ScriptInstance&, int, RValue&, Args a) {
+  set_full_screen(e, a[1]);
+  show_image_file(e, a[0].str(), a[2]);
+}
+
+void show_text(ScriptEngine& e, ScriptInstance&, ScriptInstance&, int, RValue&, Args a) {
+  set_full_screen(e, a[1]);
+  settings(e).colour = whole(a[2]);
+  show_text_file(e, a[0].str(), a[3]);
+}
+
+// --- Actions ---
+
+void action_splash_image(ScriptEngine& e, ScriptInstance&, ScriptInstance&, int, RValue&, Args a) {
+  show_image_file(e, a[0].str(), RValue(0.0));
+  runner_of(e).input.clear();
+}
+
+void action_splash_text(ScriptEngine& e, ScriptInstance&, ScriptInstance&, int, RValue&, Args a) {
+  show_text_file(e, a[0].str(), RValue(0.0));
+  runner_of(e).input.clear();
+}
+
+// Where: 0 the game window, 1 a window of its own, 2 the full screen; the
+// three switches are on when their argument is 0.
+void action_splash_settings(ScriptEngine& e, ScriptInstance&, ScriptInstance&, int, RValue&,
+                            Args a) {
+  SplashSettings& splash = settings(e);
+  splash.caption = a[0].str();
+  splash.full_screen = a[1].real() == 2;
+  splash.main = a[1].real() == 0;
+  splash.close_button = a[2].real() == 0;
+  splash.stop_key = a[3].real() == 0;
+  splash.stop_mouse = a[4].real() == 0;
+}
+
+}  // namespace
+
+void register_splash_functions(FunctionRegistry& functions) {
+  FunctionRegistry& f = functions;
+  f.add("splash_set_main", &set_flag<&SplashSettings::main>, 1);
+  f.add("splash_set_scale", &splash_set_scale, 1);
+  f.add("splash_set_color", &splash_set_color, 1);
+  f.add("splash_set_fullscreen", &set_flag<&SplashSettings::full_screen>, 1);
+  f.add("splash_set_border", &set_flag<&SplashSettings::border>, 1);
+  f.add("splash_set_caption", &splash_set_caption, 1);
+  f.add("splash_set_top", &set_flag<&SplashSettings::top>, 1);
+  f.add("splash_set_interrupt", &set_flag<&SplashSettings::interrupt>, 1);
+  f.add("splash_set_cursor", &set_flag<&SplashSettings::cursor>, 1);
+  f.add("splash_set_position", &splash_set_position, 2);
+  f.add("splash_set_size", &splash_set_size, 2);
+  f.add("splash_set_adapt", &set_flag<&SplashSettings::adapt>, 1);
+  f.add("splash_set_stop_key", &set_flag<&SplashSettings::stop_key>, 1);
+  f.add("splash_set_stop_mouse", &set_flag<&SplashSettings::stop_mouse>, 1);
+  f.add("splash_set_close_button", &set_flag<&SplashSettings::close_button>, 1);
+  f.add("splash_show_image", &splash_show_image, 2);
+  f.add("splash_show_text", &splash_show_text, 2);
+  f.add("show_image", &show_image, 3);
+  f.add("show_text", &show_text, 4);
+  f.add("action_splash_image", &action_splash_image, 1);
+  f.add("action_splash_text", &action_splash_text, 1);
+  f.add("action_splash_settings", &action_splash_settings, 5);
+}
+
+}  // namespace kestrel

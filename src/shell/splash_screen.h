@@ -1,0 +1,78 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "shell/game_information.h"
+#include "shell/message_dialog.h"
+
+namespace kestrel {
+
+// How splash screens show, one set for the run.
+struct SplashSettings {
+  // Inside the game window rather than a window of its own.
+  bool main = true;
+  // Size factor of pictures; 0 or less fits them to the area.
+  double scale = -1;
+  int colour = 0;
+  bool full_screen = false;
+  bool border = true;
+  std::string caption;
+  bool top = true;
+  bool interrupt = true;
+  bool cursor = true;
+  // A negative coordinate keeps the window's own.
+  int x = -1;
+  int y = -1;
+  int width = 640;
+  int height = 480;
+  // The own window takes the picture's size.
+  bool adapt = true;
+  bool stop_key = true;
+  bool stop_mouse = true;
+  bool close_button = true;
+};
+
+// Where a picture goes in an area: scaled by the factor, or fitted keeping
+// its aspect ratio, and centred.
+DialogRectangle splash_picture_place(int area_width, int area_height, int picture_width,
+                                     int picture_height, double scale);
+
+// A splash screen's content in an area: a picture or a text, the close
+// button, and what closes it.
+class SplashView final : public DrawnDialog {
+ public:
+  SplashView(const SplashSettings& settings, int width, int height);
+
+  void show_picture(PixelCanvas picture, const DialogRectangle& place);
+  void show_text(std::string_view rich_text);
+  // Closes itself after that long.
+  void close_after(std::int64_t milliseconds);
+
+  void key_down(int key) override;
+  void mouse_moved(int x, int y) override;
+  void mouse_down() override;
+  void wheel(int direction);
+  void close_requested() override { closed_ = true; }
+  bool closed() const override;
+  const PixelCanvas& paint() override;
+
+ private:
+  DialogRectangle close_box() const;
+
+  const SplashSettings& settings_;
+  int width_;
+  int height_;
+  PixelCanvas picture_;
+  DialogRectangle place_;
+  std::optional<InformationPage> text_;
+  std::optional<std::int64_t> deadline_;
+  int mouse_x_ = -1;
+  int mouse_y_ = -1;
+  bool closed_ = false;
+  PixelCanvas canvas_;
+};
+
+}  // namespace kestrel
