@@ -69,42 +69,47 @@ std::int64_t gif_pixels(std::span<const std::uint8_t> b, bool frames) {
       ++at;  // the code size
       skip_sub_blocks();
     } else {
-      break;
+      ++at;  // a byte that starts no block is passed over, as the decoder does
     }
   }
   return std::max(total, screen);
 }
 
-// The pixels the file will decode to, read from its header before anything
-// is decoded; -1 when the format is not one this knows.
-std::int64_t announced_pixels(std::span<const std::uint8_t> b, bool frames) {
+// What a file's header says: its format, as SDL2_image names it, and the
+// pixels it will decode to, read before anything is decoded. Only the
+// formats games use are read: others (such as SVG, drawn at whatever size
+// the file asks) are refused.
+struct Announced {
+  const char* type = nullptr;
+  std::int64_t pixels = 0;
+};
+
+Announced announced(std::span<const std::uint8_t> b, bool frames) {
   const auto starts = [&](const char* magic, std::size_t n) {
     return b.size() >= n && std::memcmp(b.data(), magic, n) == 0;
   };
   if (starts("\x89PNG\r\n\x1a\n", 8) && b.size() >= 24) {
-    return std::int64_t(big_endian(&b[16])) * big_endian(&b[20]);
+    return {"PNG", std::int64_t(big_endian(&b[16])) * big_endian(&b[20])};
   }
-  if (starts("GIF", 3) && b.size() >= 13) {
-    return gif_pixels(b, frames);
-  }
+  if (starts("GIF", 3) && b.size() >= 13) return {"GIF", gif_pixels(b, frames)};
   if (starts("BM", 2) && b.size() >= 26) {
     const auto field = [&](std::size_t at) {
       return std::int32_t(std::uint32_t(b[at]) | std::uint32_t(b[at + 1]) << 8 |
                           std::uint32_t(b[at + 2]) << 16 | std::uint32_t(b[at + 3]) << 24);
     };
-    return std::abs(std::int64_t(field(18))) * std::abs(std::int64_t(field(22)));
+    return {"BMP", std::abs(std::int64_t(field(18))) * std::abs(std::int64_t(field(22)))};
   }
   if (starts("\xff\xd8", 2)) {
     // The first frame header after the markers before it.
     for (std::size_t at = 2; at + 9 <= b.size() && b[at] == 0xFF;) {
       const std::uint8_t marker = b[at + 1];
       if (marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC) {
-        return std::int64_t(b[at + 5] << 8 | b[at + 6]) * (b[at + 7] << 8 | b[at + 8]);
+        return {"JPG", std::int64_t(b[at + 5] << 8 | b[at + 6]) * (b[at + 7] << 8 | b[at + 8])};
       }
       at += 2 + (std::size_t(b[at + 2]) << 8 | b[at + 3]);
     }
   }
-  return -1;
+  return {};
 }
 
 bool too_large(std::int64_t pixels, std::string& error) {
@@ -122,9 +127,14 @@ bool decode_picture(std::span<const std::uint8_t> bytes, bool frames, std::vecto
     error = "the file is empty or too large";
     return false;
   }
-  if (too_large(announced_pixels(bytes, frames), error)) return false;
+  const Announced header = announced(bytes, frames);
+  if (header.type == nullptr) {
+    error = "not a PNG, GIF, JPEG or BMP picture";
+    return false;
+  }
+  if (too_large(header.pixels, error)) return false;
   if (frames) {
-    IMG_Animation* animation = IMG_LoadAnimation_RW(open_bytes(bytes), 1);
+    IMG_Animation* animation = IMG_LoadAnimationTyped_RW(open_bytes(bytes), 1, header.type);
     if (animation != nullptr) {
       const std::int64_t pixels =
           std::int64_t(animation->w) * animation->h * std::int64_t(animation->count);
@@ -138,7 +148,7 @@ bool decode_picture(std::span<const std::uint8_t> bytes, bool frames, std::vecto
       if (!error.empty()) return false;
     }
   }
-  SDL_Surface* surface = IMG_Load_RW(open_bytes(bytes), 1);
+  SDL_Surface* surface = IMG_LoadTyped_RW(open_bytes(bytes), 1, header.type);
   if (surface == nullptr) {
     error = IMG_GetError();
     return false;
