@@ -1,11 +1,11 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
-#include <vector>
 
 #include "script/Code_Main.h"
 
@@ -16,20 +16,23 @@ struct ScriptInstance;
 
 // Function indices from here on name extension functions: 500000 + the id.
 inline constexpr std::int32_t kFirstExtensionFunction = 500000;
+// The largest id a function index can name.
+inline constexpr std::int32_t kLastExtensionId =
+    std::numeric_limits<std::int32_t>::max() - kFirstExtensionFunction;
 
 inline constexpr char kSecureExtensionMessage[] =
     "In secure mode you cannot use extension packages.";
 
 // The functions that extension packages add, by their id (unique over all
 // packages). Script functions run their compiled section; library functions
-// have no native call behind them yet and give 0.
+// have no native call behind them yet and give 0. Ids may lie far apart, so
+// only the defined ones take room.
 class ExtensionFunctions {
  public:
   void clear();
-  // Makes room for ids 0 .. count - 1, none of them defined.
-  void resize(std::int32_t count);
-  // Defines the id; code is null for a library function. The first function of
-  // a name is the one code calls by that name.
+  // Defines the id (0 .. kLastExtensionId; others are left undefined); code is
+  // null for a library function. The first function of a name is the one code
+  // calls by that name.
   void define(std::int32_t id, std::string name, int argument_count, std::unique_ptr<CCode> code);
 
   // -1 when no function has that name.
@@ -45,14 +48,13 @@ class ExtensionFunctions {
 
  private:
   struct Function {
-    bool defined = false;
     std::string name;
     int argument_count = 0;
     std::unique_ptr<CCode> code;
   };
   const Function* get(std::int32_t id) const;
 
-  std::vector<Function> functions_;
+  std::unordered_map<std::int32_t, Function> functions_;
   std::unordered_map<std::string, std::int32_t> by_name_;
 };
 
