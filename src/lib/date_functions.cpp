@@ -14,6 +14,11 @@ constexpr double kHoursPerDay = 24;
 constexpr double kMinutesPerDay = 1440;
 constexpr double kSecondsPerDay = 86400;
 constexpr double kMillisecondsPerDay = 86'400'000;
+// Days in the spans that date_*_span measures, on average.
+constexpr double kDaysPerYear = 365.25;
+constexpr double kDaysPerMonth = 30.4375;
+constexpr double kDaysPerWeek = 7;
+constexpr double kDaysPerDay = 1;
 
 // The parts of a date or time to create or test: rounded, then taken as
 // 16-bit unsigned numbers, so a year of 65537 counts as 1 and a negative part
@@ -106,7 +111,7 @@ double inc_day(Args a) {
   return a[0].real() + static_cast<double>(amount(a[1]));
 }
 
-template <double kUnitsPerDay>
+template <const double& kUnitsPerDay>
 double inc_units(Args a) {
   return (a[0].real() * kUnitsPerDay + static_cast<double>(amount(a[1]))) / kUnitsPerDay;
 }
@@ -159,12 +164,12 @@ double get_second_of_year(Args a) {
   return get_second(a) + 60 * get_minute_of_year(a);
 }
 
-template <double kDivisor>
+template <const double& kDivisor>
 double span_divided(Args a) {
   return std::fabs(a[0].real() - a[1].real()) / kDivisor;
 }
 
-template <double kFactor>
+template <const double& kFactor>
 double span_times(Args a) {
   return std::fabs(a[0].real() - a[1].real()) * kFactor;
 }
@@ -267,10 +272,10 @@ void register_date_functions(FunctionRegistry& functions) {
   f.add("date_get_hour_of_year", &real_of<&get_hour_of_year>, 1);
   f.add("date_get_minute_of_year", &real_of<&get_minute_of_year>, 1);
   f.add("date_get_second_of_year", &real_of<&get_second_of_year>, 1);
-  f.add("date_year_span", &real_of<&span_divided<365.25>>, 2);
-  f.add("date_month_span", &real_of<&span_divided<30.4375>>, 2);
-  f.add("date_week_span", &real_of<&span_divided<7.0>>, 2);
-  f.add("date_day_span", &real_of<&span_divided<1.0>>, 2);
+  f.add("date_year_span", &real_of<&span_divided<kDaysPerYear>>, 2);
+  f.add("date_month_span", &real_of<&span_divided<kDaysPerMonth>>, 2);
+  f.add("date_week_span", &real_of<&span_divided<kDaysPerWeek>>, 2);
+  f.add("date_day_span", &real_of<&span_divided<kDaysPerDay>>, 2);
   f.add("date_hour_span", &real_of<&span_times<kHoursPerDay>>, 2);
   f.add("date_minute_span", &real_of<&span_times<kMinutesPerDay>>, 2);
   f.add("date_second_span", &real_of<&span_times<kSecondsPerDay>>, 2);

@@ -1,6 +1,5 @@
 #include "run/Extension_Main.h"
 
-#include <algorithm>
 #include <memory>
 #include <string>
 
@@ -13,17 +12,6 @@
 
 namespace kestrel {
 namespace {
-
-std::int32_t function_table_size(const std::vector<CExtensionPackage>& packages) {
-  std::int32_t largest = -1;
-  for (const CExtensionPackage& package : packages) {
-    for (const CExtensionFile& file : package.files) {
-      for (const CExtensionFunction& function : file.functions)
-        largest = std::max(largest, function.id);
-    }
-  }
-  return largest + 1;
-}
 
 // Runs one of the file's own functions, named by its initialization or
 // finalization entry, as a call from a temporary instance.
@@ -119,7 +107,7 @@ bool declare_extension_packages(Runner& runner) {
       }
     }
   }
-  engine.extensions.resize(function_table_size(packages));
+  engine.extensions.clear();
   for (const CExtensionPackage& package : packages) {
     for (const CExtensionFile& file : package.files) {
       for (const CExtensionFunction& function : file.functions)

@@ -11,7 +11,7 @@ namespace kestrel {
 
 class Runner;
 class CInstance;
-class ScriptInstance;
+struct ScriptInstance;
 
 // A grid of cells over the room for breadth-first route finding. Cells are
 // stored column by column: index = column x vertical count + row.

@@ -11,17 +11,11 @@ void ExtensionFunctions::clear() {
   by_name_.clear();
 }
 
-void ExtensionFunctions::resize(std::int32_t count) {
-  clear();
-  functions_.resize(static_cast<std::size_t>(std::max(count, 0)));
-}
-
 void ExtensionFunctions::define(std::int32_t id, std::string name, int argument_count,
                                 std::unique_ptr<CCode> code, LibraryCall library) {
-  if (id < 0 || static_cast<std::size_t>(id) >= functions_.size()) return;
+  if (id < 0 || id > kLastExtensionId) return;
   by_name_.emplace(name, id);
-  functions_[static_cast<std::size_t>(id)] =
-      Function{true, std::move(name), argument_count, std::move(code), std::move(library)};
+  functions_[id] = Function{std::move(name), argument_count, std::move(code), std::move(library)};
 }
 
 std::int32_t ExtensionFunctions::find(std::string_view name) const {
@@ -30,9 +24,8 @@ std::int32_t ExtensionFunctions::find(std::string_view name) const {
 }
 
 const ExtensionFunctions::Function* ExtensionFunctions::get(std::int32_t id) const {
-  if (id < 0 || static_cast<std::size_t>(id) >= functions_.size()) return nullptr;
-  const Function& function = functions_[static_cast<std::size_t>(id)];
-  return function.defined ? &function : nullptr;
+  const auto found = functions_.find(id);
+  return found == functions_.end() ? nullptr : &found->second;
 }
 
 int ExtensionFunctions::argument_count(std::int32_t id) const {

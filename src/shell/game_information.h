@@ -103,7 +103,6 @@ class GameInformationWindow {
 
   const GameInformation& record_;
   std::string text_;
-  bool text_changed_ = true;
   InformationPage page_;
   std::unique_ptr<PageEvents> page_events_;
   std::unique_ptr<platform::PictureWindow> window_;

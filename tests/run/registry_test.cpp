@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <limits>
 #include <map>
 #include <sstream>
+#include <utility>
 
 #include "data/Runner_Load.h"
+#include "run/Extension_Main.h"
 #include "run/Runner.h"
+#include "script/extension_functions.h"
 
 namespace kestrel {
 namespace {
@@ -44,6 +48,27 @@ TEST(Registry, EveryRegisteredFunctionIsDefinedWithItsArgumentCount) {
     ++registered;
   }
   std::cout << registered << " of " << defined.size() << " built-in functions are registered\n";
+}
+
+// Ids lie anywhere a function index can name them, and take no room between
+// them; an id past that is never defined.
+TEST(Registry, ExtensionFunctionsAreFoundByFarIds) {
+  GameData game;
+  CExtensionFile& file = game.extension_packages.emplace_back().files.emplace_back();
+  file.kind = 2;
+  for (const auto& [name, id] : {std::pair{"near_fn", 3}, std::pair{"far_fn", kLastExtensionId},
+                                 std::pair{"past_fn", kLastExtensionId + 1}}) {
+    CExtensionFunction& function = file.functions.emplace_back();
+    function.name = name;
+    function.id = id;
+    function.code = "return 7";
+  }
+  Runner runner(game);
+  runner.engine.settings.secure_mode = false;
+  ASSERT_TRUE(prepare_extension_packages(runner));
+  EXPECT_EQ(runner.engine.find_function("near_fn"), kFirstExtensionFunction + 3);
+  EXPECT_EQ(runner.engine.find_function("far_fn"), std::numeric_limits<std::int32_t>::max());
+  EXPECT_EQ(runner.engine.find_function("past_fn"), -1);
 }
 
 }  // namespace
