@@ -6,32 +6,18 @@
 # Usage: run_information_test.sh KESTREL KESTREL_DEV PROJECT
 set -euo pipefail
 
-for tool in xvfb-run xdotool import convert; do
-  command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
-done
-runner=$1
-tool=$2
-project=$3
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-ASAN_OPTIONS=detect_leaks=0 "$tool" build "$project" -o "$work/game" --runner "$runner"
+source "$(dirname "${BASH_SOURCE[0]}")/window_test.sh"
+require xvfb-run xdotool import convert
+build_game "$1" "$2" "$3"
 
 cat >"$work/play.sh" <<'PLAY'
 #!/usr/bin/env bash
 set -u
 cd "$1"
+source "$2"
 SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy ./game >output.txt 2>&1 &
 game=$!
-fail() { echo "$*" >&2; cat output.txt >&2; kill $game 2>/dev/null; exit 1; }
 caption() { xdotool getwindowname "$window" 2>/dev/null; }
-# Focus may be refused for a moment while a window is being mapped.
-focus() {
-  for _ in $(seq 20); do
-    xdotool windowfocus --sync "$1" 2>/dev/null && return 0
-    sleep 0.25
-  done
-  return 1
-}
 window=
 for _ in $(seq 200); do
   for candidate in $(xdotool search --pid $game 2>/dev/null); do
@@ -76,6 +62,4 @@ for _ in $(seq 50); do kill -0 $game 2>/dev/null || break; sleep 0.1; done
 kill -0 $game 2>/dev/null && fail "Escape in the game window did not end the game"
 wait $game || fail "the game ended with a failure"
 PLAY
-chmod +x "$work/play.sh"
-# The toolkits keep caches for the whole process; they are not the game's leaks.
-ASAN_OPTIONS=detect_leaks=0 xvfb-run -a -s "-screen 0 1024x768x24" "$work/play.sh" "$work"
+play_in_xvfb

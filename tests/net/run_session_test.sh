@@ -8,13 +8,7 @@ set -euo pipefail
 
 tool=$1
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill -KILL "$pid" 2>/dev/null || true; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
+source "$here/processes.sh"
 # A port of its own, so that tests run side by side do not meet.
 export KESTREL_TEST_PORT=$((30000 + RANDOM % 20000))
 export KESTREL_SESSION_SEARCH=127.0.0.1

@@ -7,13 +7,7 @@ set -euo pipefail
 
 tool=$1
 project=$2
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill -KILL "$pid" 2>/dev/null || true; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
+source "$(dirname "${BASH_SOURCE[0]}")/../net/processes.sh"
 export PONG_ADDRESS="127.0.0.1:$((30000 + RANDOM % 20000))"
 export PONG_AUTOPLAY=1
 export KESTREL_SESSION_SEARCH=127.0.0.1

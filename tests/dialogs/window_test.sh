@@ -1,0 +1,47 @@
+# Shared by the tests that play a built game in a real window under Xvfb,
+# read with `source`. The test script calls require and build_game, writes
+# $work/play.sh, which sources this file again for fail and focus, and runs
+# it with play_in_xvfb.
+
+# require TOOL...: skips the test (status 77) when a tool is not installed.
+require() {
+  for tool in "$@"; do
+    command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
+  done
+}
+
+# build_game KESTREL KESTREL_DEV PROJECT: the project built with the runner as
+# $work/game, in a fresh folder $work that is removed at exit.
+build_game() {
+  work=$(mktemp -d)
+  trap 'rm -rf "$work"' EXIT
+  ASAN_OPTIONS=detect_leaks=0 "$2" build "$3" -o "$work/game" --runner "$1"
+}
+
+# play_in_xvfb: runs $work/play.sh in $work on a new X server, with this file
+# as its second argument. The toolkits keep caches for the whole process;
+# they are not the game's leaks.
+play_in_xvfb() {
+  chmod +x "$work/play.sh"
+  ASAN_OPTIONS=detect_leaks=0 xvfb-run -a -s "-screen 0 1024x768x24" \
+    "$work/play.sh" "$work" "$(realpath "${BASH_SOURCE[0]}")"
+}
+
+# In play.sh, with the game's process in $game and its output in output.txt:
+# fail MESSAGE ends the run with the message and the game's output.
+fail() {
+  echo "$*" >&2
+  cat output.txt >&2
+  kill "$game" 2>/dev/null
+  exit 1
+}
+
+# focus WINDOW: a window that has only just been mapped may refuse the focus
+# for a moment.
+focus() {
+  for _ in $(seq 20); do
+    xdotool windowfocus --sync "$1" 2>/dev/null && return 0
+    sleep 0.25
+  done
+  return 1
+}
