@@ -415,9 +415,10 @@ std::string current_folder() {
   return std::filesystem::current_path(ignored).string();
 }
 
-}  // namespace
-
-std::string ask_file(Runner& runner, bool save, std::string_view filter, const std::string& name) {
+// A file or folder dialog, answered by an input file's `answer file` line or
+// by what `choose` shows; "" when cancelled.
+template <class Choose>
+std::string ask_path(Runner& runner, const std::string& name, Choose choose) {
   std::string chosen;
   const auto take = [&](const DialogAnswer& answer) {
     if (answer.kind != DialogAnswer::Kind::File) return false;
@@ -425,29 +426,24 @@ std::string ask_file(Runner& runner, bool save, std::string_view filter, const s
     return true;
   };
   const auto show = [&] {
-    const platform::SystemChoice choice =
-        platform::choose_file(save, parse_file_filter(filter), name, current_folder());
+    const platform::SystemChoice choice = choose();
     if (choice.chosen) chosen = choice.path;
     return choice.shown;
   };
-  ask_system(runner, save ? "save file" : "open file", "Cancel", take, show, [] {});
+  ask_system(runner, name, "Cancel", take, show, [] {});
   return chosen;
 }
 
+}  // namespace
+
+std::string ask_file(Runner& runner, bool save, std::string_view filter, const std::string& name) {
+  return ask_path(runner, save ? "save file" : "open file", [&] {
+    return platform::choose_file(save, parse_file_filter(filter), name, current_folder());
+  });
+}
+
 std::string ask_folder(Runner& runner, const std::string& caption, const std::string& start) {
-  std::string chosen;
-  const auto take = [&](const DialogAnswer& answer) {
-    if (answer.kind != DialogAnswer::Kind::File) return false;
-    chosen = answer.text;
-    return true;
-  };
-  const auto show = [&] {
-    const platform::SystemChoice choice = platform::choose_folder(caption, start);
-    if (choice.chosen) chosen = choice.path;
-    return choice.shown;
-  };
-  ask_system(runner, "folder", "Cancel", take, show, [] {});
-  return chosen;
+  return ask_path(runner, "folder", [&] { return platform::choose_folder(caption, start); });
 }
 
 int ask_colour(Runner& runner, int preset) {

@@ -9,11 +9,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/window_test.sh"
 require xvfb-run xdotool
 build_game "$1" "$2" "$3"
 
-cat >"$work/play.sh" <<'PLAY'
-#!/usr/bin/env bash
-set -u
-cd "$1"
-source "$2"
+play_in_xvfb <<'PLAY'
 # The dialog toolkit keeps caches for the whole process; they are not the game's leaks.
 ASAN_OPTIONS=detect_leaks=0 SDL_AUDIODRIVER=dummy ./game >output.txt 2>&1 &
 game=$!
@@ -33,4 +29,3 @@ wait $game && fail "an aborted game ended as if all was well"
 # The step's report comes only when the game went on after the first was ignored.
 grep -q "Unknown variable missing_two" game_errors.log || fail "the game did not go on after Ignore"
 PLAY
-play_in_xvfb

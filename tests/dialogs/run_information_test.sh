@@ -10,11 +10,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/window_test.sh"
 require xvfb-run xdotool import convert
 build_game "$1" "$2" "$3"
 
-cat >"$work/play.sh" <<'PLAY'
-#!/usr/bin/env bash
-set -u
-cd "$1"
-source "$2"
+play_in_xvfb <<'PLAY'
 SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy ./game >output.txt 2>&1 &
 game=$!
 caption() { xdotool getwindowname "$window" 2>/dev/null; }
@@ -62,4 +58,3 @@ for _ in $(seq 50); do kill -0 $game 2>/dev/null || break; sleep 0.1; done
 kill -0 $game 2>/dev/null && fail "Escape in the game window did not end the game"
 wait $game || fail "the game ended with a failure"
 PLAY
-play_in_xvfb

@@ -1,7 +1,6 @@
 # Shared by the tests that play a built game in a real window under Xvfb,
-# read with `source`. The test script calls require and build_game, writes
-# $work/play.sh, which sources this file again for fail and focus, and runs
-# it with play_in_xvfb.
+# read with `source`. The test script calls require and build_game, then
+# play_in_xvfb with the steps that play the game.
 
 # require TOOL...: skips the test (status 77) when a tool is not installed.
 require() {
@@ -18,16 +17,21 @@ build_game() {
   ASAN_OPTIONS=detect_leaks=0 "$2" build "$3" -o "$work/game" --runner "$1"
 }
 
-# play_in_xvfb: runs $work/play.sh in $work on a new X server, with this file
-# as its second argument. The toolkits keep caches for the whole process;
-# they are not the game's leaks.
+# play_in_xvfb <<'PLAY' … PLAY: runs the script read from standard input in
+# $work on a new X server, after it has read this file (for fail and focus).
+# The toolkits keep caches for the whole process; they are not the game's
+# leaks.
 play_in_xvfb() {
+  {
+    printf '#!/usr/bin/env bash\nset -u\ncd "$1"\nsource "$2"\n'
+    cat
+  } >"$work/play.sh"
   chmod +x "$work/play.sh"
   ASAN_OPTIONS=detect_leaks=0 xvfb-run -a -s "-screen 0 1024x768x24" \
     "$work/play.sh" "$work" "$(realpath "${BASH_SOURCE[0]}")"
 }
 
-# In play.sh, with the game's process in $game and its output in output.txt:
+# In the played steps, with the game's process in $game and its output in output.txt:
 # fail MESSAGE ends the run with the message and the game's output.
 fail() {
   echo "$*" >&2

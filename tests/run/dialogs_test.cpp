@@ -77,11 +77,7 @@ class Dialogs : public ::testing::Test {
   RValue eval(std::string_view expression) { return run_game_code(*runner_, expression, true); }
   void run(std::string_view statements) { run_game_code(*runner_, statements, false); }
   std::string reported(std::string_view statements) {
-    runner_->engine.errors.error_last.clear();
-    run(statements);
-    const std::string& last = runner_->engine.errors.error_last;
-    const std::size_t line = last.rfind('\n');
-    return line == std::string::npos ? last : last.substr(line + 1);
+    return last_report_line(*runner_, statements);
   }
   std::string table() {
     std::string lines;

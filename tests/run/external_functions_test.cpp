@@ -103,11 +103,7 @@ class ExternalFunctionsTest : public ::testing::Test {
   double real(const std::string& expression) { return eval(expression).real(); }
   // Runs the statements and returns the last line they reported; "" for none.
   std::string reported(const std::string& statements) {
-    runner_.engine.errors.error_last.clear();
-    run_game_code(runner_, statements, false);
-    const std::string& last = runner_.engine.errors.error_last;
-    const std::size_t line = last.rfind('\n');
-    return line == std::string::npos ? last : last.substr(line + 1);
+    return last_report_line(runner_, statements);
   }
   std::string define(const std::string& function, const std::string& rest) {
     return "external_define(\"" + kLibrary + "\", \"" + function + "\", dll_cdecl, " + rest + ")";

@@ -65,11 +65,7 @@ class FileFunctions : public ::testing::Test {
   void run(std::string_view statements) { run_game_code(*runner_, statements, false); }
   // Runs the statements and returns what they reported; "" for nothing.
   std::string reported(std::string_view statements) {
-    runner_->engine.errors.error_last.clear();
-    run(statements);
-    const std::string& last = runner_->engine.errors.error_last;
-    const std::size_t line = last.rfind('\n');
-    return line == std::string::npos ? last : last.substr(line + 1);
+    return last_report_line(*runner_, statements);
   }
 
   fs::path previous_, work_;

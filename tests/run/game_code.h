@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <string_view>
 
 #include "run/Runner.h"
@@ -18,6 +19,16 @@ inline RValue run_game_code(Runner& runner, std::string_view text, bool expressi
   RValue value;
   execute(runner.engine, code, &self, &self, value);
   return value;
+}
+
+// Runs the statements and gives the last line of what they reported; "" for
+// nothing.
+inline std::string last_report_line(Runner& runner, std::string_view statements) {
+  runner.engine.errors.error_last.clear();
+  run_game_code(runner, statements, false);
+  const std::string& last = runner.engine.errors.error_last;
+  const std::size_t line = last.rfind('\n');
+  return line == std::string::npos ? last : last.substr(line + 1);
 }
 
 }  // namespace kestrel
