@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <string>
 
 namespace kestrel {
 namespace {
@@ -55,7 +56,10 @@ class NamesOnDisk : public ::testing::Test {
  protected:
   void SetUp() override {
     previous_ = fs::current_path();
-    work_ = fs::temp_directory_path() / "kestrel-names-test";
+    // ctest runs the tests of this fixture side by side: each needs its own folder.
+    work_ = fs::temp_directory_path() /
+            ("kestrel-names-" +
+             std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
     fs::remove_all(work_);
     fs::create_directories(work_ / "Saves" / "Slot1");
     std::ofstream(work_ / "Saves" / "Slot1" / "Game.SAV") << "x";
