@@ -57,6 +57,7 @@ std::optional<std::vector<RValue>> read_counted(CStream& stream, StructureForm f
 struct CellSpan {
   std::int32_t first = 0;
   std::int32_t last = -1;
+  bool empty() const { return last < first; }
 };
 CellSpan clamp_span(double lo, double hi, std::int32_t size) {
   lo = std::max(lo, 0.0);
@@ -383,13 +384,9 @@ std::size_t CDS_Priority::scanned_extreme_position(bool largest, double precisio
 }
 
 // When every other priority is beyond the tolerance of the exact extreme, the
-// scan picks the first position holding that extreme. Infinities do not
-// equal themselves in the comparison, so they are left to the scan.
+// scan picks the first position holding that extreme.
 std::size_t CDS_Priority::extreme_position(bool largest, double precision) const {
   const RValue& extreme = largest ? std::prev(ranks_.end())->priority : ranks_.begin()->priority;
-  if (extreme.is_real() && std::isinf(extreme.real())) {
-    return scanned_extreme_position(largest, precision);
-  }
   const auto first = ranks_.lower_bound(Rank{extreme, 0});
   const auto nearest = largest ? (first == ranks_.begin() ? ranks_.end() : std::prev(first))
                                : ranks_.upper_bound(Rank{extreme, size()});
@@ -438,10 +435,11 @@ CDS_Grid::CDS_Grid(std::int32_t width, std::int32_t height)
 
 void CDS_Grid::resize(std::int32_t width, std::int32_t height) {
   CDS_Grid resized(width, height);
-  for (std::int32_t x = 0; x < std::min(width_, resized.width_); ++x) {
-    for (std::int32_t y = 0; y < std::min(height_, resized.height_); ++y) {
-      resized.cell(x, y) = std::move(cell(x, y));
-    }
+  const std::int32_t columns = std::min(width_, resized.width_);
+  const std::int32_t rows = std::min(height_, resized.height_);
+  // A grid may be billions wide and 0 high: only columns with cells are walked.
+  for (std::int32_t x = 0; rows > 0 && x < columns; ++x) {
+    for (std::int32_t y = 0; y < rows; ++y) resized.cell(x, y) = std::move(cell(x, y));
   }
   *this = std::move(resized);
 }
@@ -481,6 +479,7 @@ void CDS_Grid::visit(const GridArea& area, Visit&& visit) const {
   if (area.shape == GridArea::Shape::region) {
     const CellSpan xs = clamp_span(std::min(area.x1, area.x2), std::max(area.x1, area.x2), width_);
     const CellSpan ys = clamp_span(std::min(area.y1, area.y2), std::max(area.y1, area.y2), height_);
+    if (ys.empty()) return;  // a grid may be billions wide and 0 high
     for (std::int32_t x = xs.first; x <= xs.last; ++x) {
       for (std::int32_t y = ys.first; y <= ys.last; ++y) {
         if (!visit(x, y)) return;
@@ -493,6 +492,7 @@ void CDS_Grid::visit(const GridArea& area, Visit&& visit) const {
   const double r = area.x2;
   const CellSpan xs = clamp_span(std::floor(xm - r), std::ceil(xm + r), width_);
   const CellSpan ys = clamp_span(std::floor(ym - r), std::ceil(ym + r), height_);
+  if (ys.empty()) return;
   for (std::int32_t x = xs.first; x <= xs.last; ++x) {
     for (std::int32_t y = ys.first; y <= ys.last; ++y) {
       if ((x - xm) * (x - xm) + (y - ym) * (y - ym) <= r * r && !visit(x, y)) return;

@@ -22,6 +22,8 @@ class CStream;
 inline int compare_reals(double x, double y, double precision) {
   // Not-a-number sorts above every other real, so orders stay consistent.
   if (std::isnan(x) || std::isnan(y)) return int(std::isnan(x)) - int(std::isnan(y));
+  // An infinity equals itself, though its distance to itself is no number.
+  if (x == y) return 0;
   const double tolerance =
       precision > 0 ? precision : std::max(std::min(std::fabs(x), std::fabs(y)) * 1e-12, 1e-12);
   if (std::fabs(x - y) <= tolerance) return 0;

@@ -18,6 +18,7 @@ namespace kestrel {
 namespace {
 
 constexpr char kNoSuchStructure[] = "Data structure with index does not exist.";
+constexpr double kInfinity = std::numeric_limits<double>::infinity();
 
 RValue text(const char* value) {
   return RValue(std::string_view(value));
@@ -57,7 +58,12 @@ INSTANTIATE_TEST_SUITE_P(
                       CompareCase{RValue(0.0), RValue(1e-11), 0, -1},
                       // Not-a-number keeps orders consistent: above every real.
                       CompareCase{RValue(std::nan("")), RValue(1e300), 1e-8, 1},
-                      CompareCase{RValue(std::nan("")), RValue(std::nan("")), 1e-8, 0}));
+                      CompareCase{RValue(std::nan("")), RValue(std::nan("")), 1e-8, 0},
+                      // An infinity equals itself at any tolerance, or no map
+                      // could find it as a key.
+                      CompareCase{RValue(kInfinity), RValue(kInfinity), 1e-8, 0},
+                      CompareCase{RValue(-kInfinity), RValue(-kInfinity), 0, 0},
+                      CompareCase{RValue(kInfinity), RValue(1e308), 0, 1}));
 
 INSTANTIATE_TEST_SUITE_P(Kinds, Comparison,
                          ::testing::Values(CompareCase{RValue(1e300), text(""), 1e-8, -1},
@@ -195,6 +201,12 @@ INSTANTIATE_TEST_SUITE_P(
 INSTANTIATE_TEST_SUITE_P(
     Grids, Results,
     ::testing::Values(
+        // A grid without cells may be as wide as it likes; nothing walks
+        // its empty columns one by one.
+        ResultCase{"g = ds_grid_create(2000000000, 0); ds_grid_resize(g, 2000000000, 0); "
+                   "ds_grid_set_disk(g, 1000, 0, 500, 1); return ds_grid_get_sum(g, 0, 0, "
+                   "1999999999, 9) + ds_grid_width(g)",
+                   RValue(2000000000.0)},
         ResultCase{"g = ds_grid_create(3, 3); ds_grid_clear(g, 'x'); return "
                    "ds_grid_get_max(g, 0, 0, 2, 2)",
                    RValue(-100000000.0)},
@@ -273,10 +285,9 @@ struct ScannedQueue {
 // Priorities near each other, equal, infinite, not-a-number and strings, so
 // that the index of the queue meets every case where it must step aside.
 TEST(PriorityQueue, PicksWhatAScanInOrderPicks) {
-  const double inf = std::numeric_limits<double>::infinity();
   const RValue pool[] = {RValue(1.0),          RValue(1.0 + 6e-9), RValue(1.0 + 1.2e-8),
                          RValue(1.0 + 3e-8),   RValue(2.0),        RValue(-0.0),
-                         RValue(0.0),          RValue(inf),        RValue(-inf),
+                         RValue(0.0),          RValue(kInfinity),  RValue(-kInfinity),
                          RValue(std::nan("")), text("a"),          text("b")};
   std::mt19937 random(17);
   for (const double precision : {1e-8, 0.0}) {
