@@ -821,10 +821,15 @@ void GlDevice::present(int x, int y, int width, int height, std::uint32_t border
   }
   glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
   glViewport(0, 0, window_width, window_height);
-  glClearColor(static_cast<float>((border_argb >> 16) & 0xFF) / 255.0f,
-               static_cast<float>((border_argb >> 8) & 0xFF) / 255.0f,
-               static_cast<float>(border_argb & 0xFF) / 255.0f, 1.0f);
-  glClear(GL_COLOR_BUFFER_BIT);
+  // A picture that covers the whole window leaves no border to paint; a
+  // software renderer would spend a pass over every pixel on it.
+  const bool bordered = x > 0 || y > 0 || x + width < window_width || y + height < window_height;
+  if (bordered) {
+    glClearColor(static_cast<float>((border_argb >> 16) & 0xFF) / 255.0f,
+                 static_cast<float>((border_argb >> 8) & 0xFF) / 255.0f,
+                 static_cast<float>(border_argb & 0xFF) / 255.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+  }
   glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer_);
   const bool scaled = width != region_width_ || height != region_height_;
   glBlitFramebuffer(0, 0, region_width_, region_height_, x, window_height - y - height, x + width,
