@@ -229,18 +229,33 @@ void change_particles(ScriptEngine& engine, ParticleSystem& system, const Partic
   });
 }
 
+// The colour of a particle of two or three colours at its age.
+std::int32_t colour_at_age(const ParticleType& type, const Particle& p) {
+  const double life = p.lifetime;
+  if (type.colour_mode == ColourMode::two) {
+    return merged(type.colours[0], type.colours[1], std::min(p.age / life, 1.0));
+  }
+  const double t = std::min(2 * p.age / life, 2.0);
+  return t < 1 ? merged(type.colours[0], type.colours[1], t)
+               : merged(type.colours[1], type.colours[2], t - 1);
+}
+
 void age_appearance(ParticleSystem& system, const ParticleTables& tables) {
+  // Particles made together share their type, age and life, and so their
+  // colour: a run of them takes the colour worked out for the first.
+  const ParticleType* last_type = nullptr;
+  std::int32_t last_age = 0, last_lifetime = 0, last_colour = 0;
   for (Particle& p : system.particles) {
     const ParticleType* type = tables.types.find(p.type);
     if (type == nullptr) continue;
     p.size = std::max(p.size + type->size_increment, 0.0);
     const double life = p.lifetime;
-    if (type->colour_mode == ColourMode::two) {
-      p.colour = merged(type->colours[0], type->colours[1], std::min(p.age / life, 1.0));
-    } else if (type->colour_mode == ColourMode::three) {
-      const double t = std::min(2 * p.age / life, 2.0);
-      p.colour = t < 1 ? merged(type->colours[0], type->colours[1], t)
-                       : merged(type->colours[1], type->colours[2], t - 1);
+    if (type->colour_mode == ColourMode::two || type->colour_mode == ColourMode::three) {
+      if (type != last_type || p.age != last_age || p.lifetime != last_lifetime) {
+        last_type = type, last_age = p.age, last_lifetime = p.lifetime;
+        last_colour = colour_at_age(*type, p);
+      }
+      p.colour = last_colour;
     }
     const double t = life < 1 ? 1 : 2 * p.age / life;
     p.alpha = t < 1 ? (1 - t) * type->alphas[0] + t * type->alphas[1]

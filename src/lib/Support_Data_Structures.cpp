@@ -57,6 +57,7 @@ std::optional<std::vector<RValue>> read_counted(CStream& stream, StructureForm f
 struct CellSpan {
   std::int32_t first = 0;
   std::int32_t last = -1;
+  bool empty() const { return last < first; }
 };
 CellSpan clamp_span(double lo, double hi, std::int32_t size) {
   lo = std::max(lo, 0.0);
@@ -66,23 +67,6 @@ CellSpan clamp_span(double lo, double hi, std::int32_t size) {
 }
 
 }  // namespace
-
-int compare_values(const RValue& a, const RValue& b, double precision) {
-  if (a.is_real() && b.is_real()) {
-    const double x = a.real();
-    const double y = b.real();
-    // Not-a-number sorts above every other real, so orders stay consistent.
-    if (std::isnan(x) || std::isnan(y)) return int(std::isnan(x)) - int(std::isnan(y));
-    const double tolerance =
-        precision > 0 ? precision : std::max(std::min(std::fabs(x), std::fabs(y)) * 1e-12, 1e-12);
-    if (std::fabs(x - y) <= tolerance) return 0;
-    return x < y ? -1 : 1;
-  }
-  if (a.is_real()) return -1;
-  if (b.is_real()) return 1;
-  const int order = a.text().compare(b.text());  // char_traits<char> compares as unsigned
-  return order < 0 ? -1 : order > 0 ? 1 : 0;
-}
 
 // ---- Stack ----
 
@@ -233,55 +217,57 @@ std::optional<CDS_List> CDS_List::read(CStream& stream) {
 // ---- Map ----
 
 CDS_Map::Pairs::const_iterator CDS_Map::first_equal(const RValue& key) const {
-  const auto found = pairs_.lower_bound(key);
-  if (found == pairs_.end() || compare_values(found->first, key, *pairs_.key_comp().precision) != 0)
-    return pairs_.end();
+  const auto found = pairs().lower_bound(key);
+  if (found == pairs().end() ||
+      compare_values(found->first, key, *pairs().key_comp().precision) != 0)
+    return pairs().end();
   return found;
 }
 
 CDS_Map::Pairs::iterator CDS_Map::first_equal(const RValue& key) {
-  const auto found = pairs_.lower_bound(key);
-  if (found == pairs_.end() || compare_values(found->first, key, *pairs_.key_comp().precision) != 0)
-    return pairs_.end();
+  const auto found = pairs().lower_bound(key);
+  if (found == pairs().end() ||
+      compare_values(found->first, key, *pairs().key_comp().precision) != 0)
+    return pairs().end();
   return found;
 }
 
 void CDS_Map::replace(const RValue& key, const RValue& value) {
-  if (const auto found = first_equal(key); found != pairs_.end()) found->second = value;
+  if (const auto found = first_equal(key); found != pairs().end()) found->second = value;
 }
 
 void CDS_Map::erase(const RValue& key) {
-  if (const auto found = first_equal(key); found != pairs_.end()) pairs_.erase(found);
+  if (const auto found = first_equal(key); found != pairs().end()) pairs().erase(found);
 }
 
 RValue CDS_Map::find_value(const RValue& key) const {
   const auto found = first_equal(key);
-  return found == pairs_.end() ? RValue() : found->second;
+  return found == pairs().end() ? RValue() : found->second;
 }
 
 RValue CDS_Map::find_previous(const RValue& key) const {
-  const auto bound = pairs_.lower_bound(key);
-  return bound == pairs_.begin() ? RValue() : std::prev(bound)->first;
+  const auto bound = pairs().lower_bound(key);
+  return bound == pairs().begin() ? RValue() : std::prev(bound)->first;
 }
 
 RValue CDS_Map::find_next(const RValue& key) const {
-  const auto after = pairs_.upper_bound(key);
-  return after == pairs_.end() ? RValue() : after->first;
+  const auto after = pairs().upper_bound(key);
+  return after == pairs().end() ? RValue() : after->first;
 }
 
 RValue CDS_Map::find_first() const {
-  return pairs_.empty() ? RValue() : pairs_.begin()->first;
+  return pairs().empty() ? RValue() : pairs().begin()->first;
 }
 
 RValue CDS_Map::find_last() const {
-  return pairs_.empty() ? RValue() : std::prev(pairs_.end())->first;
+  return pairs().empty() ? RValue() : std::prev(pairs().end())->first;
 }
 
 void CDS_Map::write(CStream& stream) const {
   WriteInt(stream, static_cast<std::int32_t>(kForm));
-  write_count(stream, pairs_.size());
-  for (const auto& [key, value] : pairs_) save_value(stream, key);
-  for (const auto& [key, value] : pairs_) save_value(stream, value);
+  write_count(stream, pairs().size());
+  for (const auto& [key, value] : pairs()) save_value(stream, key);
+  for (const auto& [key, value] : pairs()) save_value(stream, value);
 }
 
 std::optional<CDS_Map> CDS_Map::read(CStream& stream, const double& precision) {
@@ -295,21 +281,55 @@ std::optional<CDS_Map> CDS_Map::read(CStream& stream, const double& precision) {
   // searches stay sound.
   CDS_Map map(precision);
   for (std::size_t i = 0; i < keys->size(); ++i) {
-    map.pairs_.emplace_hint(map.pairs_.end(), std::move((*keys)[i]), std::move((*values)[i]));
+    map.pairs().emplace_hint(map.pairs().end(), std::move((*keys)[i]), std::move((*values)[i]));
   }
   return map;
 }
 
 // ---- Priority queue ----
 
+namespace {
+
+// Reals, not-a-number, then the rest, as compare_values orders them.
+int rank_class(const RValue& value) {
+  if (!value.is_real()) return 2;
+  return std::isnan(value.real()) ? 1 : 0;
+}
+
+}  // namespace
+
+bool CDS_Priority::Rank::operator<(const Rank& other) const {
+  const int kind = rank_class(priority);
+  const int other_kind = rank_class(other.priority);
+  if (kind != other_kind) return kind < other_kind;
+  if (kind == 0 && priority.real() != other.priority.real()) {
+    return priority.real() < other.priority.real();
+  }
+  if (kind == 2) {
+    if (const int order = priority.text().compare(other.priority.text()); order != 0) {
+      return order < 0;
+    }
+  }
+  return position < other.position;
+}
+
 void CDS_Priority::clear() {
   values_.clear();
   priorities_.clear();
+  ranks_.clear();
 }
 
 void CDS_Priority::add(const RValue& value, const RValue& priority) {
   values_.push_back(value);
   priorities_.push_back(priority);
+  ranks_.insert(Rank{priority, size() - 1});
+}
+
+void CDS_Priority::index_all() {
+  ranks_.clear();
+  for (std::size_t i = 0; i < priorities_.size(); ++i) {
+    ranks_.insert(ranks_.end(), Rank{priorities_[i], std::int32_t(i)});
+  }
 }
 
 std::int32_t CDS_Priority::position_of(const RValue& value, double precision) const {
@@ -320,7 +340,12 @@ std::int32_t CDS_Priority::position_of(const RValue& value, double precision) co
 }
 
 void CDS_Priority::remove_at(std::size_t position) {
-  if (position + 1 != values_.size()) {
+  const std::size_t last = values_.size() - 1;
+  ranks_.erase(Rank{priorities_[position], std::int32_t(position)});
+  if (position != last) {
+    auto moved = ranks_.extract(Rank{priorities_[last], std::int32_t(last)});
+    moved.value().position = std::int32_t(position);
+    ranks_.insert(std::move(moved));
     values_[position] = std::move(values_.back());
     priorities_[position] = std::move(priorities_.back());
   }
@@ -330,7 +355,11 @@ void CDS_Priority::remove_at(std::size_t position) {
 
 void CDS_Priority::change_priority(const RValue& value, const RValue& priority, double precision) {
   const std::int32_t position = position_of(value, precision);
-  if (position >= 0) priorities_[std::size_t(position)] = priority;
+  if (position < 0) return;
+  RValue& stored = priorities_[std::size_t(position)];
+  auto rank = ranks_.extract(Rank{stored, position});
+  rank.value().priority = stored = priority;
+  ranks_.insert(std::move(rank));
 }
 
 RValue CDS_Priority::find_priority(const RValue& value, double precision) const {
@@ -343,13 +372,34 @@ void CDS_Priority::delete_value(const RValue& value, double precision) {
   if (position >= 0) remove_at(std::size_t(position));
 }
 
-RValue CDS_Priority::extreme(bool largest, bool remove, double precision) {
-  if (values_.empty()) return RValue();
+// The scan keeps the first pair and moves on to a later one only when its
+// priority is beyond the tolerance of the kept one's.
+std::size_t CDS_Priority::scanned_extreme_position(bool largest, double precision) const {
   const int wanted = largest ? 1 : -1;
   std::size_t best = 0;
   for (std::size_t i = 1; i < priorities_.size(); ++i) {
     if (compare_values(priorities_[i], priorities_[best], precision) == wanted) best = i;
   }
+  return best;
+}
+
+// When every other priority is beyond the tolerance of the exact extreme, the
+// scan picks the first position holding that extreme.
+std::size_t CDS_Priority::extreme_position(bool largest, double precision) const {
+  const RValue& extreme = largest ? std::prev(ranks_.end())->priority : ranks_.begin()->priority;
+  const auto first = ranks_.lower_bound(Rank{extreme, 0});
+  const auto nearest = largest ? (first == ranks_.begin() ? ranks_.end() : std::prev(first))
+                               : ranks_.upper_bound(Rank{extreme, size()});
+  if (nearest != ranks_.end() &&
+      compare_values(nearest->priority, extreme, precision) != (largest ? -1 : 1)) {
+    return scanned_extreme_position(largest, precision);
+  }
+  return std::size_t(first->position);
+}
+
+RValue CDS_Priority::extreme(bool largest, bool remove, double precision) {
+  if (values_.empty()) return RValue();
+  const std::size_t best = extreme_position(largest, precision);
   RValue value = values_[best];
   if (remove) remove_at(best);
   return value;
@@ -372,6 +422,7 @@ std::optional<CDS_Priority> CDS_Priority::read(CStream& stream) {
   CDS_Priority queue;
   queue.priorities_ = std::move(*priorities);
   queue.values_ = std::move(*values);
+  queue.index_all();
   return queue;
 }
 
@@ -384,10 +435,11 @@ CDS_Grid::CDS_Grid(std::int32_t width, std::int32_t height)
 
 void CDS_Grid::resize(std::int32_t width, std::int32_t height) {
   CDS_Grid resized(width, height);
-  for (std::int32_t x = 0; x < std::min(width_, resized.width_); ++x) {
-    for (std::int32_t y = 0; y < std::min(height_, resized.height_); ++y) {
-      resized.cell(x, y) = std::move(cell(x, y));
-    }
+  const std::int32_t columns = std::min(width_, resized.width_);
+  const std::int32_t rows = std::min(height_, resized.height_);
+  // A grid may be billions wide and 0 high: only columns with cells are walked.
+  for (std::int32_t x = 0; rows > 0 && x < columns; ++x) {
+    for (std::int32_t y = 0; y < rows; ++y) resized.cell(x, y) = std::move(cell(x, y));
   }
   *this = std::move(resized);
 }
@@ -427,6 +479,7 @@ void CDS_Grid::visit(const GridArea& area, Visit&& visit) const {
   if (area.shape == GridArea::Shape::region) {
     const CellSpan xs = clamp_span(std::min(area.x1, area.x2), std::max(area.x1, area.x2), width_);
     const CellSpan ys = clamp_span(std::min(area.y1, area.y2), std::max(area.y1, area.y2), height_);
+    if (ys.empty()) return;  // a grid may be billions wide and 0 high
     for (std::int32_t x = xs.first; x <= xs.last; ++x) {
       for (std::int32_t y = ys.first; y <= ys.last; ++y) {
         if (!visit(x, y)) return;
@@ -439,6 +492,7 @@ void CDS_Grid::visit(const GridArea& area, Visit&& visit) const {
   const double r = area.x2;
   const CellSpan xs = clamp_span(std::floor(xm - r), std::ceil(xm + r), width_);
   const CellSpan ys = clamp_span(std::floor(ym - r), std::ceil(ym + r), height_);
+  if (ys.empty()) return;
   for (std::int32_t x = xs.first; x <= xs.last; ++x) {
     for (std::int32_t y = ys.first; y <= ys.last; ++y) {
       if ((x - xm) * (x - xm) + (y - ym) * (y - ym) <= r * r && !visit(x, y)) return;

@@ -1,10 +1,13 @@
 #pragma once
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <memory_resource>
 #include <optional>
+#include <set>
 #include <vector>
 
 #include "script/RValue.h"
@@ -14,11 +17,30 @@ namespace kestrel {
 
 class CStream;
 
+// compare_values for two reals. Both are inline, since the searches of maps,
+// lists and priority queues spend their time in them.
+inline int compare_reals(double x, double y, double precision) {
+  // Not-a-number sorts above every other real, so orders stay consistent.
+  if (std::isnan(x) || std::isnan(y)) return int(std::isnan(x)) - int(std::isnan(y));
+  // An infinity equals itself, though its distance to itself is no number.
+  if (x == y) return 0;
+  const double tolerance =
+      precision > 0 ? precision : std::max(std::min(std::fabs(x), std::fabs(y)) * 1e-12, 1e-12);
+  if (std::fabs(x - y) <= tolerance) return 0;
+  return x < y ? -1 : 1;
+}
+
 // -1, 0 or 1 as `a` is smaller than, equal to or larger than `b`: reals
 // within the tolerance are equal (a tolerance of 0 means a relative one of
 // 1e-12), strings compare by character codes, and every real is smaller than
 // every string. Not-a-number is equal to itself and above every other real.
-int compare_values(const RValue& a, const RValue& b, double precision);
+inline int compare_values(const RValue& a, const RValue& b, double precision) {
+  if (a.is_real() && b.is_real()) return compare_reals(a.real(), b.real(), precision);
+  if (a.is_real()) return -1;
+  if (b.is_real()) return 1;
+  const int order = a.text().compare(b.text());  // char_traits<char> compares as unsigned
+  return order < 0 ? -1 : order > 0 ? 1 : 0;
+}
 
 // The first tag of each text form, which a read checks before it replaces
 // anything.
@@ -102,14 +124,24 @@ class CDS_Map {
  public:
   static constexpr StructureForm kForm = StructureForm::map;
 
-  explicit CDS_Map(const double& precision) : pairs_(KeyOrder{&precision}) {}
+  explicit CDS_Map(const double& precision) : storage_(std::make_unique<Storage>(precision)) {}
+  CDS_Map(const CDS_Map& other) : storage_(std::make_unique<Storage>(*other.storage_)) {}
+  CDS_Map(CDS_Map&&) noexcept = default;
+  CDS_Map& operator=(const CDS_Map& other) {
+    storage_ = std::make_unique<Storage>(*other.storage_);
+    return *this;
+  }
+  CDS_Map& operator=(CDS_Map&&) noexcept = default;
 
-  std::int32_t size() const { return static_cast<std::int32_t>(pairs_.size()); }
-  void clear() { pairs_.clear(); }
-  void add(const RValue& key, const RValue& value) { pairs_.emplace(key, value); }
+  std::int32_t size() const { return static_cast<std::int32_t>(pairs().size()); }
+  void clear() {
+    pairs().clear();
+    storage_->pool.release();
+  }
+  void add(const RValue& key, const RValue& value) { pairs().emplace(key, value); }
   void replace(const RValue& key, const RValue& value);
   void erase(const RValue& key);
-  bool exists(const RValue& key) const { return first_equal(key) != pairs_.end(); }
+  bool exists(const RValue& key) const { return first_equal(key) != pairs().end(); }
   RValue find_value(const RValue& key) const;
   RValue find_previous(const RValue& key) const;
   RValue find_next(const RValue& key) const;
@@ -126,16 +158,29 @@ class CDS_Map {
       return compare_values(a, b, *precision) < 0;
     }
   };
-  using Pairs = std::multimap<RValue, RValue, KeyOrder>;
+  using Pairs = std::pmr::multimap<RValue, RValue, KeyOrder>;
+  // Each map draws its tree from a pool of its own, so that its nodes lie
+  // together in the order they were added rather than scattered over the
+  // freed nodes of maps destroyed before it; searches then stay in the cache.
+  struct Storage {
+    explicit Storage(const double& precision) : pairs(KeyOrder{&precision}, &pool) {}
+    Storage(const Storage& other) : pairs(other.pairs, &pool) {}
+    std::pmr::unsynchronized_pool_resource pool;
+    Pairs pairs;  // after the pool, which must outlive it
+  };
 
+  Pairs& pairs() { return storage_->pairs; }
+  const Pairs& pairs() const { return storage_->pairs; }
   Pairs::const_iterator first_equal(const RValue& key) const;
   Pairs::iterator first_equal(const RValue& key);
 
-  Pairs pairs_;
+  std::unique_ptr<Storage> storage_;
 };
 
-// Unordered pairs: the smallest and largest priorities are found by a scan,
-// and a removal moves the last pair into the gap, as the text form shows.
+// Unordered pairs: the smallest and largest priorities are those a scan in
+// order would pick, and a removal moves the last pair into the gap, as the
+// text form shows. An index of the pairs by priority finds the pick without
+// the scan unless another priority lies within the tolerance of the extreme.
 class CDS_Priority {
  public:
   static constexpr StructureForm kForm = StructureForm::priority;
@@ -154,11 +199,23 @@ class CDS_Priority {
   static std::optional<CDS_Priority> read(CStream& stream);
 
  private:
+  // A pair's priority and position, ordered by the priority exactly (reals,
+  // then not-a-number, then strings) and then by the position.
+  struct Rank {
+    RValue priority;
+    std::int32_t position;
+    bool operator<(const Rank& other) const;
+  };
+
   std::int32_t position_of(const RValue& value, double precision) const;
+  std::size_t extreme_position(bool largest, double precision) const;
+  std::size_t scanned_extreme_position(bool largest, double precision) const;
   void remove_at(std::size_t position);
+  void index_all();
 
   std::vector<RValue> values_;
   std::vector<RValue> priorities_;
+  std::set<Rank> ranks_;  // one for each pair
 };
 
 // The cells a region or disk of a grid covers, in visiting order.

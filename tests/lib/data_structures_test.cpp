@@ -3,8 +3,12 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 #include <ostream>
+#include <random>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "../script/script_fixture.h"
 #include "lib/Function_Data_Structures.h"
@@ -14,6 +18,7 @@ namespace kestrel {
 namespace {
 
 constexpr char kNoSuchStructure[] = "Data structure with index does not exist.";
+constexpr double kInfinity = std::numeric_limits<double>::infinity();
 
 RValue text(const char* value) {
   return RValue(std::string_view(value));
@@ -53,7 +58,12 @@ INSTANTIATE_TEST_SUITE_P(
                       CompareCase{RValue(0.0), RValue(1e-11), 0, -1},
                       // Not-a-number keeps orders consistent: above every real.
                       CompareCase{RValue(std::nan("")), RValue(1e300), 1e-8, 1},
-                      CompareCase{RValue(std::nan("")), RValue(std::nan("")), 1e-8, 0}));
+                      CompareCase{RValue(std::nan("")), RValue(std::nan("")), 1e-8, 0},
+                      // An infinity equals itself at any tolerance, or no map
+                      // could find it as a key.
+                      CompareCase{RValue(kInfinity), RValue(kInfinity), 1e-8, 0},
+                      CompareCase{RValue(-kInfinity), RValue(-kInfinity), 0, 0},
+                      CompareCase{RValue(kInfinity), RValue(1e308), 0, 1}));
 
 INSTANTIATE_TEST_SUITE_P(Kinds, Comparison,
                          ::testing::Values(CompareCase{RValue(1e300), text(""), 1e-8, -1},
@@ -191,6 +201,12 @@ INSTANTIATE_TEST_SUITE_P(
 INSTANTIATE_TEST_SUITE_P(
     Grids, Results,
     ::testing::Values(
+        // A grid without cells may be as wide as it likes; nothing walks
+        // its empty columns one by one.
+        ResultCase{"g = ds_grid_create(2000000000, 0); ds_grid_resize(g, 2000000000, 0); "
+                   "ds_grid_set_disk(g, 1000, 0, 500, 1); return ds_grid_get_sum(g, 0, 0, "
+                   "1999999999, 9) + ds_grid_width(g)",
+                   RValue(2000000000.0)},
         ResultCase{"g = ds_grid_create(3, 3); ds_grid_clear(g, 'x'); return "
                    "ds_grid_get_max(g, 0, 0, 2, 2)",
                    RValue(-100000000.0)},
@@ -238,6 +254,67 @@ INSTANTIATE_TEST_SUITE_P(
         ResultCase{"l = ds_list_create(); s = ds_stack_create(); ds_stack_push(s, 4); "
                    "ds_list_add(l, 5); return l * 100 + s * 10 + ds_stack_top(0)",
                    RValue(4.0)}));
+
+// ---- Priority queues against a plain scan ----
+
+// The queue as the text form describes it: pairs in order, the first kept
+// until a priority beyond the tolerance of its own turns up, a removal moving
+// the last pair into the gap.
+struct ScannedQueue {
+  std::vector<double> values;
+  std::vector<RValue> priorities;
+
+  double extreme(bool largest, bool remove, double precision) {
+    std::size_t best = 0;
+    for (std::size_t i = 1; i < priorities.size(); ++i) {
+      if (compare_values(priorities[i], priorities[best], precision) == (largest ? 1 : -1)) {
+        best = i;
+      }
+    }
+    const double value = values[best];
+    if (remove) {
+      values[best] = values.back();
+      std::swap(priorities[best], priorities.back());
+      values.pop_back();
+      priorities.pop_back();
+    }
+    return value;
+  }
+};
+
+// Priorities near each other, equal, infinite, not-a-number and strings, so
+// that the index of the queue meets every case where it must step aside.
+TEST(PriorityQueue, PicksWhatAScanInOrderPicks) {
+  const RValue pool[] = {RValue(1.0),          RValue(1.0 + 6e-9), RValue(1.0 + 1.2e-8),
+                         RValue(1.0 + 3e-8),   RValue(2.0),        RValue(-0.0),
+                         RValue(0.0),          RValue(kInfinity),  RValue(-kInfinity),
+                         RValue(std::nan("")), text("a"),          text("b")};
+  std::mt19937 random(17);
+  for (const double precision : {1e-8, 0.0}) {
+    CDS_Priority queue;
+    ScannedQueue scanned;
+    for (int step = 0; step < 4000; ++step) {
+      const std::uint32_t choice = random() % 8;
+      if (choice < 4 || scanned.values.empty()) {
+        const RValue& priority = pool[random() % std::size(pool)];
+        queue.add(RValue(double(step)), priority);
+        scanned.values.push_back(step);
+        scanned.priorities.push_back(priority);
+      } else if (choice == 4) {
+        const std::size_t at = random() % scanned.values.size();
+        const RValue& priority = pool[random() % std::size(pool)];
+        queue.change_priority(RValue(scanned.values[at]), priority, precision);
+        scanned.priorities[at] = priority;
+      } else {
+        const bool largest = choice == 5;
+        const bool remove = choice != 7;
+        ASSERT_EQ(queue.extreme(largest, remove, precision).real(),
+                  scanned.extreme(largest, remove, precision))
+            << "step " << step << " at precision " << precision;
+      }
+    }
+  }
+}
 
 // ---- Sorting ----
 

@@ -250,6 +250,7 @@ GlDevice::~GlDevice() {
   glDeleteTextures(1, &color_target_);
   glDeleteRenderbuffers(1, &depth_target_);
   glDeleteBuffers(1, &vertex_buffer_);
+  glDeleteBuffers(1, &index_buffer_);
   glDeleteVertexArrays(1, &vertex_array_);
   glDeleteProgram(program_);
 }
@@ -315,6 +316,8 @@ bool GlDevice::initialize(int width, int height, std::string& error) {
   glBindVertexArray(vertex_array_);
   glGenBuffers(1, &vertex_buffer_);
   glBindBuffer(GL_ARRAY_BUFFER, vertex_buffer_);
+  glGenBuffers(1, &index_buffer_);
+  glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, index_buffer_);  // kept by the vertex array
   set_vertex_layout();
   // Corners drawn one by one carry their own colour (the attribute is left off).
   glVertexAttrib1f(4, 0.0f);
@@ -648,8 +651,10 @@ void GlDevice::append(Primitive primitive, TextureId texture, std::span<const Co
     batch_texture_ = texture;
     batch_repeat_ = repeat;
   }
+  const auto first = static_cast<GLuint>(batch_.size());
+  for (const auto& vertex : vertices) batch_.push_back(with_normal(vertex));
   list_corners(primitive, vertices.size(), corners_);
-  for (std::size_t corner : corners_) batch_.push_back(with_normal(vertices[corner]));
+  for (std::size_t corner : corners_) batch_indices_.push_back(first + GLuint(corner));
 }
 
 void GlDevice::draw(Primitive primitive, TextureId texture, std::span<const Vertex> vertices) {
@@ -670,14 +675,22 @@ void GlDevice::bind_texture(Texture* texture) {
 }
 
 void GlDevice::flush() {
-  if (batch_.empty()) return;
+  if (batch_indices_.empty()) {
+    batch_.clear();
+    return;
+  }
   bind_texture(find(batch_texture_));
   if (batch_repeat_ != sampler_repeat_) apply_sampler_state(batch_repeat_);
   glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(batch_.size() * sizeof(Vertex3D)),
                batch_.data(), GL_STREAM_DRAW);
-  glDrawArrays(batch_mode_, 0, static_cast<GLsizei>(batch_.size()));
+  glBufferData(GL_ELEMENT_ARRAY_BUFFER,
+               static_cast<GLsizeiptr>(batch_indices_.size() * sizeof(GLuint)),
+               batch_indices_.data(), GL_STREAM_DRAW);
+  glDrawElements(batch_mode_, static_cast<GLsizei>(batch_indices_.size()), GL_UNSIGNED_INT,
+                 nullptr);
   ++draw_calls_;
   batch_.clear();
+  batch_indices_.clear();
 }
 
 MeshId GlDevice::create_mesh(std::span<const MeshPart> parts) {
@@ -808,10 +821,15 @@ void GlDevice::present(int x, int y, int width, int height, std::uint32_t border
   }
   glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
   glViewport(0, 0, window_width, window_height);
-  glClearColor(static_cast<float>((border_argb >> 16) & 0xFF) / 255.0f,
-               static_cast<float>((border_argb >> 8) & 0xFF) / 255.0f,
-               static_cast<float>(border_argb & 0xFF) / 255.0f, 1.0f);
-  glClear(GL_COLOR_BUFFER_BIT);
+  // A picture that covers the whole window leaves no border to paint; a
+  // software renderer would spend a pass over every pixel on it.
+  const bool bordered = x > 0 || y > 0 || x + width < window_width || y + height < window_height;
+  if (bordered) {
+    glClearColor(static_cast<float>((border_argb >> 16) & 0xFF) / 255.0f,
+                 static_cast<float>((border_argb >> 8) & 0xFF) / 255.0f,
+                 static_cast<float>(border_argb & 0xFF) / 255.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+  }
   glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer_);
   const bool scaled = width != region_width_ || height != region_height_;
   glBlitFramebuffer(0, 0, region_width_, region_height_, x, window_height - y - height, x + width,

@@ -131,6 +131,7 @@ class GlDevice final : public RenderDevice {
   GLint fog_end_location_ = -1;
   GLuint vertex_array_ = 0;
   GLuint vertex_buffer_ = 0;
+  GLuint index_buffer_ = 0;
   GLuint sampler_ = 0;
   GLuint framebuffer_ = 0;
   // The framebuffers of a texture that is drawn into, and of one copied from.
@@ -155,7 +156,10 @@ class GlDevice final : public RenderDevice {
   GLenum batch_mode_ = GL_TRIANGLES;
   TextureId batch_texture_ = kNoTexture;
   bool batch_repeat_ = false;
+  // Each corner once, and the list of the batch's primitives indexing them,
+  // so that a quad's shared corners are transformed once.
   std::vector<Vertex3D> batch_;
+  std::vector<GLuint> batch_indices_;
   std::vector<std::size_t> corners_;  // scratch for list_corners
   std::uint64_t draw_calls_ = 0;
 };
