@@ -47,6 +47,14 @@ bool plain_real(const RValue& value, double& out) {
   return true;
 }
 
+// The child position a real value starts at in a table of constant labels, or -1.
+std::int32_t case_of(const CaseTable& table, double value) {
+  for (const auto& [label, position] : table.labels) {
+    if (label == value) return position;
+  }
+  return table.default_position;
+}
+
 // The binary operator that a compound assignment applies.
 std::int32_t compound_operator(std::int32_t assignment) {
   switch (assignment) {
@@ -67,21 +75,25 @@ std::int32_t compound_operator(std::int32_t assignment) {
   }
 }
 
-class Executor {
+}  // namespace
+
+class CodeExecutor {
  public:
-  Executor(ScriptEngine& engine, const CCode& code, ScriptInstance* self, ScriptInstance* other,
-           CVariableList& locals)
+  CodeExecutor(ScriptEngine& engine, const CCode& code, ScriptInstance* self, ScriptInstance* other,
+               CVariableList& locals)
       : engine_(engine),
         code_(code),
         nodes_(code.nodes.data()),
         children_(code.children.data()),
         constants_(code.constants.data()),
+        steps_(code.real_steps.data()),
         self_(self),
         other_(other),
         locals_(locals) {}
 
   int eval(std::int32_t index, RValue& out);
   int exec(std::int32_t index, RValue& slot);
+  const RToken& node(std::int32_t index) const { return nodes_[index]; }
 
  private:
   std::int32_t child(const RToken& node, std::int32_t which) const {
@@ -114,13 +126,36 @@ class Executor {
 
   int call(const RToken& node, RValue& out);
   int binary(const RToken& node, RValue& out);
+
+ public:
   // Evaluates a reads-only subtree as a real without making values; false
   // when it meets anything else (a string, a missing variable, an index out
   // of range, a division by 0), which the general evaluation then reports.
-  bool fast_real(std::int32_t index, double& out);
+  bool fast_real(std::int32_t index, double& out) {
+    const std::int32_t step = nodes_[index].real_step;
+    if (step >= 0) return run_step(step, out);
+    return fast_tree(index, out);
+  }
+  bool run_step(std::int32_t index, double& out) {
+    const RealStep& step = steps_[index];
+    return step.run(step, *this, out);
+  }
+  // fast_real by walking the tree, for what has no real step.
+  bool fast_tree(std::int32_t index, double& out);
   // The reference part of fast_real, kept out of line so that the recursion
   // over operators stays small.
   [[gnu::noinline]] bool fast_read(const RToken& node, double& out);
+  // A local read by a plain name, the commonest operand of loops.
+  bool fast_local(std::int32_t index, double& out) {
+    const RToken& node = nodes_[index];
+    const std::vector<RVariable>& entries = locals_.entries();
+    if (node.hint >= 0 && static_cast<std::size_t>(node.hint) < entries.size() &&
+        entries[node.hint].index == node.op) [[likely]] {
+      return plain_real(entries[node.hint].value, out);
+    }
+    const RValue* value = locals_.find_scalar(node.op, node.hint);
+    return value != nullptr && plain_real(*value, out);
+  }
   // An operand of an operator in fast_real: a leaf without another call of it.
   bool fast_operand(std::int32_t index, double& out) {
     const RToken& node = nodes_[index];
@@ -128,6 +163,8 @@ class Executor {
     if (node.kind == kNodeFixedVariable) return fast_read(node, out);
     return fast_real(index, out);
   }
+
+ private:
   // As resolve for a reads-only reference, false where resolve would fail.
   bool fast_target(const RToken& node, Target& target);
   // An operand's value: a constant or a stored plain variable in place,
@@ -151,9 +188,18 @@ class Executor {
                 const RValue& value);
   int missing(const RToken& node, const Target& target, RValue& out);
   int assign(const RToken& node, RValue& slot);
+  // An assignment of a real to a plain name held in a list; false, with
+  // nothing changed, where the general assignment must run instead.
+  bool assign_real(const RToken& node, const RToken& target_node, std::int32_t value_index,
+                   RValue& slot);
   int with(const RToken& node, RValue& slot);
   int with_body(ScriptInstance* instance, std::int32_t body, RValue& slot);
   int switch_statement(const RToken& node, RValue& slot);
+  // Runs a switch's statements after the child position `start`, if any.
+  int run_cases(const RToken& node, std::int32_t start, RValue& slot);
+  // The loops, apart from exec so that its frame stays small for the
+  // statements that run most.
+  [[gnu::noinline]] int loop(const RToken& node, RValue& slot);
   // Runs a loop body; true when the loop goes on, else `status` ends it.
   bool loop_body(std::int32_t body, RValue& slot, int& status) {
     status = exec(body, slot);
@@ -169,12 +215,13 @@ class Executor {
   const RToken* nodes_;
   const std::int32_t* children_;
   const RValue* constants_;
+  const RealStep* steps_;
   ScriptInstance* self_;
   ScriptInstance* other_;
   CVariableList& locals_;
 };
 
-bool Executor::fast_real(std::int32_t index, double& out) {
+bool CodeExecutor::fast_tree(std::int32_t index, double& out) {
   const RToken& node = nodes_[index];
   switch (node.kind) {
     case kNodeConstant:
@@ -210,7 +257,7 @@ bool Executor::fast_real(std::int32_t index, double& out) {
   }
 }
 
-bool Executor::fast_read(const RToken& node, double& out) {
+bool CodeExecutor::fast_read(const RToken& node, double& out) {
   if (node.kind == kNodeFixedVariable && node.op >= kUserVariableThreshold) {
     if (CVariableList* list = list_of(node.fixed_instance, node.op)) {
       // The entry the node found last time, checked here before the look-up.
@@ -230,7 +277,7 @@ bool Executor::fast_read(const RToken& node, double& out) {
   return value != nullptr && plain_real(*value, out);
 }
 
-bool Executor::fast_target(const RToken& node, Target& target) {
+bool CodeExecutor::fast_target(const RToken& node, Target& target) {
   target.variable = node.op;
   target.flat_index = 0;
   if (node.kind == kNodeFixedVariable) {
@@ -238,10 +285,10 @@ bool Executor::fast_target(const RToken& node, Target& target) {
     return true;
   }
   double value = 0.0;
-  if (!fast_real(child(node, 0), value)) return false;
+  if (!fast_operand(child(node, 0), value)) return false;
   target.designator = round_designator(value);
   for (std::int32_t i = 1; i < node.child_count; ++i) {
-    if (!fast_real(child(node, i), value)) return false;
+    if (!fast_operand(child(node, i), value)) return false;
     const double rounded = round_index(value);
     if (!(rounded >= 0 && rounded < kArrayRowWidth)) return false;
     target.flat_index = target.flat_index * kArrayRowWidth + static_cast<std::int32_t>(rounded);
@@ -249,7 +296,7 @@ bool Executor::fast_target(const RToken& node, Target& target) {
   return true;
 }
 
-int Executor::eval(std::int32_t index, RValue& out) {
+int CodeExecutor::eval(std::int32_t index, RValue& out) {
   const RToken& node = nodes_[index];
   double real = 0.0;
   // Constants and plain names are copied as cheaply by the general read.
@@ -282,7 +329,7 @@ int Executor::eval(std::int32_t index, RValue& out) {
   }
 }
 
-const RValue* Executor::operand(std::int32_t index, RValue& scratch, int& status) {
+const RValue* CodeExecutor::operand(std::int32_t index, RValue& scratch, int& status) {
   const RToken& node = nodes_[index];
   if (node.kind == kNodeConstant) return &constants_[node.constant];
   if (node.kind == kNodeFixedVariable && node.op >= kUserVariableThreshold) {
@@ -294,7 +341,7 @@ const RValue* Executor::operand(std::int32_t index, RValue& scratch, int& status
   return &scratch;
 }
 
-int Executor::binary(const RToken& node, RValue& out) {
+int CodeExecutor::binary(const RToken& node, RValue& out) {
   const std::int32_t right_index = child(node, 1);
   int status = kStatusNormal;
   const RValue* left = operand(child(node, 0), out, status);
@@ -322,7 +369,7 @@ int Executor::binary(const RToken& node, RValue& out) {
   return kStatusNormal;
 }
 
-int Executor::call(const RToken& node, RValue& out) {
+int CodeExecutor::call(const RToken& node, RValue& out) {
   if (!step()) return out_of_steps(node.position);
   RValue arguments[kMaxArguments];
   const std::int32_t count = node.child_count;
@@ -352,7 +399,7 @@ int Executor::call(const RToken& node, RValue& out) {
   return kStatusNormal;
 }
 
-int Executor::resolve(const RToken& node, Target& target) {
+int CodeExecutor::resolve(const RToken& node, Target& target) {
   target.variable = node.op;
   if (node.kind == kNodeFixedVariable) {
     target.designator = node.fixed_instance;
@@ -382,7 +429,7 @@ int Executor::resolve(const RToken& node, Target& target) {
   return kStatusNormal;
 }
 
-CVariableList* Executor::list_of(std::int32_t designator, std::int32_t variable) {
+CVariableList* CodeExecutor::list_of(std::int32_t designator, std::int32_t variable) {
   switch (designator) {
     case kLocal:
       return &locals_;
@@ -400,11 +447,11 @@ CVariableList* Executor::list_of(std::int32_t designator, std::int32_t variable)
   }
 }
 
-const RValue* Executor::find_in(ScriptInstance& instance, const RToken& node, const Target& target,
-                                RValue& scratch) {
+const RValue* CodeExecutor::find_in(ScriptInstance& instance, const RToken& node,
+                                    const Target& target, RValue& scratch) {
   if (target.variable >= kUserVariableThreshold) {
     if (target.flat_index == 0) return instance.variables.find_scalar(target.variable, node.hint);
-    return instance.variables.get(target.variable, target.flat_index);
+    return instance.variables.find_slot(target.variable, target.flat_index, node.hint);
   }
   if (target.variable >= engine_.builtin_variables.size()) return nullptr;
   const BuiltinVariable& builtin = engine_.builtin_variables.at(target.variable);
@@ -412,10 +459,10 @@ const RValue* Executor::find_in(ScriptInstance& instance, const RToken& node, co
   return &scratch;
 }
 
-const RValue* Executor::find(const RToken& node, const Target& target, RValue& scratch) {
+const RValue* CodeExecutor::find(const RToken& node, const Target& target, RValue& scratch) {
   if (CVariableList* list = list_of(target.designator, target.variable)) {
     if (target.flat_index == 0) return list->find_scalar(target.variable, node.hint);
-    return list->get(target.variable, target.flat_index);
+    return list->find_slot(target.variable, target.flat_index, node.hint);
   }
   ScriptHost& host = engine_.host();
   ScriptInstance* instance = nullptr;
@@ -454,7 +501,7 @@ const RValue* Executor::find(const RToken& node, const Target& target, RValue& s
   return instance ? find_in(*instance, node, target, scratch) : nullptr;
 }
 
-int Executor::missing(const RToken& node, const Target& target, RValue& out) {
+int CodeExecutor::missing(const RToken& node, const Target& target, RValue& out) {
   if (engine_.settings.uninitialized_as_zero) {
     out.clear();
     return kStatusNormal;
@@ -464,7 +511,7 @@ int Executor::missing(const RToken& node, const Target& target, RValue& out) {
   return error(node.position, message);
 }
 
-int Executor::read(const RToken& node, RValue& out) {
+int CodeExecutor::read(const RToken& node, RValue& out) {
   // The commonest reads, a plain name of self or a local, skip the general
   // resolution.
   if (node.kind == kNodeFixedVariable && node.op >= kUserVariableThreshold) {
@@ -486,8 +533,8 @@ int Executor::read(const RToken& node, RValue& out) {
   return kStatusNormal;
 }
 
-bool Executor::write_to(ScriptInstance& instance, const RToken& node, const Target& target,
-                        const RValue& value) {
+bool CodeExecutor::write_to(ScriptInstance& instance, const RToken& node, const Target& target,
+                            const RValue& value) {
   if (target.variable >= kUserVariableThreshold) {
     if (target.flat_index == 0) {
       instance.variables.scalar_slot(target.variable, node.hint) = value;
@@ -501,7 +548,7 @@ bool Executor::write_to(ScriptInstance& instance, const RToken& node, const Targ
   return builtin.setter != nullptr && builtin.setter(engine_, instance, target.flat_index, value);
 }
 
-bool Executor::write(const RToken& node, const Target& target, const RValue& value) {
+bool CodeExecutor::write(const RToken& node, const Target& target, const RValue& value) {
   if (CVariableList* list = list_of(target.designator, target.variable)) {
     if (target.flat_index == 0) {
       list->scalar_slot(target.variable, node.hint) = value;
@@ -545,9 +592,34 @@ bool Executor::write(const RToken& node, const Target& target, const RValue& val
   return written;
 }
 
-int Executor::assign(const RToken& node, RValue& slot) {
+bool CodeExecutor::assign_real(const RToken& node, const RToken& target_node,
+                               std::int32_t value_index, RValue& slot) {
+  CVariableList* list = list_of(target_node.fixed_instance, target_node.op);
+  double real = 0.0;
+  if (list == nullptr || !fast_operand(value_index, real)) return false;
+  if (node.op == kTokAssign) {
+    list->scalar_slot(target_node.op, target_node.hint) = RValue(real);
+    slot = RValue(real);
+    return true;
+  }
+  RValue* stored = list->find_scalar(target_node.op, target_node.hint);
+  double combined = 0.0;
+  if (stored == nullptr || !stored->is_real() ||
+      !real_operation(compound_operator(node.op), stored->real(), real, combined)) {
+    return false;
+  }
+  stored->set_real(combined);
+  slot = *stored;
+  return true;
+}
+
+int CodeExecutor::assign(const RToken& node, RValue& slot) {
   const RToken& target_node = nodes_[child(node, 0)];
   const std::int32_t value_index = child(node, 1);
+  if (target_node.kind == kNodeFixedVariable && nodes_[value_index].reads_only &&
+      assign_real(node, target_node, value_index, slot)) {
+    return kStatusNormal;
+  }
   Target target;
   RValue value;
   double real = 0.0;
@@ -571,8 +643,7 @@ int Executor::assign(const RToken& node, RValue& slot) {
   // A variable held in a list is combined where it lies, so that appending
   // to a string nobody else holds extends it in place.
   if (CVariableList* list = list_of(target.designator, target.variable)) {
-    RValue* stored = target.flat_index == 0 ? list->find_scalar(target.variable, target_node.hint)
-                                            : list->find_slot(target.variable, target.flat_index);
+    RValue* stored = list->find_slot(target.variable, target.flat_index, target_node.hint);
     if (stored == nullptr) {
       if (engine_.settings.uninitialized_as_zero) return kStatusNormal;
       return missing(target_node, target, value);
@@ -609,9 +680,9 @@ int Executor::assign(const RToken& node, RValue& slot) {
   return kStatusNormal;
 }
 
-int Executor::condition(std::int32_t index, bool& holds, std::string_view message) {
+int CodeExecutor::condition(std::int32_t index, bool& holds, std::string_view message) {
   double real = 0.0;
-  if (nodes_[index].reads_only && fast_real(index, real)) {
+  if (nodes_[index].reads_only && fast_operand(index, real)) {
     holds = real >= 0.5;
     return kStatusNormal;
   }
@@ -623,7 +694,7 @@ int Executor::condition(std::int32_t index, bool& holds, std::string_view messag
   return kStatusNormal;
 }
 
-int Executor::with_body(ScriptInstance* instance, std::int32_t body, RValue& slot) {
+int CodeExecutor::with_body(ScriptInstance* instance, std::int32_t body, RValue& slot) {
   ScriptInstance* const saved_self = self_;
   ScriptInstance* const saved_other = other_;
   other_ = self_;
@@ -634,7 +705,7 @@ int Executor::with_body(ScriptInstance* instance, std::int32_t body, RValue& slo
   return status;
 }
 
-int Executor::with(const RToken& node, RValue& slot) {
+int CodeExecutor::with(const RToken& node, RValue& slot) {
   const std::int32_t target_index = child(node, 0);
   const std::int32_t body = child(node, 1);
   RValue target;
@@ -687,9 +758,14 @@ int Executor::with(const RToken& node, RValue& slot) {
   return status == kStatusContinue ? kStatusNormal : status;
 }
 
-int Executor::switch_statement(const RToken& node, RValue& slot) {
+int CodeExecutor::switch_statement(const RToken& node, RValue& slot) {
+  const std::int32_t value_index = child(node, 0);
+  double real = 0.0;
+  if (node.case_table >= 0 && nodes_[value_index].reads_only && fast_operand(value_index, real)) {
+    return run_cases(node, case_of(code_.case_tables[node.case_table], real), slot);
+  }
   RValue value;
-  int status = eval(child(node, 0), value);
+  int status = eval(value_index, value);
   if (status != kStatusNormal) return status;
   std::int32_t start = -1;
   RValue scratch;
@@ -698,7 +774,11 @@ int Executor::switch_statement(const RToken& node, RValue& slot) {
     if (statement.kind == kNodeDefault) {
       start = i;
     } else if (statement.kind == kNodeCase) {
-      const RValue* label = operand(child(statement, 0), scratch, status);
+      const std::int32_t label_index = child(statement, 0);
+      const RToken& label_node = nodes_[label_index];
+      const RValue* label = label_node.kind == kNodeConstant
+                                ? &constants_[label_node.constant]
+                                : operand(label_index, scratch, status);
       if (status != kStatusNormal) return status;
       // Labels match exactly, without the tolerance of the operators.
       const bool matches =
@@ -707,39 +787,26 @@ int Executor::switch_statement(const RToken& node, RValue& slot) {
       if (matches) start = i;
     }
   }
+  return run_cases(node, start, slot);
+}
+
+int CodeExecutor::run_cases(const RToken& node, std::int32_t start, RValue& slot) {
   if (start < 0) return kStatusNormal;
   for (std::int32_t i = start + 1; i < node.child_count; ++i) {
     const std::int32_t statement = child(node, i);
     const std::int32_t kind = nodes_[statement].kind;
     if (kind == kNodeCase || kind == kNodeDefault) continue;
-    status = exec(statement, slot);
+    const int status = exec(statement, slot);
     if (status == kStatusBreak) return kStatusNormal;
     if (status != kStatusNormal) return status;
   }
   return kStatusNormal;
 }
 
-int Executor::exec(std::int32_t index, RValue& slot) {
-  const RToken& node = nodes_[index];
-  if (!step()) return out_of_steps(node.position);
+int CodeExecutor::loop(const RToken& node, RValue& slot) {
   int status = kStatusNormal;
   bool holds = false;
   switch (node.kind) {
-    case kNodeBlock:
-      for (std::int32_t i = 0; i < node.child_count; ++i) {
-        status = exec(child(node, i), slot);
-        if (status != kStatusNormal) return status;
-      }
-      return kStatusNormal;
-    case kNodeAssign:
-      return assign(node, slot);
-    case kNodeCall:
-      return eval(index, slot);
-    case kNodeIf:
-      status = condition(child(node, 0), holds, "Expression expected");
-      if (status != kStatusNormal) return status;
-      if (holds) return exec(child(node, 1), slot);
-      return node.child_count > 2 ? exec(child(node, 2), slot) : kStatusNormal;
     case kNodeWhile:
       for (;;) {
         status = condition(child(node, 0), holds, "Boolean expression expected");
@@ -781,6 +848,37 @@ int Executor::exec(std::int32_t index, RValue& slot) {
       }
       return kStatusNormal;
     }
+    default:
+      return error(node.position, "Statement expected.");
+  }
+}
+
+int CodeExecutor::exec(std::int32_t index, RValue& slot) {
+  const RToken& node = nodes_[index];
+  if (!step()) return out_of_steps(node.position);
+  int status = kStatusNormal;
+  bool holds = false;
+  switch (node.kind) {
+    case kNodeBlock:
+      for (std::int32_t i = 0; i < node.child_count; ++i) {
+        status = exec(child(node, i), slot);
+        if (status != kStatusNormal) return status;
+      }
+      return kStatusNormal;
+    case kNodeAssign:
+      return assign(node, slot);
+    case kNodeCall:
+      return eval(index, slot);
+    case kNodeIf:
+      status = condition(child(node, 0), holds, "Expression expected");
+      if (status != kStatusNormal) return status;
+      if (holds) return exec(child(node, 1), slot);
+      return node.child_count > 2 ? exec(child(node, 2), slot) : kStatusNormal;
+    case kNodeWhile:
+    case kNodeDo:
+    case kNodeFor:
+    case kNodeRepeat:
+      return loop(node, slot);
     case kNodeExit:
       return kStatusExit;
     case kNodeBreak:
@@ -810,7 +908,220 @@ int Executor::exec(std::int32_t index, RValue& slot) {
   }
 }
 
+namespace {
+
+// How a real step reads one of its operands.
+struct ConstantOperand {
+  static bool get(CodeExecutor&, std::int32_t, double constant, double& out) {
+    out = constant;
+    return true;
+  }
+};
+struct LocalOperand {
+  static bool get(CodeExecutor& executor, std::int32_t node, double, double& out) {
+    return executor.fast_local(node, out);
+  }
+};
+struct AnyOperand {
+  static bool get(CodeExecutor& executor, std::int32_t node, double, double& out) {
+    return executor.fast_operand(node, out);
+  }
+};
+
+using StepFunction = bool (*)(const RealStep&, CodeExecutor&, double&);
+
+template <std::int32_t Op, class Left, class Right>
+bool binary_step(const RealStep& step, CodeExecutor& executor, double& out) {
+  double left = 0.0;
+  double right = 0.0;
+  return Left::get(executor, step.left, step.left_constant, left) &&
+         Right::get(executor, step.right, step.right_constant, right) &&
+         real_operation(Op, left, right, out);
+}
+
+template <std::int32_t Op, class Operand>
+bool unary_step(const RealStep& step, CodeExecutor& executor, double& out) {
+  double operand = 0.0;
+  if (!Operand::get(executor, step.left, step.left_constant, operand)) return false;
+  if constexpr (Op == kOpNot) {
+    out = operand >= 0.5 ? 0.0 : 1.0;
+  } else if constexpr (Op == kOpSubtract) {
+    out = -operand;
+  } else {
+    out = operand;
+  }
+  return true;
+}
+
+bool read_step(const RealStep& step, CodeExecutor& executor, double& out) {
+  return executor.fast_read(executor.node(step.node), out);
+}
+
+bool tree_step(const RealStep& step, CodeExecutor& executor, double& out) {
+  return executor.fast_tree(step.node, out);
+}
+
+enum class OperandKind { constant, local, any };
+
+template <std::int32_t Op, class Left>
+StepFunction binary_with(OperandKind right) {
+  switch (right) {
+    case OperandKind::constant:
+      return &binary_step<Op, Left, ConstantOperand>;
+    case OperandKind::local:
+      return &binary_step<Op, Left, LocalOperand>;
+    default:
+      return &binary_step<Op, Left, AnyOperand>;
+  }
+}
+
+template <std::int32_t Op>
+StepFunction binary_of(OperandKind left, OperandKind right) {
+  switch (left) {
+    case OperandKind::constant:
+      return binary_with<Op, ConstantOperand>(right);
+    case OperandKind::local:
+      return binary_with<Op, LocalOperand>(right);
+    default:
+      return binary_with<Op, AnyOperand>(right);
+  }
+}
+
+// The operators that real_operation applies; null for the others, which
+// the tree walk tries.
+StepFunction binary_function(std::int32_t op, OperandKind left, OperandKind right) {
+  switch (op) {
+    case kOpAdd:
+      return binary_of<kOpAdd>(left, right);
+    case kOpSubtract:
+      return binary_of<kOpSubtract>(left, right);
+    case kOpMultiply:
+      return binary_of<kOpMultiply>(left, right);
+    case kTokAssign:
+    case kOpEqual:
+      return binary_of<kOpEqual>(left, right);
+    case kOpNotEqual:
+      return binary_of<kOpNotEqual>(left, right);
+    case kOpLess:
+      return binary_of<kOpLess>(left, right);
+    case kOpLessEqual:
+      return binary_of<kOpLessEqual>(left, right);
+    case kOpGreater:
+      return binary_of<kOpGreater>(left, right);
+    case kOpGreaterEqual:
+      return binary_of<kOpGreaterEqual>(left, right);
+    case kOpDivide:
+      return binary_of<kOpDivide>(left, right);
+    case kOpDiv:
+      return binary_of<kOpDiv>(left, right);
+    case kOpMod:
+      return binary_of<kOpMod>(left, right);
+    case kOpAnd:
+      return binary_of<kOpAnd>(left, right);
+    case kOpOr:
+      return binary_of<kOpOr>(left, right);
+    default:
+      return nullptr;
+  }
+}
+
+template <std::int32_t Op>
+StepFunction unary_of(OperandKind operand) {
+  switch (operand) {
+    case OperandKind::constant:
+      return &unary_step<Op, ConstantOperand>;
+    case OperandKind::local:
+      return &unary_step<Op, LocalOperand>;
+    default:
+      return &unary_step<Op, AnyOperand>;
+  }
+}
+
+StepFunction unary_function(std::int32_t op, OperandKind operand) {
+  switch (op) {
+    case kOpNot:
+      return unary_of<kOpNot>(operand);
+    case kOpAdd:
+      return unary_of<kOpAdd>(operand);
+    case kOpSubtract:
+      return unary_of<kOpSubtract>(operand);
+    default:
+      return nullptr;
+  }
+}
+
+// A constant operand is taken by value only as a plain real; any other
+// constant makes the step fail, as the tree walk does.
+OperandKind operand_kind(const CCode& code, std::int32_t index, double& constant) {
+  const RToken& node = code.nodes[index];
+  if (node.kind == kNodeConstant) {
+    const RValue& value = code.constants[node.constant];
+    if (!plain_real(value, constant)) return OperandKind::any;
+    return OperandKind::constant;
+  }
+  if (node.kind == kNodeFixedVariable && node.fixed_instance == kLocal) return OperandKind::local;
+  return OperandKind::any;
+}
+
+// A switch whose labels before its default are all constants gets a table,
+// so that a real value finds its case without going through the labels.
+void lower_cases(CCode& code, RToken& node) {
+  CaseTable table;
+  for (std::int32_t i = 1; i < node.child_count; ++i) {
+    const RToken& statement = code.nodes[code.child(node, i)];
+    if (statement.kind == kNodeDefault) {
+      table.default_position = i;
+      break;
+    }
+    if (statement.kind != kNodeCase) continue;
+    const RToken& label = code.nodes[code.child(statement, 0)];
+    if (label.kind != kNodeConstant) return;
+    // A string label never matches a real.
+    const RValue& value = code.constants[label.constant];
+    if (value.is_real()) table.labels.emplace_back(value.real(), i);
+  }
+  node.case_table = static_cast<std::int32_t>(code.case_tables.size());
+  code.case_tables.push_back(std::move(table));
+}
+
 }  // namespace
+
+void lower_tree(CCode& code) {
+  code.real_steps.clear();
+  code.case_tables.clear();
+  for (std::size_t index = 0; index < code.nodes.size(); ++index) {
+    RToken& node = code.nodes[index];
+    node.real_step = -1;
+    node.case_table = -1;
+    if (node.kind == kNodeSwitch) lower_cases(code, node);
+    if (!node.reads_only) continue;
+    RealStep step;
+    step.node = static_cast<std::int32_t>(index);
+    switch (node.kind) {
+      case kNodeVariable:
+        step.run = &read_step;
+        break;
+      case kNodeUnary: {
+        step.left = code.child(node, 0);
+        step.run = unary_function(node.op, operand_kind(code, step.left, step.left_constant));
+        break;
+      }
+      case kNodeBinary: {
+        step.left = code.child(node, 0);
+        step.right = code.child(node, 1);
+        const OperandKind left = operand_kind(code, step.left, step.left_constant);
+        const OperandKind right = operand_kind(code, step.right, step.right_constant);
+        step.run = binary_function(node.op, left, right);
+        break;
+      }
+      default:
+        continue;
+    }
+    if (step.run == nullptr) step.run = &tree_step;
+    node.real_step = static_cast<std::int32_t>(code.real_steps.size());
+    code.real_steps.push_back(step);
+  }
+}
 
 bool execute(ScriptEngine& engine, const CCode& code, ScriptInstance* self, ScriptInstance* other,
              RValue& result) {
@@ -834,7 +1145,7 @@ bool execute(ScriptEngine& engine, const CCode& code, ScriptInstance* self, Scri
   }
   ++engine.nesting;
   CVariableList& locals = engine.locals_at(engine.nesting);
-  Executor executor(engine, code, self, other, locals);
+  CodeExecutor executor(engine, code, self, other, locals);
   int status = kStatusNormal;
   if (code.kind() == CodeKind::expression) {
     status = executor.eval(code.root(), result);

@@ -16,6 +16,10 @@ enum ExecStatus : int {
   kStatusContinue = -4,
 };
 
+// Lowers a compiled tree for running: its reads-only subtrees into real
+// steps, its switches with constant labels into case tables.
+void lower_tree(CCode& code);
+
 // Runs compiled code for self and other with fresh locals; the result starts
 // as real 0. Fails after recording the first error.
 bool execute(ScriptEngine& engine, const CCode& code, ScriptInstance* self, ScriptInstance* other,

@@ -3,6 +3,7 @@
 #include <array>
 
 #include "script/Code_Error.h"
+#include "script/Code_Exec.h"
 #include "script/Code_Phase1.h"
 #include "script/Code_Phase2.h"
 #include "script/Code_Phase3.h"
@@ -84,6 +85,7 @@ bool CCode::compile(ScriptEngine& engine) {
   if (root_ < 0 || errors.pending) return false;
   errors.pending = false;
   if (!finish_tree(engine, *this)) return false;
+  lower_tree(*this);
   const RToken& root = nodes[root_];
   if (kind_ == CodeKind::expression && root.kind == kNodeConstant) {
     constant_value_ = constants[root.constant];

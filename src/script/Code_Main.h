@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "script/RValue.h"
@@ -10,6 +11,7 @@
 namespace kestrel {
 
 class ScriptEngine;
+class CodeExecutor;
 
 // Token codes of the lexer; the keyword codes double as statement kinds and
 // the operator codes stay in the tree as operator codes.
@@ -140,6 +142,31 @@ struct RToken {
   // The subtree only reads values (constants, variables, operators, no calls),
   // so the executor may try it as plain reals and evaluate it again otherwise.
   bool reads_only = false;
+  // Such a subtree's entry in the code's real steps, or -1.
+  std::int32_t real_step = -1;
+  // kNodeSwitch: its entry in the code's case tables, or -1.
+  std::int32_t case_table = -1;
+};
+
+// The constant labels of a switch, for a value that is a real: the real
+// labels before the first default with the child position of each, in
+// order, and the default's position or -1.
+struct CaseTable {
+  std::vector<std::pair<double, std::int32_t>> labels;
+  std::int32_t default_position = -1;
+};
+
+// A reads-only operator or reference lowered for evaluation as plain reals:
+// the step calls its operands directly instead of dispatching on node kinds
+// and operator codes. False where the general evaluation must take over.
+struct RealStep {
+  bool (*run)(const RealStep& step, CodeExecutor& executor, double& out) = nullptr;
+  std::int32_t node = 0;
+  // Operands: a node index, or the value itself for a constant.
+  std::int32_t left = 0;
+  std::int32_t right = 0;
+  double left_constant = 0.0;
+  double right_constant = 0.0;
 };
 
 enum class CodeKind : std::int32_t { program = 1, expression = 2, constant_expression = 3 };
@@ -166,6 +193,8 @@ class CCode {
   std::vector<RToken> nodes;
   std::vector<std::int32_t> children;
   std::vector<RValue> constants;
+  std::vector<RealStep> real_steps;
+  std::vector<CaseTable> case_tables;
 
   std::int32_t child(const RToken& node, std::int32_t which) const {
     return children[node.first_child + which];

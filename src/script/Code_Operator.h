@@ -29,7 +29,8 @@ inline double wrapped_quotient(double left, double right) {
 
 // The commonest operators of two reals, which the executor applies inline;
 // false for every other operator and for a division that must fail.
-inline bool real_operation(std::int32_t op, double a, double b, double& result) {
+[[gnu::always_inline]] inline bool real_operation(std::int32_t op, double a, double b,
+                                                  double& result) {
   switch (op) {
     case 210:  // +
       result = a + b;

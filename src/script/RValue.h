@@ -1,5 +1,6 @@
 #pragma once
 
+#include <bit>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -69,6 +70,11 @@ class RValue {
   // True when the text is held by nobody else, so it may be extended in place.
   bool owns_text_alone() const { return rep_ == nullptr || rep_->refs == 1; }
   bool shares_text_with(const RValue& other) const { return rep_ != nullptr && rep_ == other.rep_; }
+  // True for the value a fresh slot holds: real +0 without string storage.
+  bool is_fresh() const {
+    return (static_cast<std::uint64_t>(kind_) | std::bit_cast<std::uint64_t>(real_) |
+            reinterpret_cast<std::uintptr_t>(rep_)) == 0;
+  }
 
   // Makes the value a real; the string field is kept.
   void set_real(double real) {

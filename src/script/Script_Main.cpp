@@ -15,6 +15,14 @@ namespace {
 constexpr char kCr = '\r';
 const std::string kNoText;
 
+// One past the last argument slot that is not fresh.
+int slots_in_use(const std::array<RValue, kMaxArguments>& slots) {
+  for (int used = kMaxArguments; used > 0; --used) {
+    if (!slots[used - 1].is_fresh()) return used;
+  }
+  return 0;
+}
+
 }  // namespace
 
 void ScriptList::clear() {
@@ -80,12 +88,16 @@ bool call_with_argument_slots(ScriptEngine& engine, const CCode& code, ScriptIns
                               ScriptInstance& other, const RValue* arguments, int count,
                               RValue& result) {
   // The call's slots are swapped in and the caller's swapped back, so that
-  // the caller's values are moved, not copied.
+  // the caller's values are moved, not copied. Slots past the last one in
+  // use on either side hold fresh values on both, so they stay where they are.
   std::array<RValue, kMaxArguments> slots;
-  std::copy(arguments, arguments + std::clamp(count, 0, kMaxArguments), slots.begin());
-  std::swap(engine.arguments, slots);
+  const int passed = std::clamp(count, 0, kMaxArguments);
+  std::copy(arguments, arguments + passed, slots.begin());
+  const int swapped_in = std::max(passed, slots_in_use(engine.arguments));
+  std::swap_ranges(slots.begin(), slots.begin() + swapped_in, engine.arguments.begin());
   const bool ran = execute_for_value(engine, code, &self, &other, result);
-  std::swap(engine.arguments, slots);
+  const int swapped_out = std::max(swapped_in, slots_in_use(engine.arguments));
+  std::swap_ranges(slots.begin(), slots.begin() + swapped_out, engine.arguments.begin());
   return ran;
 }
 

@@ -58,15 +58,23 @@ std::size_t CVariableList::set(std::int32_t index, std::int32_t flat_index, cons
   return created;
 }
 
-RValue* CVariableList::find_slot(std::int32_t index, std::int32_t flat_index) {
-  const std::int32_t position = position_of(index);
-  if (position < 0) return nullptr;
-  RVariable& entry = entries_[position];
+RValue* CVariableList::element_of(RVariable& entry, std::int32_t flat_index) {
   if (flat_index == 0) return &entry.value;
   const auto row = static_cast<std::size_t>(flat_index / kArrayRowWidth);
   const auto column = static_cast<std::size_t>(flat_index % kArrayRowWidth);
-  if (row >= entry.rows.size() || column >= entry.rows[row].size()) return nullptr;
-  return &entry.rows[row][column];
+  if (row >= entry.rows.size()) return nullptr;
+  std::vector<RValue>& cells = entry.rows[row];
+  return column < cells.size() ? &cells[column] : nullptr;
+}
+
+RValue* CVariableList::find_slot(std::int32_t index, std::int32_t flat_index) {
+  const std::int32_t position = position_of(index);
+  return position < 0 ? nullptr : element_of(entries_[position], flat_index);
+}
+
+RValue* CVariableList::find_slot(std::int32_t index, std::int32_t flat_index, std::int32_t& hint) {
+  RVariable* entry = find_entry(index, hint);
+  return entry ? element_of(*entry, flat_index) : nullptr;
 }
 
 const RValue* CVariableList::get(std::int32_t index, std::int32_t flat_index) const {
@@ -79,15 +87,11 @@ RValue& CVariableList::scalar_slot(std::int32_t index) {
   return entries_[position].value;
 }
 
-RValue* CVariableList::find_scalar(std::int32_t index, std::int32_t& hint) {
-  if (hint >= 0 && static_cast<std::size_t>(hint) < entries_.size() &&
-      entries_[hint].index == index) {
-    return &entries_[hint].value;
-  }
+RVariable* CVariableList::search_entry(std::int32_t index, std::int32_t& hint) {
   const std::int32_t position = position_of(index);
   if (position < 0) return nullptr;
   hint = position;
-  return &entries_[position].value;
+  return &entries_[position];
 }
 
 RValue& CVariableList::scalar_slot(std::int32_t index, std::int32_t& hint) {

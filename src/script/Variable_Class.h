@@ -47,10 +47,21 @@ class CVariableList {
   RValue* find_slot(std::int32_t index, std::int32_t flat_index);
   // The storage of the scalar, created as real 0 when absent.
   RValue& scalar_slot(std::int32_t index);
-  // As scalar look-ups above, trying the entry position `hint` first and
+  // As the look-ups above, trying the entry position `hint` first and
   // updating it; code nodes keep one hint each so repeated reads skip the scan.
-  RValue* find_scalar(std::int32_t index, std::int32_t& hint);
+  RValue* find_scalar(std::int32_t index, std::int32_t& hint) {
+    RVariable* entry = find_entry(index, hint);
+    return entry ? &entry->value : nullptr;
+  }
   RValue& scalar_slot(std::int32_t index, std::int32_t& hint);
+  RValue* find_slot(std::int32_t index, std::int32_t flat_index, std::int32_t& hint);
+  RVariable* find_entry(std::int32_t index, std::int32_t& hint) {
+    if (hint >= 0 && static_cast<std::size_t>(hint) < entries_.size() &&
+        entries_[hint].index == index) [[likely]] {
+      return &entries_[hint];
+    }
+    return search_entry(index, hint);
+  }
 
   // Adds an entry with real 0 unless the index is present already.
   void declare(std::int32_t index);
@@ -68,6 +79,9 @@ class CVariableList {
 
  private:
   std::int32_t position_of(std::int32_t index) const;
+  RVariable* search_entry(std::int32_t index, std::int32_t& hint);
+  // An element of an entry's rows, or null past their end.
+  static RValue* element_of(RVariable& entry, std::int32_t flat_index);
   std::int32_t append(std::int32_t index);
 
   std::vector<RVariable> entries_;

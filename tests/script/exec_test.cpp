@@ -56,7 +56,11 @@ INSTANTIATE_TEST_SUITE_P(
         RunCase{"var i; i = 3; j = (i * 2 + 1) mod 4 + (-7 div 2) * 10", "j", -27},
         // A comparison of strings is a real that still carries a string.
         RunCase{"s = ('b' > 'a'); t = s + 1", "t", 2},
-        RunCase{"n = 0; switch (n + 1) { case n: a = 1; break; case n + 1: a = 2 }", "a", 2}),
+        RunCase{"n = 0; switch (n + 1) { case n: a = 1; break; case n + 1: a = 2 }", "a", 2},
+        // A string label passes a real by; the first default or match in order wins.
+        RunCase{"a = 0; switch (2) { case 'x': a = 1; break; case 2: a = 2 }", "a", 2},
+        RunCase{"a = 0; switch (3) { default: a = 1; break; case 3: a = 3 }", "a", 1},
+        RunCase{"a = 0; switch (-0) { case 0: a = 1 }", "a", 1}),
     case_names::NamedBy<&RunCase::program>());
 
 struct ErrorCase {
@@ -203,6 +207,17 @@ TEST_F(ScriptFixture, ExecuteStringRunsWithItsOwnArguments) {
   // Locals end with their execution.
   ASSERT_TRUE(run("execute_string('var q; q = 5'); execute_string('var q; r2 = q')"));
   EXPECT_NE(engine.errors.error_last.find("Unknown variable q"), std::string::npos);
+}
+
+TEST_F(ScriptFixture, ScriptCallsHaveTheirOwnArgumentSlots) {
+  engine.scripts.add("scr_inner",
+                     "inner_high = argument9; argument12 = 7; return argument0 + argument1");
+  ASSERT_TRUE(engine.scripts.compile_all(engine));
+  ASSERT_TRUE(run("argument9 = 3; r = scr_inner(1, 2); high = argument12; kept = argument9"));
+  EXPECT_EQ(real_of("r"), 3);
+  EXPECT_EQ(real_of("inner_high"), 0);
+  EXPECT_EQ(real_of("high"), 0);
+  EXPECT_EQ(real_of("kept"), 3);
 }
 
 TEST_F(ScriptFixture, ExecuteStringReportsItsErrorsAndGoesOn) {
