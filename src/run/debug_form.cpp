@@ -192,8 +192,11 @@ void DebugForm::draw_status_bar() {
 void DebugForm::draw_info_window(DebugInfoWindow& window, int index) {
   if (!window.visible) return;
   const float offset = 24.0F * static_cast<float>(index % 10);
-  ImGui::SetNextWindowPos(ImVec2(40 + offset, 80 + offset), ImGuiCond_FirstUseEver);
-  ImGui::SetNextWindowSize(ImVec2(360, 300), ImGuiCond_FirstUseEver);
+  // New windows step down from the right of the watch grid, one over the other.
+  const ImVec2 size(320, 320);
+  ImGui::SetNextWindowPos(ImVec2(ImGui::GetIO().DisplaySize.x - size.x - 10 - offset, 130 + offset),
+                          ImGuiCond_FirstUseEver);
+  ImGui::SetNextWindowSize(size, ImGuiCond_FirstUseEver);
   const std::string title = window.caption + "##info" + std::to_string(index);
   if (!ImGui::Begin(title.c_str(), &window.visible, ImGuiWindowFlags_NoSavedSettings)) {
     ImGui::End();
