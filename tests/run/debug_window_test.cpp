@@ -8,6 +8,7 @@
 #include "platform/window.h"
 #include "run/Debug_Info.h"
 #include "run/Debug_Main.h"
+#include "run/Run_Main.h"
 #include "run/Runner.h"
 #include "run/room_lifecycle.h"
 
@@ -164,6 +165,40 @@ TEST_F(DebugWindow, PauseStepRunRestartAndStopDriveTheLoopFlags) {
   runner_->game_running = true;
   session_->close();
   EXPECT_TRUE(runner_->game_running) << "a running game goes on without the window";
+}
+
+TEST_F(DebugWindow, TheMainLoopWaitsWhilePausedStepsAndRestartsAtOnce) {
+  DebugSession session(*runner_, [this] { single_step(*runner_, *window_); });
+  std::vector<std::string> log;
+  LoopOptions loop;
+  loop.real_time = false;
+  loop.max_steps = 6;
+  loop.after_step = [&](std::int64_t steps) {
+    log.push_back("step " + std::to_string(steps));
+    if (steps == 2) session.perform(DebugCommand::pause);
+  };
+  loop.while_paused = [&] {
+    const std::int32_t before = runner_->step_counter;
+    session.perform(DebugCommand::step);
+    log.push_back("single " + std::to_string(runner_->step_counter - before));
+    run("global.kept = 1");
+    session.perform(DebugCommand::restart);
+  };
+  main_loop(*runner_, *window_, loop);
+  EXPECT_EQ(log, (std::vector<std::string>{"step 1", "step 2", "single 1", "step 3", "step 4",
+                                           "step 5", "step 6"}));
+  EXPECT_EQ(runner_->step_counter, 4) << "the restart came before the next step";
+  EXPECT_EQ(run_game_code(*runner_, "variable_global_exists('kept')", true).real(), 0);
+
+  log.clear();
+  loop.after_step = [&](std::int64_t steps) {
+    log.push_back("step " + std::to_string(steps));
+    session.perform(DebugCommand::pause);
+  };
+  loop.while_paused = [&] { session.perform(DebugCommand::stop); };
+  main_loop(*runner_, *window_, loop);
+  EXPECT_EQ(log, std::vector<std::string>{"step 1"});
+  EXPECT_FALSE(runner_->game_running);
 }
 
 TEST_F(DebugWindow, WatchesAreAddedChangedDeletedAndEvaluated) {
