@@ -32,6 +32,7 @@ struct RunOptions {
   bool draw = false;
   bool real_time = false;
   bool audio = false;
+  bool debug_window = false;
   std::optional<std::uint32_t> seed;
 };
 
@@ -90,6 +91,7 @@ int run_game(const RunOptions& options) {
   driver.developer = true;
   driver.silent = (options.headless || options.draw) && !options.audio;
   driver.sources = &sources;
+  driver.debug_window = options.debug_window || game.debug_mode;
   // Only a player at a window that waits between steps can answer a wait for a key.
   driver.player_present = options.real_time && !options.headless;
   InputScript input;
@@ -146,6 +148,9 @@ void add_run_command(CLI::App& app, int& status) {
   run->add_flag("--audio", options->audio,
                 "Play sounds on the sound card in a headless or drawing run");
   run->add_flag("--real-time", options->real_time, "Wait between steps as a player's game does");
+  run->add_flag("--debug-window", options->debug_window,
+                "Show the debug window beside the game, as a game in debug mode does")
+      ->excludes("--headless");
   run->add_option("--seed", options->seed, "Seed of the random generator")
       ->check(whole_number())
       ->check(CLI::Range(0u, 0xFFFFFFFFu));

@@ -112,6 +112,7 @@ int play_game(const std::filesystem::path& file, const kestrel::LoadResult& load
   options.temp_folder = &temp_directory;
   options.player_present = true;
   options.command_line = std::move(command_line);
+  options.debug_window = game.debug_mode;
   options.show_failure = [&title, &loading](std::string_view message) {
     loading.reset();
     kestrel::platform::show_message_box(title, std::string(message));

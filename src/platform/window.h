@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/gui_window.h"
 #include "platform/input.h"
 #include "platform/picture_window.h"
 #include "platform/render_device.h"
@@ -87,6 +88,14 @@ class Window {
   virtual std::unique_ptr<PictureWindow> open_picture_window(const PictureWindowSettings& settings,
                                                              WindowEvents& events,
                                                              std::string& error) {
+    return nullptr;
+  }
+
+  // A window drawn with Dear ImGui beside this one; its events reach it while
+  // this window pumps its own. Null where there is no screen to show it on, or
+  // with the reason in `error` when it cannot be made.
+  virtual std::unique_ptr<GuiWindow> open_gui_window(const GuiWindowSettings& settings,
+                                                     std::string& error) {
     return nullptr;
   }
 };

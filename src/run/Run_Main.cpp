@@ -438,6 +438,14 @@ void main_loop(Runner& runner, platform::Window& window, const LoopOptions& opti
   window.pump_events(runner.input);
   for (std::int64_t steps = 0;
        runner.game_running && (options.max_steps < 0 || steps < options.max_steps); ++steps) {
+    if (runner.game_paused) {
+      if (options.while_paused) options.while_paused();
+      runner.game_paused = false;
+      // A restart asked for while paused happens before the next step; the
+      // time spent paused is not made up for.
+      if (!handle_transfer(runner)) return;
+      last = clock.microseconds();
+    }
     if (options.before_step) options.before_step(steps + 1);
     frame_step(runner);
     if (options.after_step) options.after_step(steps + 1);
@@ -468,6 +476,14 @@ void main_loop(Runner& runner, platform::Window& window, const LoopOptions& opti
     if (!handle_transfer(runner)) return;
     window.pump_events(runner.input);
   }
+}
+
+void single_step(Runner& runner, platform::Window& window) {
+  window.pump_events(runner.input);
+  frame_step(runner);
+  if (runner.pending_transfer == kNoTransfer && runner.automatic_draw) present_room(runner);
+  handle_transfer(runner);
+  window.pump_events(runner.input);
 }
 
 void show_game_information(Runner& runner) {

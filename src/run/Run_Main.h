@@ -25,7 +25,14 @@ struct LoopOptions {
   // Called after each step with the number of steps run so far, while the
   // step's frame is still in the back buffer.
   std::function<void(std::int64_t steps)> after_step;
+  // Called when a step ends with the game paused; returns once the game runs
+  // again or has stopped. Without it a paused game runs on.
+  std::function<void()> while_paused;
 };
+
+// One step of a paused game, as the debug window's step button asks: no
+// waiting, the frame presented, a pending request carried out.
+void single_step(Runner& runner, platform::Window& window);
 
 // Runs steps at the room's speed until the game ends, pumping the window's
 // events into the input state and presenting each frame.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 
 #include "data/Event_Name.h"
 #include "data/Runner_Load.h"
@@ -58,6 +59,14 @@ Runner::Runner(GameData& game, const TempDirectory& temp_folder)
 
 std::int32_t Runner::game_id() {
   return game.game_id;
+}
+
+void Runner::debug_message(std::string_view line) {
+  ScriptHost::debug_message(line);
+  if (!debug_window_message) return;
+  debug_window_message(line);
+  // Someone is debugging: each line shows as soon as it is written.
+  std::fflush(stdout);
 }
 
 void Runner::process_messages() {

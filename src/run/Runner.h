@@ -131,6 +131,7 @@ class Runner final : public ScriptHost {
   std::string event_name(std::int32_t type, std::int32_t number) override;
   bool show_error(std::string_view message, bool fatal) override;
   void clear_input() override { input.clear(); }
+  void debug_message(std::string_view line) override;
   void end_game() override { pending_transfer = kTransferAbort; }
   std::int32_t game_id() override;
   void process_messages() override;
@@ -201,6 +202,11 @@ class Runner final : public ScriptHost {
   std::function<void(int frame)> on_transition_frame;
   std::int32_t fps = 0;
   bool game_running = false;
+  // Set by the debug window: the main loop stops stepping, and the game
+  // keeps its state until it runs again.
+  bool game_paused = false;
+  // The debug window's message list, while the window exists.
+  std::function<void(std::string_view line)> debug_window_message;
   // The game information and the text game code may have given it.
   GameInformationWindow information{game.information};
   // Shows a message to the player (a message box, or standard error under the

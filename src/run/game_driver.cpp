@@ -6,6 +6,7 @@
 #include "run/DataNew_Main.h"
 #include "run/Extension_Main.h"
 #include "run/Runner.h"
+#include "run/debug_form.h"
 #include "run/input_script.h"
 #include "run/room_draw.h"
 #include "run/room_lifecycle.h"
@@ -136,6 +137,21 @@ int play_loaded_game(GameData& game, platform::Window& window, const DriverOptio
   }
   if (options.after_step) {
     loop.after_step = [&](std::int64_t steps) { options.after_step(runner, steps); };
+  }
+  std::unique_ptr<DebugForm> debug_form;
+  if (options.debug_window) {
+    std::string error;
+    debug_form = DebugForm::open(runner, window, error);
+    if (!error.empty() && options.show_failure) {
+      options.show_failure("The debug window cannot be shown: " + error);
+    }
+  }
+  if (debug_form != nullptr) {
+    loop.after_step = [&, after = std::move(loop.after_step)](std::int64_t steps) {
+      if (after) after(steps);
+      debug_form->after_step();
+    };
+    loop.while_paused = [&] { debug_form->while_paused(); };
   }
   main_loop(runner, window, loop);
   if (!runner.game_running) end_game(runner);

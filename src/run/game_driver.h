@@ -54,6 +54,8 @@ struct DriverOptions {
   std::int64_t step_budget = -1;
   // Plays in secure mode whatever the player's preference says.
   bool secure_mode = false;
+  // Shows the debug window beside the game window, where there is a screen.
+  bool debug_window = false;
 };
 
 enum DriverStatus : int { kGameEnded = 0, kGameFailed = 1 };

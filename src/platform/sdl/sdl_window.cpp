@@ -6,6 +6,7 @@
 
 #include "platform/sdl/gl_device.h"
 #include "platform/sdl/sdl_cursor.h"
+#include "platform/sdl/sdl_gui_window.h"
 #include "platform/sdl/sdl_input.h"
 #include "platform/sdl/sdl_keys.h"
 #include "platform/sdl/sdl_picture_window.h"
@@ -88,6 +89,11 @@ class SdlWindow final : public Window {
                                                      WindowEvents& events,
                                                      std::string& error) override {
     return sdl::open_sdl_picture_window(settings, events, pictures_, error);
+  }
+
+  std::unique_ptr<GuiWindow> open_gui_window(const GuiWindowSettings& settings,
+                                             std::string& error) override {
+    return sdl::open_sdl_gui_window(settings, window_, context_, pictures_, error);
   }
 
   RenderDevice& device() override { return *device_; }
