@@ -94,7 +94,7 @@ bool wait_for_player(Runner& runner, DrawnDialog& dialog,
   window->raise();
   GameWindowEvents outside(runner, dialog);
   while (!dialog.closed()) {
-    if (events.dirty) {
+    if (events.dirty || dialog.changed_by_itself()) {
       events.dirty = false;
       const PixelCanvas& canvas = dialog.paint();
       window->show_picture(canvas.argb.data(), canvas.width, canvas.height);
@@ -329,7 +329,7 @@ void show_splash_in_game_window(Runner& runner, SplashView& view) {
   const std::uint32_t background = rgb_from_game_colour(runner.splash_settings.colour);
   SplashInGameEvents events(runner, view);
   while (!view.closed()) {
-    if (events.dirty) {
+    if (events.dirty || view.changed_by_itself()) {
       events.dirty = false;
       draw_canvas_in_game_window(graphics, view.paint());
       present_game_window(graphics, runner.layout, background);

@@ -11,6 +11,7 @@
 #include "lib/highscore_table.h"
 #include "run/Runner.h"
 #include "run/run_dialogs.h"
+#include "video_fixture.h"
 
 namespace kestrel {
 namespace {
@@ -216,6 +217,47 @@ TEST_F(Dialogs, SplashScreensReportTheirFilesAndCloseWithoutAPlayer) {
   EXPECT_FALSE(settings.close_button);
   EXPECT_TRUE(settings.stop_key);
   EXPECT_FALSE(settings.stop_mouse);
+}
+
+TEST_F(Dialogs, SplashVideosReportWhatTheyCannotPlayAndTheGameGoesOn) {
+  fs::create_directories(data_);
+  const std::string video = (data_ / "clip.avi").string();
+  const std::string damaged = (data_ / "damaged.avi").string();
+  std::string error;
+  ASSERT_TRUE(fixtures::write_test_video(video, {32, 24, 4, 10, true}, error)) << error;
+  {
+    std::ifstream in(video, std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(in), {}};
+    // The header of the container and nothing of its pictures.
+    std::ofstream(damaged, std::ios::binary) << bytes.substr(0, 300);
+  }
+  const std::string long_name = (data_ / (std::string(127, 'v') + ".avi")).string();
+
+  const struct {
+    std::string code;
+    std::string report;
+  } failures[] = {
+      {"splash_show_video('missing.avi', 0)", "Video file not found (or name too long)."},
+      {"splash_show_video('" + long_name + "', 0)", "Video file not found (or name too long)."},
+      {"action_splash_video('missing.avi', 0)", "Video file not found (or name too long)."},
+      {"splash_show_video('" + damaged + "', 1)", "Cannot play the video file " + damaged + ": "},
+  };
+  for (const auto& c : failures) {
+    SCOPED_TRACE(c.code);
+    EXPECT_TRUE(reported(c.code).starts_with(c.report));
+  }
+
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(reported("show_video('" + video + "', 1, 1)"), "");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "No answer for the dialog splash screen \"" + video + "\": it takes Escape.\n");
+  EXPECT_TRUE(runner_->splash_settings.full_screen);
+  EXPECT_FALSE(runner_->splash_settings.main);
+  answers_.push_back({DialogAnswer::Kind::Cancel, 0, "", "answer cancel"});
+  EXPECT_EQ(reported("action_show_video('" + video + "', 0, 0)"), "");
+  EXPECT_TRUE(answers_.empty());
+  EXPECT_FALSE(runner_->splash_settings.full_screen);
+  EXPECT_TRUE(runner_->splash_settings.main);
 }
 
 }  // namespace
