@@ -118,9 +118,15 @@ class Demuxer {
       }
       format_->pb = io_;
     }
+    // A playlist inside a video may name other files: a file may name local
+    // files only, and bytes none.
+    if (source.bytes) format_->io_open = &refuse_nested_input;
+    AVDictionary* options = nullptr;
+    av_dict_set(&options, "protocol_whitelist", "file", 0);
     // The context is freed when opening fails.
-    if (const int code = avformat_open_input(&format_, source.path.c_str(), nullptr, nullptr);
-        code < 0) {
+    const int code = avformat_open_input(&format_, source.path.c_str(), nullptr, &options);
+    av_dict_free(&options);
+    if (code < 0) {
       return fail("not a video file (" + ffmpeg_error(code) + ")", error);
     }
     if (const int code = avformat_find_stream_info(format_, nullptr); code < 0) {
@@ -174,6 +180,11 @@ class Demuxer {
   }
 
  private:
+  static int refuse_nested_input(AVFormatContext*, AVIOContext**, const char*, int,
+                                 AVDictionary**) {
+    return AVERROR(EPERM);
+  }
+
   static bool fail(const std::string& reason, std::string& error) {
     error = reason;
     return false;
