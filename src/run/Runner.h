@@ -219,6 +219,9 @@ class Runner final : public ScriptHost {
   // Whether someone can end a wait for a key or a button; only the player's
   // program says so, so that automated runs and tests never block on one.
   bool player_present = false;
+  // Has the desktop's browser open an address; set only where a player is
+  // present, so that automated runs and tests never start one.
+  std::function<bool(const std::string& address)> open_in_browser;
   // Automated runs play their sounds through the null audio device, so that
   // they neither need nor disturb a sound card.
   bool silent = false;

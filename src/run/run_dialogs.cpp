@@ -6,6 +6,7 @@
 #include <iostream>
 
 #include "platform/clock.h"
+#include "platform/web_page.h"
 #include "run/Runner.h"
 
 namespace kestrel {
@@ -339,34 +340,143 @@ void show_splash_in_game_window(Runner& runner, SplashView& view) {
   }
 }
 
+// The splash's own window as the settings place it: the screen when full
+// screen, else the position (centred where negative) and the size, or the
+// size of the picture it adapts to.
+platform::PictureWindowSettings own_splash_window(Runner& runner,
+                                                  std::optional<std::pair<int, int>> adapt) {
+  const SplashSettings& settings = runner.splash_settings;
+  const platform::DisplayMode screen = screen_of(runner);
+  platform::PictureWindowSettings window;
+  window.caption = settings.caption;
+  window.border = settings.border && !settings.full_screen;
+  window.stay_on_top = settings.top;
+  const auto [width, height] = adapt && !settings.full_screen ? *adapt : splash_area(runner);
+  window.width = width;
+  window.height = height;
+  window.x = settings.full_screen ? 0 : settings.x >= 0 ? settings.x : (screen.width - width) / 2;
+  window.y = settings.full_screen ? 0 : settings.y >= 0 ? settings.y : (screen.height - height) / 2;
+  return window;
+}
+
+// Whether the input file or the lack of a player closes the splash before it
+// shows; notes what it took.
+bool closed_before_showing(Runner& runner, const std::string& name) {
+  if (std::optional<DialogAnswer> scripted = scripted_answer(runner)) {
+    if (scripted->kind != DialogAnswer::Kind::Cancel) note_unfitting_answer(*scripted, name);
+    return true;
+  }
+  if (!runner.player_present || runner.layout.window() == nullptr) {
+    note_default_answer(name, "Escape");
+    return true;
+  }
+  return false;
+}
+
+// The pointer while a splash shows: the default arrow, or none when the
+// cursor setting is off; the game's own comes back afterwards.
+class SplashCursor {
+ public:
+  explicit SplashCursor(Runner& runner) : runner_(runner) {
+    if (platform::Window* window = runner.layout.window()) {
+      window->set_cursor(runner.splash_settings.cursor ? 0 : -1);
+    }
+  }
+  SplashCursor(const SplashCursor&) = delete;
+  SplashCursor& operator=(const SplashCursor&) = delete;
+  ~SplashCursor() {
+    if (platform::Window* window = runner_.layout.window())
+      window->set_cursor(runner_.layout.cursor());
+  }
+
+ private:
+  Runner& runner_;
+};
+
+// The game window's events while a splash has a window of its own: the game
+// only keeps its focus and size.
+class WaitingGameEvents final : public platform::WindowEvents {
+ public:
+  explicit WaitingGameEvents(Runner& runner) : runner_(runner) {}
+  void focus_changed(bool active) override { runner_.input.focus_changed(active); }
+  void resized(int width, int height) override { runner_.input.resized(width, height); }
+
+ private:
+  Runner& runner_;
+};
+
 }  // namespace
 
 void show_splash(Runner& runner, SplashView& view, std::string_view name,
                  std::optional<std::pair<int, int>> adapt) {
   const SplashSettings& settings = runner.splash_settings;
   const std::string quoted = "splash screen \"" + std::string(name) + "\"";
-  if (std::optional<DialogAnswer> scripted = scripted_answer(runner)) {
-    if (scripted->kind != DialogAnswer::Kind::Cancel) note_unfitting_answer(*scripted, quoted);
-  } else if (!runner.player_present || runner.layout.window() == nullptr) {
-    note_default_answer(quoted, "Escape");
+  if (closed_before_showing(runner, quoted)) {
+    // Nothing shows.
   } else if (settings.main && !settings.full_screen) {
+    const SplashCursor cursor(runner);
     show_splash_in_game_window(runner, view);
   } else {
-    const platform::DisplayMode screen = screen_of(runner);
-    platform::PictureWindowSettings window;
-    window.caption = settings.caption;
-    window.border = settings.border && !settings.full_screen;
-    window.stay_on_top = settings.top;
-    const auto [width, height] = adapt && !settings.full_screen ? *adapt : splash_area(runner);
-    window.width = width;
-    window.height = height;
-    window.x = settings.full_screen ? 0 : settings.x >= 0 ? settings.x : (screen.width - width) / 2;
-    window.y = settings.full_screen ? 0
-               : settings.y >= 0    ? settings.y
-                                    : (screen.height - height) / 2;
-    if (!wait_for_player(runner, view, window, 255)) note_default_answer(quoted, "Escape");
+    const SplashCursor cursor(runner);
+    if (!wait_for_player(runner, view, own_splash_window(runner, adapt), 255)) {
+      note_default_answer(quoted, "Escape");
+    }
   }
   runner.process_messages();
+}
+
+bool open_in_browser(Runner& runner, const std::string& address) {
+  if (runner.open_in_browser) return runner.open_in_browser(address);
+  std::cerr << "No browser in this run: the web page \"" << address << "\" is not opened.\n";
+  return true;
+}
+
+bool show_web_splash(Runner& runner, const std::string& address, std::int64_t delay_milliseconds) {
+  const SplashSettings& settings = runner.splash_settings;
+  if (!platform::web_page_windows_built()) return open_in_browser(runner, address);
+  if (closed_before_showing(runner, "web page \"" + address + "\"")) {
+    runner.process_messages();
+    return true;
+  }
+  platform::Window* game = runner.layout.window();
+  const platform::PictureWindowSettings own = own_splash_window(runner, std::nullopt);
+  platform::WebPageSettings page{own.caption, own.x,      own.y,           own.width,
+                                 own.height,  own.border, own.stay_on_top, settings.stop_key};
+  // In the game window the page covers its client area.
+  if (settings.main && !settings.full_screen) {
+    const platform::ScreenRectangle client = game->client_rectangle();
+    page.x = client.x;
+    page.y = client.y;
+    page.width = client.width;
+    page.height = client.height;
+    page.border = false;
+  }
+  std::unique_ptr<platform::WebPageWindow> window = platform::open_web_page_window(address, page);
+  if (window == nullptr) {
+    note_default_answer("web page \"" + address + "\"", "Escape");
+    runner.process_messages();
+    return true;
+  }
+  const platform::Clock clock;
+  const std::int64_t end = clock.microseconds() + delay_milliseconds * 1000;
+  WaitingGameEvents outside(runner);
+  platform::WebPageWindow::State state = window->pump();
+  while (state == platform::WebPageWindow::State::Loading ||
+         state == platform::WebPageWindow::State::Shown) {
+    if (delay_milliseconds >= 1 && clock.microseconds() >= end) break;
+    game->pump_events(outside);
+    platform::Clock::sleep(kWaitTickMicroseconds);
+    state = window->pump();
+  }
+  window.reset();
+  runner.process_messages();
+  if (state != platform::WebPageWindow::State::Failed) return true;
+  if (runner.show_message) {
+    runner.show_message("Failed to display the webpage");
+  } else {
+    std::cerr << "Failed to display the webpage\n";
+  }
+  return false;
 }
 
 std::vector<platform::FileFilter> parse_file_filter(std::string_view text) {

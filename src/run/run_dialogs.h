@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -63,6 +64,15 @@ std::pair<int, int> splash_area(Runner& runner);
 // with a note. `adapt` is the size the own window takes, when it takes one.
 void show_splash(Runner& runner, SplashView& view, std::string_view name,
                  std::optional<std::pair<int, int>> adapt);
+
+// Shows the web page as the splash settings say (over the game window's
+// client area when in it) and waits until it closes; false, after telling the
+// player, when it could not be shown. Builds without a web view send it to the
+// desktop's browser.
+bool show_web_splash(Runner& runner, const std::string& address, std::int64_t delay_milliseconds);
+// Has the desktop's browser open the address; false when it cannot be
+// started. Runs without a player open nothing and say so.
+bool open_in_browser(Runner& runner, const std::string& address);
 
 // The line an automated run writes when a dialog has no answer; `dialog`
 // names the dialog, `taken` what it takes.

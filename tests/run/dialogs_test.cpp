@@ -9,6 +9,7 @@
 #include "game_code.h"
 #include "graphics/image/BM32_PNG.h"
 #include "lib/highscore_table.h"
+#include "platform/web_page.h"
 #include "run/Runner.h"
 #include "run/run_dialogs.h"
 #include "video_fixture.h"
@@ -258,6 +259,40 @@ TEST_F(Dialogs, SplashVideosReportWhatTheyCannotPlayAndTheGameGoesOn) {
   EXPECT_TRUE(answers_.empty());
   EXPECT_FALSE(runner_->splash_settings.full_screen);
   EXPECT_TRUE(runner_->splash_settings.main);
+}
+
+TEST_F(Dialogs, WebPagesGoToTheBrowserOnlyWhereTheRunHasOne) {
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(reported("action_webpage('http://127.0.0.1:9/')"), "");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "No browser in this run: the web page \"http://127.0.0.1:9/\" is not opened.\n");
+
+  std::vector<std::string> opened;
+  bool opens = true;
+  runner_->open_in_browser = [&](const std::string& address) {
+    opened.push_back(address);
+    return opens;
+  };
+  EXPECT_EQ(reported("action_webpage('file:///tmp/a.html')"), "");
+  EXPECT_EQ(reported("action_splash_web('file:///tmp/b.html', 1)"), "");
+  opens = false;
+  EXPECT_EQ(reported("action_webpage('file:///tmp/c.html')"), "Failed to open the webpage.");
+  runner_->engine.settings.secure_mode = true;
+  EXPECT_EQ(reported("action_splash_web('file:///tmp/d.html', 1)"),
+            "In secure mode you cannot open webpages.");
+  EXPECT_EQ(opened, (std::vector<std::string>{"file:///tmp/a.html", "file:///tmp/b.html",
+                                               "file:///tmp/c.html"}));
+}
+
+TEST_F(Dialogs, WebSplashesCloseWithoutAPlayer) {
+  if (!platform::web_page_windows_built()) GTEST_SKIP() << "pages go to the browser in this build";
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(reported("splash_show_web('file:///tmp/page.html', 100)"), "");
+  answers_.push_back({DialogAnswer::Kind::Cancel, 0, "", "answer cancel"});
+  EXPECT_EQ(reported("action_splash_web('file:///tmp/page.html', 0)"), "");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "No answer for the dialog web page \"file:///tmp/page.html\": it takes Escape.\n");
+  EXPECT_TRUE(answers_.empty());
 }
 
 }  // namespace

@@ -18,6 +18,9 @@ namespace {
 constexpr std::string_view kNoImage = "Image file not found.";
 constexpr std::string_view kNoText = "Text file not found.";
 constexpr std::string_view kNoVideo = "Video file not found (or name too long).";
+constexpr std::string_view kNoWebPage = "Web page not found.";
+constexpr std::string_view kSecureWebPage = "In secure mode you cannot open webpages.";
+constexpr std::string_view kNoBrowser = "Failed to open the webpage.";
 // Longer video names are refused.
 constexpr std::size_t kLongestVideoName = 126;
 
@@ -212,6 +215,13 @@ void splash_show_video(ScriptEngine& e, ScriptInstance&, ScriptInstance&, int, R
   show_video_file(e, a[0].str(), flag(a[1]));
 }
 
+void splash_show_web(ScriptEngine& e, ScriptInstance&, ScriptInstance&, int, RValue&, Args a) {
+  const double delay = a[1].real();
+  if (!show_web_splash(runner_of(e), a[0].str(), delay >= 1 ? round_to_int64(delay) : 0)) {
+    report_action_error(e, kNoWebPage, false);
+  }
+}
+
 // Full screen when `full` rounds to anything but 0; in the game window otherwise.
 void set_full_screen(ScriptEngine& e, const RValue& full) {
   settings(e).full_screen = whole(full) != 0;
@@ -258,6 +268,28 @@ void action_splash_video(ScriptEngine& e, ScriptInstance&, ScriptInstance&, int,
   runner_of(e).input.clear();
 }
 
+void open_web_page(ScriptEngine& e, const std::string& address) {
+  if (e.settings.secure_mode) {
+    report_action_error(e, kSecureWebPage, false);
+  } else if (!open_in_browser(runner_of(e), address)) {
+    report_action_error(e, kNoBrowser, false);
+  }
+}
+
+void action_webpage(ScriptEngine& e, ScriptInstance&, ScriptInstance&, int, RValue&, Args a) {
+  open_web_page(e, a[0].str());
+}
+
+// Where: below 0.5 the splash window, else the desktop's browser.
+void action_splash_web(ScriptEngine& e, ScriptInstance&, ScriptInstance&, int, RValue&, Args a) {
+  if (a[1].real() >= 0.5) {
+    open_web_page(e, a[0].str());
+  } else if (!show_web_splash(runner_of(e), a[0].str(), 0)) {
+    report_action_error(e, kNoWebPage, false);
+  }
+  runner_of(e).input.clear();
+}
+
 // Where: 0 the game window, 1 a window of its own, 2 the full screen; the
 // three switches are on when their argument is 0.
 void action_splash_settings(ScriptEngine& e, ScriptInstance&, ScriptInstance&, int, RValue&,
@@ -293,6 +325,7 @@ void register_splash_functions(FunctionRegistry& functions) {
   f.add("splash_show_image", &splash_show_image, 2);
   f.add("splash_show_text", &splash_show_text, 2);
   f.add("splash_show_video", &splash_show_video, 2);
+  f.add("splash_show_web", &splash_show_web, 2);
   f.add("show_image", &show_image, 3);
   f.add("show_text", &show_text, 4);
   f.add("show_video", &show_video, 3);
@@ -300,6 +333,8 @@ void register_splash_functions(FunctionRegistry& functions) {
   f.add("action_splash_text", &action_splash_text, 1);
   f.add("action_show_video", &action_show_video, 3);
   f.add("action_splash_video", &action_splash_video, 2);
+  f.add("action_splash_web", &action_splash_web, 2);
+  f.add("action_webpage", &action_webpage, 1);
   f.add("action_splash_settings", &action_splash_settings, 5);
 }
 
