@@ -18,8 +18,12 @@ SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy "$KESTREL_DEV" run game --real-time >o
 game=$!
 page=$(timeout 40 xdotool search --sync --onlyvisible --name "Web Test Page" | head -1)
 [[ -n $page ]] || fail "the page opened no window"
-focus "$page" || fail "the page's window takes no focus"
-xdotool key Escape
+# A window that is still loading its page may miss the first key.
+for _ in $(seq 30); do
+  xdotool search --onlyvisible --name "Web Test Page" 2>/dev/null | grep -qxF "$page" || break
+  focus "$page" && xdotool key Escape
+  sleep 0.3
+done
 for _ in $(seq 100); do kill -0 $game 2>/dev/null || break; sleep 0.1; done
 kill -0 $game 2>/dev/null && fail "the game did not go on after Escape"
 wait $game || fail "the game ended with a failure"
