@@ -11,7 +11,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cp -r "$2" "$work/game"
 echo '<html><body style="background:#2040c0"><h1>Kestrel</h1></body></html>' >"$work/page.html"
-export KESTREL_DEV=$1
+export KESTREL_DEV=$(realpath "$1")
 
 play_in_xvfb <<'PLAY'
 SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy "$KESTREL_DEV" run game --real-time >output.txt 2>&1 &
