@@ -13,6 +13,7 @@
 #include "run/Run_Handle_Collision.h"
 #include "run/functions/families.h"
 #include "run/particle_draw.h"
+#include "run/run_dialogs.h"
 #include "run/run_fonts.h"
 #include "script/Code_Error.h"
 #include "script/Code_Exec.h"
@@ -59,6 +60,8 @@ Runner::Runner(GameData& game, const TempDirectory& temp_folder)
 std::int32_t Runner::game_id() {
   return game.game_id;
 }
+
+Runner::~Runner() = default;
 
 void Runner::process_messages() {
   if (platform::Window* window = layout.window()) window->pump_events(input);

@@ -10,27 +10,8 @@
 #include "run/Runner.h"
 
 namespace kestrel {
-namespace {
 
-// How long a wait sleeps between looks at the windows.
-constexpr std::int64_t kWaitTickMicroseconds = 10'000;
-// How much of a dialog's text its notes quote.
-constexpr std::size_t kQuotedLength = 60;
-
-// The dialog's first line, shortened, to name it in a note.
-std::string quoted_text(std::string_view text) {
-  std::string line(text.substr(0, text.find_first_of("\r\n")));
-  if (line.size() > kQuotedLength) {
-    line.resize(kQuotedLength);
-    line += "...";
-  } else if (line.size() < text.size()) {
-    line += "...";
-  }
-  return "\"" + line + "\"";
-}
-
-// The windows' events while a dialog is open: its own go to it, the game
-// window's stay away from the game, which only keeps its focus and size.
+// The events of a dialog's own window, handed to the dialog.
 class DialogEvents final : public platform::WindowEvents {
  public:
   explicit DialogEvents(DrawnDialog& dialog) : dialog_(dialog) {}
@@ -64,6 +45,27 @@ class DialogEvents final : public platform::WindowEvents {
   DrawnDialog& dialog_;
 };
 
+namespace {
+
+// How long a wait sleeps between looks at the windows.
+constexpr std::int64_t kWaitTickMicroseconds = 10'000;
+// How much of a dialog's text its notes quote.
+constexpr std::size_t kQuotedLength = 60;
+
+// The dialog's first line, shortened, to name it in a note.
+std::string quoted_text(std::string_view text) {
+  std::string line(text.substr(0, text.find_first_of("\r\n")));
+  if (line.size() > kQuotedLength) {
+    line.resize(kQuotedLength);
+    line += "...";
+  } else if (line.size() < text.size()) {
+    line += "...";
+  }
+  return "\"" + line + "\"";
+}
+
+// The game window's events while a dialog is open stay away from the game,
+// which only keeps its focus and size.
 class GameWindowEvents final : public platform::WindowEvents {
  public:
   GameWindowEvents(Runner& runner, DrawnDialog& dialog) : runner_(runner), dialog_(dialog) {}
@@ -77,30 +79,45 @@ class GameWindowEvents final : public platform::WindowEvents {
   DrawnDialog& dialog_;
 };
 
-// Shows the dialog in a window of its own and waits until it closes; false
-// when no player is there to answer or the window cannot be made.
-bool wait_for_player(Runner& runner, DrawnDialog& dialog,
-                     const platform::PictureWindowSettings& settings, int opacity) {
+// The dialog's own window, raised; null when no player is there to answer or
+// the window cannot be made.
+std::unique_ptr<platform::PictureWindow> open_dialog_window(
+    Runner& runner, DialogEvents& events, const platform::PictureWindowSettings& settings,
+    int opacity) {
   platform::Window* game = runner.layout.window();
-  if (!runner.player_present || game == nullptr) return false;
-  DialogEvents events(dialog);
+  if (!runner.player_present || game == nullptr) return nullptr;
   std::string error;
   std::unique_ptr<platform::PictureWindow> window =
       game->open_picture_window(settings, events, error);
   if (window == nullptr) {
     if (!error.empty()) std::cerr << "Cannot open the dialog window: " << error << '\n';
-    return false;
+    return nullptr;
   }
   if (opacity < 255) window->set_opacity(opacity);
   window->raise();
+  return window;
+}
+
+// Paints the dialog into its window when it has changed.
+void repaint(DrawnDialog& dialog, DialogEvents& events, platform::PictureWindow& window) {
+  if (!events.dirty && !dialog.changed_by_itself()) return;
+  events.dirty = false;
+  const PixelCanvas& canvas = dialog.paint();
+  window.show_picture(canvas.argb.data(), canvas.width, canvas.height);
+}
+
+// Shows the dialog in a window of its own and waits until it closes; false
+// when no player is there to answer or the window cannot be made.
+bool wait_for_player(Runner& runner, DrawnDialog& dialog,
+                     const platform::PictureWindowSettings& settings, int opacity) {
+  DialogEvents events(dialog);
+  std::unique_ptr<platform::PictureWindow> window =
+      open_dialog_window(runner, events, settings, opacity);
+  if (window == nullptr) return false;
   GameWindowEvents outside(runner, dialog);
   while (!dialog.closed()) {
-    if (events.dirty || dialog.changed_by_itself()) {
-      events.dirty = false;
-      const PixelCanvas& canvas = dialog.paint();
-      window->show_picture(canvas.argb.data(), canvas.width, canvas.height);
-    }
-    game->pump_events(outside);
+    repaint(dialog, events, *window);
+    runner.layout.window()->pump_events(outside);
     if (!dialog.closed()) platform::Clock::sleep(kWaitTickMicroseconds);
   }
   window->hide();
@@ -140,6 +157,9 @@ bool apply_answer(const DialogAnswer& answer, const MessageDialog& dialog,
 }
 
 }  // namespace
+
+OpenSplash::OpenSplash() = default;
+OpenSplash::~OpenSplash() = default;
 
 std::string message_text(const RValue& value) {
   std::string raw;
@@ -407,22 +427,47 @@ class WaitingGameEvents final : public platform::WindowEvents {
 
 }  // namespace
 
-void show_splash(Runner& runner, SplashView& view, std::string_view name,
-                 std::optional<std::pair<int, int>> adapt) {
+std::unique_ptr<SplashView> show_splash(Runner& runner, std::unique_ptr<SplashView> view,
+                                        std::string_view name,
+                                        std::optional<std::pair<int, int>> adapt) {
+  // One splash at a time: a new one replaces the one the game did not wait for.
+  runner.open_splash.reset();
   const SplashSettings& settings = runner.splash_settings;
   const std::string quoted = "splash screen \"" + std::string(name) + "\"";
   if (closed_before_showing(runner, quoted)) {
     // Nothing shows.
   } else if (settings.main && !settings.full_screen) {
     const SplashCursor cursor(runner);
-    show_splash_in_game_window(runner, view);
+    show_splash_in_game_window(runner, *view);
+  } else if (!settings.interrupt) {
+    auto open = std::make_unique<OpenSplash>();
+    open->events = std::make_unique<DialogEvents>(*view);
+    open->window = open_dialog_window(runner, *open->events, own_splash_window(runner, adapt), 255);
+    if (open->window != nullptr) {
+      open->view = std::move(view);
+      runner.open_splash = std::move(open);
+      update_open_splash(runner);
+      return nullptr;
+    }
+    note_default_answer(quoted, "Escape");
   } else {
     const SplashCursor cursor(runner);
-    if (!wait_for_player(runner, view, own_splash_window(runner, adapt), 255)) {
+    if (!wait_for_player(runner, *view, own_splash_window(runner, adapt), 255)) {
       note_default_answer(quoted, "Escape");
     }
   }
   runner.process_messages();
+  return view;
+}
+
+void update_open_splash(Runner& runner) {
+  OpenSplash* open = runner.open_splash.get();
+  if (open == nullptr) return;
+  if (open->view->closed()) {
+    runner.open_splash.reset();
+    return;
+  }
+  repaint(*open->view, *open->events, *open->window);
 }
 
 bool open_in_browser(Runner& runner, const std::string& address) {

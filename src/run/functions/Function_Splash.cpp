@@ -115,10 +115,10 @@ void show_image_file(ScriptEngine& e, const std::string& file, const RValue& del
   }
   Runner& runner = runner_of(e);
   const PictureArea area = picture_area(runner, picture.width, picture.height);
-  SplashView view(runner.splash_settings, area.width, area.height);
-  view.show_picture(std::move(picture), area.place);
-  start_timer(view, delay);
-  show_splash(runner, view, file, area.adapt);
+  auto view = std::make_unique<SplashView>(runner.splash_settings, area.width, area.height);
+  view->show_picture(std::move(picture), area.place);
+  start_timer(*view, delay);
+  show_splash(runner, std::move(view), file, area.adapt);
 }
 
 // Plays a video's sound track through the sound device for as long as it lives.
@@ -178,12 +178,14 @@ void show_video_file(ScriptEngine& e, const std::string& file, bool loop) {
   }
   Runner& runner = runner_of(e);
   const PictureArea area = picture_area(runner, video->width(), video->height());
-  VideoSound sound(runner.sound.device(), *video);
-  SplashView view(runner.splash_settings, area.width, area.height);
-  view.show_video(std::move(video), area.place, loop, [&sound] { sound.play(); });
-  sound.play();
-  show_splash(runner, view, file, area.adapt);
-  if (const std::string damage = view.video_error(); !damage.empty()) {
+  // The sound lives as long as the view that starts it again.
+  auto sound = std::make_shared<VideoSound>(runner.sound.device(), *video);
+  auto view = std::make_unique<SplashView>(runner.splash_settings, area.width, area.height);
+  view->show_video(std::move(video), area.place, loop, [sound] { sound->play(); });
+  sound->play();
+  const std::unique_ptr<SplashView> closed = show_splash(runner, std::move(view), file, area.adapt);
+  if (closed == nullptr) return;
+  if (const std::string damage = closed->video_error(); !damage.empty()) {
     report_action_error(e, "The video file " + file + " stopped early: " + damage, false);
   }
 }
@@ -197,10 +199,10 @@ void show_text_file(ScriptEngine& e, const std::string& file, const RValue& dela
   const std::string text{std::istreambuf_iterator<char>(stream), {}};
   Runner& runner = runner_of(e);
   const auto [width, height] = splash_area(runner);
-  SplashView view(runner.splash_settings, width, height);
-  view.show_text(text);
-  start_timer(view, delay);
-  show_splash(runner, view, file, std::nullopt);
+  auto view = std::make_unique<SplashView>(runner.splash_settings, width, height);
+  view->show_text(text);
+  start_timer(*view, delay);
+  show_splash(runner, std::move(view), file, std::nullopt);
 }
 
 void splash_show_image(ScriptEngine& e, ScriptInstance&, ScriptInstance&, int, RValue&, Args a) {
