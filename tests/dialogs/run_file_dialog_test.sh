@@ -7,12 +7,9 @@ set -euo pipefail
 
 source "$(dirname "${BASH_SOURCE[0]}")/window_test.sh"
 require xvfb-run xdotool
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cp -r "$2" "$work/game"
+copy_project "$1" "$2"
 mkdir "$work/texts"
 echo "notes" >"$work/texts/notes.txt"
-export KESTREL_DEV=$(realpath "$1")
 
 play_in_xvfb <<'PLAY'
 SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy "$KESTREL_DEV" run game --real-time >output.txt 2>&1 &

@@ -7,11 +7,8 @@ set -euo pipefail
 
 source "$(dirname "${BASH_SOURCE[0]}")/window_test.sh"
 require xvfb-run xdotool convert
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cp -r "$2" "$work/game"
+copy_project "$1" "$2"
 convert -size 120x80 xc:'#3060c0' "$work/game/picture.png"
-export KESTREL_DEV=$(realpath "$1")
 
 play_in_xvfb <<'PLAY'
 cd game
@@ -35,9 +32,5 @@ for _ in $(seq 50); do
 done
 xdotool search --onlyvisible --name "^Open Splash$" 2>/dev/null | grep -qxF "$splash" &&
   fail "the click did not close the splash"
-focus "$window" || fail "the game window takes no focus"
-xdotool key Escape
-for _ in $(seq 50); do kill -0 $game 2>/dev/null || break; sleep 0.1; done
-kill -0 $game 2>/dev/null && fail "Escape in the game window did not end the game"
-wait $game || fail "the game ended with a failure"
+end_with_escape "$window"
 PLAY

@@ -7,11 +7,8 @@ set -euo pipefail
 
 source "$(dirname "${BASH_SOURCE[0]}")/window_test.sh"
 require xvfb-run xdotool
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cp -r "$2" "$work/game"
+copy_project "$1" "$2"
 echo '<html><body style="background:#2040c0"><h1>Kestrel</h1></body></html>' >"$work/page.html"
-export KESTREL_DEV=$(realpath "$1")
 
 play_in_xvfb <<'PLAY'
 SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy "$KESTREL_DEV" run game --real-time >output.txt 2>&1 &
