@@ -19,6 +19,7 @@
 #include "run/Runner.h"
 #include "run/room_draw.h"
 #include "run/room_lifecycle.h"
+#include "run/run_dialogs.h"
 #include "script/Code_Error.h"
 #include "script/Code_Exec.h"
 
@@ -475,6 +476,7 @@ void main_loop(Runner& runner, platform::Window& window, const LoopOptions& opti
     if (runner.pending_transfer == kNoTransfer && runner.automatic_draw) present_room(runner);
     if (!handle_transfer(runner)) return;
     window.pump_events(runner.input);
+    update_open_splash(runner);
   }
 }
 

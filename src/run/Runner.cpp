@@ -14,6 +14,7 @@
 #include "run/Run_Handle_Collision.h"
 #include "run/functions/families.h"
 #include "run/particle_draw.h"
+#include "run/run_dialogs.h"
 #include "run/run_fonts.h"
 #include "script/Code_Error.h"
 #include "script/Code_Exec.h"
@@ -68,6 +69,8 @@ void Runner::debug_message(std::string_view line) {
   // Someone is debugging: each line shows as soon as it is written.
   std::fflush(stdout);
 }
+
+Runner::~Runner() = default;
 
 void Runner::process_messages() {
   if (platform::Window* window = layout.window()) window->pump_events(input);

@@ -36,6 +36,7 @@
 namespace kestrel {
 
 struct GameData;
+struct OpenSplash;
 
 // What a runner made without a temporary folder sees.
 inline const TempDirectory kNoTempFolder{};
@@ -87,6 +88,7 @@ class Runner final : public ScriptHost {
   explicit Runner(GameData& game, const TempDirectory& temp_folder = kNoTempFolder);
   Runner(const Runner&) = delete;
   Runner& operator=(const Runner&) = delete;
+  ~Runner() override;
 
   // Compile the game's code before it starts; each is false after a fatal report.
   bool define_constants();
@@ -225,6 +227,9 @@ class Runner final : public ScriptHost {
   // Whether someone can end a wait for a key or a button; only the player's
   // program says so, so that automated runs and tests never block on one.
   bool player_present = false;
+  // Has the desktop's browser open an address; set only where a player is
+  // present, so that automated runs and tests never start one.
+  std::function<bool(const std::string& address)> open_in_browser;
   // Automated runs play their sounds through the null audio device, so that
   // they neither need nor disturb a sound card.
   bool silent = false;
@@ -239,6 +244,9 @@ class Runner final : public ScriptHost {
   MessageLook message_look;
   HighscoreLook highscore_look;
   SplashSettings splash_settings;
+  // The splash in a window of its own that the game does not wait for
+  // (interrupt off); none while null.
+  std::unique_ptr<OpenSplash> open_splash;
   // Set by runs whose script moves joysticks: the game sees these two in
   // place of the controllers.
   std::optional<std::array<platform::JoystickState, 2>> scripted_joysticks;

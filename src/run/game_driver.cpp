@@ -2,6 +2,7 @@
 
 #include "data/Runner_Load.h"
 #include "platform/audio.h"
+#include "platform/process.h"
 #include "platform/window.h"
 #include "run/DataNew_Main.h"
 #include "run/Extension_Main.h"
@@ -46,6 +47,7 @@ bool prepare_game(Runner& runner, const DriverOptions& options) {
   runner.fixed_seed = options.seed;
   runner.use_error_dialog = !options.developer;
   runner.player_present = options.player_present;
+  if (options.player_present) runner.open_in_browser = &platform::open_with_desktop;
   runner.silent = options.silent;
   runner.show_message = options.show_failure;
 

@@ -6,30 +6,12 @@
 #include <iostream>
 
 #include "platform/clock.h"
+#include "platform/web_page.h"
 #include "run/Runner.h"
 
 namespace kestrel {
-namespace {
 
-// How long a wait sleeps between looks at the windows.
-constexpr std::int64_t kWaitTickMicroseconds = 10'000;
-// How much of a dialog's text its notes quote.
-constexpr std::size_t kQuotedLength = 60;
-
-// The dialog's first line, shortened, to name it in a note.
-std::string quoted_text(std::string_view text) {
-  std::string line(text.substr(0, text.find_first_of("\r\n")));
-  if (line.size() > kQuotedLength) {
-    line.resize(kQuotedLength);
-    line += "...";
-  } else if (line.size() < text.size()) {
-    line += "...";
-  }
-  return "\"" + line + "\"";
-}
-
-// The windows' events while a dialog is open: its own go to it, the game
-// window's stay away from the game, which only keeps its focus and size.
+// The events of a dialog's own window, handed to the dialog.
 class DialogEvents final : public platform::WindowEvents {
  public:
   explicit DialogEvents(DrawnDialog& dialog) : dialog_(dialog) {}
@@ -63,6 +45,27 @@ class DialogEvents final : public platform::WindowEvents {
   DrawnDialog& dialog_;
 };
 
+namespace {
+
+// How long a wait sleeps between looks at the windows.
+constexpr std::int64_t kWaitTickMicroseconds = 10'000;
+// How much of a dialog's text its notes quote.
+constexpr std::size_t kQuotedLength = 60;
+
+// The dialog's first line, shortened, to name it in a note.
+std::string quoted_text(std::string_view text) {
+  std::string line(text.substr(0, text.find_first_of("\r\n")));
+  if (line.size() > kQuotedLength) {
+    line.resize(kQuotedLength);
+    line += "...";
+  } else if (line.size() < text.size()) {
+    line += "...";
+  }
+  return "\"" + line + "\"";
+}
+
+// The game window's events while a dialog is open stay away from the game,
+// which only keeps its focus and size.
 class GameWindowEvents final : public platform::WindowEvents {
  public:
   GameWindowEvents(Runner& runner, DrawnDialog& dialog) : runner_(runner), dialog_(dialog) {}
@@ -76,30 +79,45 @@ class GameWindowEvents final : public platform::WindowEvents {
   DrawnDialog& dialog_;
 };
 
-// Shows the dialog in a window of its own and waits until it closes; false
-// when no player is there to answer or the window cannot be made.
-bool wait_for_player(Runner& runner, DrawnDialog& dialog,
-                     const platform::PictureWindowSettings& settings, int opacity) {
+// The dialog's own window, raised; null when no player is there to answer or
+// the window cannot be made.
+std::unique_ptr<platform::PictureWindow> open_dialog_window(
+    Runner& runner, DialogEvents& events, const platform::PictureWindowSettings& settings,
+    int opacity) {
   platform::Window* game = runner.layout.window();
-  if (!runner.player_present || game == nullptr) return false;
-  DialogEvents events(dialog);
+  if (!runner.player_present || game == nullptr) return nullptr;
   std::string error;
   std::unique_ptr<platform::PictureWindow> window =
       game->open_picture_window(settings, events, error);
   if (window == nullptr) {
     if (!error.empty()) std::cerr << "Cannot open the dialog window: " << error << '\n';
-    return false;
+    return nullptr;
   }
   if (opacity < 255) window->set_opacity(opacity);
   window->raise();
+  return window;
+}
+
+// Paints the dialog into its window when it has changed.
+void repaint(DrawnDialog& dialog, DialogEvents& events, platform::PictureWindow& window) {
+  if (!events.dirty && !dialog.changed_by_itself()) return;
+  events.dirty = false;
+  const PixelCanvas& canvas = dialog.paint();
+  window.show_picture(canvas.argb.data(), canvas.width, canvas.height);
+}
+
+// Shows the dialog in a window of its own and waits until it closes; false
+// when no player is there to answer or the window cannot be made.
+bool wait_for_player(Runner& runner, DrawnDialog& dialog,
+                     const platform::PictureWindowSettings& settings, int opacity) {
+  DialogEvents events(dialog);
+  std::unique_ptr<platform::PictureWindow> window =
+      open_dialog_window(runner, events, settings, opacity);
+  if (window == nullptr) return false;
   GameWindowEvents outside(runner, dialog);
   while (!dialog.closed()) {
-    if (events.dirty) {
-      events.dirty = false;
-      const PixelCanvas& canvas = dialog.paint();
-      window->show_picture(canvas.argb.data(), canvas.width, canvas.height);
-    }
-    game->pump_events(outside);
+    repaint(dialog, events, *window);
+    runner.layout.window()->pump_events(outside);
     if (!dialog.closed()) platform::Clock::sleep(kWaitTickMicroseconds);
   }
   window->hide();
@@ -139,6 +157,9 @@ bool apply_answer(const DialogAnswer& answer, const MessageDialog& dialog,
 }
 
 }  // namespace
+
+OpenSplash::OpenSplash() = default;
+OpenSplash::~OpenSplash() = default;
 
 std::string message_text(const RValue& value) {
   std::string raw;
@@ -329,7 +350,7 @@ void show_splash_in_game_window(Runner& runner, SplashView& view) {
   const std::uint32_t background = rgb_from_game_colour(runner.splash_settings.colour);
   SplashInGameEvents events(runner, view);
   while (!view.closed()) {
-    if (events.dirty) {
+    if (events.dirty || view.changed_by_itself()) {
       events.dirty = false;
       draw_canvas_in_game_window(graphics, view.paint());
       present_game_window(graphics, runner.layout, background);
@@ -339,34 +360,168 @@ void show_splash_in_game_window(Runner& runner, SplashView& view) {
   }
 }
 
+// The splash's own window as the settings place it: the screen when full
+// screen, else the position (centred where negative) and the size, or the
+// size of the picture it adapts to.
+platform::PictureWindowSettings own_splash_window(Runner& runner,
+                                                  std::optional<std::pair<int, int>> adapt) {
+  const SplashSettings& settings = runner.splash_settings;
+  const platform::DisplayMode screen = screen_of(runner);
+  platform::PictureWindowSettings window;
+  window.caption = settings.caption;
+  window.border = settings.border && !settings.full_screen;
+  window.stay_on_top = settings.top;
+  const auto [width, height] = adapt && !settings.full_screen ? *adapt : splash_area(runner);
+  window.width = width;
+  window.height = height;
+  window.x = settings.full_screen ? 0 : settings.x >= 0 ? settings.x : (screen.width - width) / 2;
+  window.y = settings.full_screen ? 0 : settings.y >= 0 ? settings.y : (screen.height - height) / 2;
+  return window;
+}
+
+// Whether the input file or the lack of a player closes the splash before it
+// shows; notes what it took.
+bool closed_before_showing(Runner& runner, const std::string& name) {
+  if (std::optional<DialogAnswer> scripted = scripted_answer(runner)) {
+    if (scripted->kind != DialogAnswer::Kind::Cancel) note_unfitting_answer(*scripted, name);
+    return true;
+  }
+  if (!runner.player_present || runner.layout.window() == nullptr) {
+    note_default_answer(name, "Escape");
+    return true;
+  }
+  return false;
+}
+
+// The pointer while a splash shows: the default arrow, or none when the
+// cursor setting is off; the game's own comes back afterwards.
+class SplashCursor {
+ public:
+  explicit SplashCursor(Runner& runner) : runner_(runner) {
+    if (platform::Window* window = runner.layout.window()) {
+      window->set_cursor(runner.splash_settings.cursor ? 0 : -1);
+    }
+  }
+  SplashCursor(const SplashCursor&) = delete;
+  SplashCursor& operator=(const SplashCursor&) = delete;
+  ~SplashCursor() {
+    if (platform::Window* window = runner_.layout.window())
+      window->set_cursor(runner_.layout.cursor());
+  }
+
+ private:
+  Runner& runner_;
+};
+
+// The game window's events while a splash has a window of its own: the game
+// only keeps its focus and size.
+class WaitingGameEvents final : public platform::WindowEvents {
+ public:
+  explicit WaitingGameEvents(Runner& runner) : runner_(runner) {}
+  void focus_changed(bool active) override { runner_.input.focus_changed(active); }
+  void resized(int width, int height) override { runner_.input.resized(width, height); }
+
+ private:
+  Runner& runner_;
+};
+
 }  // namespace
 
-void show_splash(Runner& runner, SplashView& view, std::string_view name,
-                 std::optional<std::pair<int, int>> adapt) {
+std::unique_ptr<SplashView> show_splash(Runner& runner, std::unique_ptr<SplashView> view,
+                                        std::string_view name,
+                                        std::optional<std::pair<int, int>> adapt) {
+  // One splash at a time: a new one replaces the one the game did not wait for.
+  runner.open_splash.reset();
   const SplashSettings& settings = runner.splash_settings;
   const std::string quoted = "splash screen \"" + std::string(name) + "\"";
-  if (std::optional<DialogAnswer> scripted = scripted_answer(runner)) {
-    if (scripted->kind != DialogAnswer::Kind::Cancel) note_unfitting_answer(*scripted, quoted);
-  } else if (!runner.player_present || runner.layout.window() == nullptr) {
-    note_default_answer(quoted, "Escape");
+  if (closed_before_showing(runner, quoted)) {
+    // Nothing shows.
   } else if (settings.main && !settings.full_screen) {
-    show_splash_in_game_window(runner, view);
+    const SplashCursor cursor(runner);
+    show_splash_in_game_window(runner, *view);
+  } else if (!settings.interrupt) {
+    auto open = std::make_unique<OpenSplash>();
+    open->events = std::make_unique<DialogEvents>(*view);
+    open->window = open_dialog_window(runner, *open->events, own_splash_window(runner, adapt), 255);
+    if (open->window != nullptr) {
+      open->view = std::move(view);
+      runner.open_splash = std::move(open);
+      update_open_splash(runner);
+      return nullptr;
+    }
+    note_default_answer(quoted, "Escape");
   } else {
-    const platform::DisplayMode screen = screen_of(runner);
-    platform::PictureWindowSettings window;
-    window.caption = settings.caption;
-    window.border = settings.border && !settings.full_screen;
-    window.stay_on_top = settings.top;
-    const auto [width, height] = adapt && !settings.full_screen ? *adapt : splash_area(runner);
-    window.width = width;
-    window.height = height;
-    window.x = settings.full_screen ? 0 : settings.x >= 0 ? settings.x : (screen.width - width) / 2;
-    window.y = settings.full_screen ? 0
-               : settings.y >= 0    ? settings.y
-                                    : (screen.height - height) / 2;
-    if (!wait_for_player(runner, view, window, 255)) note_default_answer(quoted, "Escape");
+    const SplashCursor cursor(runner);
+    if (!wait_for_player(runner, *view, own_splash_window(runner, adapt), 255)) {
+      note_default_answer(quoted, "Escape");
+    }
   }
   runner.process_messages();
+  return view;
+}
+
+void update_open_splash(Runner& runner) {
+  OpenSplash* open = runner.open_splash.get();
+  if (open == nullptr) return;
+  if (open->view->closed()) {
+    runner.open_splash.reset();
+    return;
+  }
+  repaint(*open->view, *open->events, *open->window);
+}
+
+bool open_in_browser(Runner& runner, const std::string& address) {
+  if (runner.open_in_browser) return runner.open_in_browser(address);
+  std::cerr << "No browser in this run: the web page \"" << address << "\" is not opened.\n";
+  return true;
+}
+
+bool show_web_splash(Runner& runner, const std::string& address, std::int64_t delay_milliseconds) {
+  const SplashSettings& settings = runner.splash_settings;
+  if (!platform::web_page_windows_built()) return open_in_browser(runner, address);
+  if (closed_before_showing(runner, "web page \"" + address + "\"")) {
+    runner.process_messages();
+    return true;
+  }
+  platform::Window* game = runner.layout.window();
+  const platform::PictureWindowSettings own = own_splash_window(runner, std::nullopt);
+  platform::WebPageSettings page{own.caption, own.x,      own.y,           own.width,
+                                 own.height,  own.border, own.stay_on_top, settings.stop_key};
+  // In the game window the page covers its client area.
+  if (settings.main && !settings.full_screen) {
+    const platform::ScreenRectangle client = game->client_rectangle();
+    page.x = client.x;
+    page.y = client.y;
+    page.width = client.width;
+    page.height = client.height;
+    page.border = false;
+  }
+  std::unique_ptr<platform::WebPageWindow> window = platform::open_web_page_window(address, page);
+  if (window == nullptr) {
+    note_default_answer("web page \"" + address + "\"", "Escape");
+    runner.process_messages();
+    return true;
+  }
+  const platform::Clock clock;
+  const std::int64_t end = clock.microseconds() + delay_milliseconds * 1000;
+  WaitingGameEvents outside(runner);
+  platform::WebPageWindow::State state = window->pump();
+  while (state == platform::WebPageWindow::State::Loading ||
+         state == platform::WebPageWindow::State::Shown) {
+    if (delay_milliseconds >= 1 && clock.microseconds() >= end) break;
+    game->pump_events(outside);
+    platform::Clock::sleep(kWaitTickMicroseconds);
+    state = window->pump();
+  }
+  window.reset();
+  runner.process_messages();
+  if (state != platform::WebPageWindow::State::Failed) return true;
+  if (runner.show_message) {
+    runner.show_message("Failed to display the webpage");
+  } else {
+    std::cerr << "Failed to display the webpage\n";
+  }
+  return false;
 }
 
 std::vector<platform::FileFilter> parse_file_filter(std::string_view text) {

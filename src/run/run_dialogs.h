@@ -1,9 +1,12 @@
 #pragma once
 
+#include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "platform/picture_window.h"
 #include "platform/system_dialogs.h"
 #include "run/input_script.h"
 #include "script/RValue.h"
@@ -14,6 +17,7 @@
 namespace kestrel {
 
 class Runner;
+class DialogEvents;
 
 // A dialog's text from game code's value: a string as it is, a whole real
 // as an integer, any other real with two decimals; then every '#' is a line
@@ -61,8 +65,35 @@ std::pair<int, int> splash_area(Runner& runner);
 // Shows a splash screen as the settings say and waits until it closes. In
 // automated runs the input file's answer closes it, or it closes at once
 // with a note. `adapt` is the size the own window takes, when it takes one.
-void show_splash(Runner& runner, SplashView& view, std::string_view name,
-                 std::optional<std::pair<int, int>> adapt);
+// Gives the view back once closed; keeps it and gives null when it stays open
+// in a window of its own while the game goes on (interrupt off).
+std::unique_ptr<SplashView> show_splash(Runner& runner, std::unique_ptr<SplashView> view,
+                                        std::string_view name,
+                                        std::optional<std::pair<int, int>> adapt);
+// A splash in a window of its own that the game does not wait for; the
+// window goes first, as it hands its events to the others.
+struct OpenSplash {
+  OpenSplash();
+  OpenSplash(const OpenSplash&) = delete;
+  OpenSplash& operator=(const OpenSplash&) = delete;
+  ~OpenSplash();
+
+  std::unique_ptr<SplashView> view;
+  std::unique_ptr<DialogEvents> events;
+  std::unique_ptr<platform::PictureWindow> window;
+};
+// Paints the splash the game does not wait for, and lets it go once closed;
+// the main loop calls it after each step's events.
+void update_open_splash(Runner& runner);
+
+// Shows the web page as the splash settings say (over the game window's
+// client area when in it) and waits until it closes; false, after telling the
+// player, when it could not be shown. Builds without a web view send it to the
+// desktop's browser.
+bool show_web_splash(Runner& runner, const std::string& address, std::int64_t delay_milliseconds);
+// Has the desktop's browser open the address; false when it cannot be
+// started. Runs without a player open nothing and say so.
+bool open_in_browser(Runner& runner, const std::string& address);
 
 // The line an automated run writes when a dialog has no answer; `dialog`
 // names the dialog, `taken` what it takes.

@@ -100,6 +100,8 @@ class DrawnDialog {
   // The window's close button.
   virtual void close_requested() = 0;
   virtual bool closed() const = 0;
+  // Whether its picture has changed by itself (a video's next picture is due).
+  virtual bool changed_by_itself() const { return false; }
   virtual const PixelCanvas& paint() = 0;
 };
 

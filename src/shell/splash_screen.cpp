@@ -42,12 +42,59 @@ void SplashView::show_text(std::string_view rich_text) {
   text_->resize(width_, height_);
 }
 
+void SplashView::show_video(std::unique_ptr<platform::VideoReader> video,
+                            const DialogRectangle& place, bool loop,
+                            std::function<void()> restarted) {
+  video_ = std::move(video);
+  place_ = place;
+  picture_.width = std::max(place.width, 1);
+  picture_.height = std::max(place.height, 1);
+  picture_.argb.assign(static_cast<std::size_t>(picture_.width) * picture_.height, 0);
+  video_->scale_to(picture_.width, picture_.height);
+  loop_ = loop;
+  restarted_ = std::move(restarted);
+  video_start_ = now_microseconds();
+}
+
+double SplashView::video_seconds() const {
+  return static_cast<double>(now_microseconds() - video_start_) / 1e6;
+}
+
+void SplashView::advance_video() {
+  while (!video_ended_) {
+    if (!next_seconds_) {
+      double seconds = 0;
+      if (!video_->next_picture(next_picture_, seconds)) {
+        // A loop starts again only after it has shown something, so that a
+        // video without pictures cannot spin.
+        if (loop_ && showed_picture_ && video_->rewind()) {
+          showed_picture_ = false;
+          video_start_ = now_microseconds();
+          if (restarted_) restarted_();
+          continue;
+        }
+        video_ended_ = true;
+        return;
+      }
+      next_seconds_ = seconds;
+    }
+    if (*next_seconds_ > video_seconds()) return;
+    std::swap(picture_.argb, next_picture_);
+    next_seconds_.reset();
+    showed_picture_ = true;
+  }
+}
+
 void SplashView::close_after(std::int64_t milliseconds) {
   deadline_ = now_microseconds() + milliseconds * 1000;
 }
 
 bool SplashView::closed() const {
-  return closed_ || (deadline_ && now_microseconds() >= *deadline_);
+  return closed_ || video_ended_ || (deadline_ && now_microseconds() >= *deadline_);
+}
+
+bool SplashView::changed_by_itself() const {
+  return video_ && !video_ended_ && (!next_seconds_ || *next_seconds_ <= video_seconds());
 }
 
 DialogRectangle SplashView::close_box() const {
@@ -81,6 +128,7 @@ const PixelCanvas& SplashView::paint() {
   if (text_) {
     canvas_ = text_->paint(background);
   } else {
+    if (video_) advance_video();
     canvas_.width = width_;
     canvas_.height = height_;
     canvas_.argb.assign(static_cast<std::size_t>(width_) * height_, 0xFF000000 | background);

@@ -1,10 +1,13 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "platform/video_file.h"
 #include "shell/game_information.h"
 #include "shell/message_dialog.h"
 
@@ -48,6 +51,13 @@ class SplashView final : public DrawnDialog {
 
   void show_picture(PixelCanvas picture, const DialogRectangle& place);
   void show_text(std::string_view rich_text);
+  // Plays the video's pictures in the place from now on, each when its time
+  // comes; it closes at the end unless it loops, and then `restarted` is told
+  // each time it starts again.
+  void show_video(std::unique_ptr<platform::VideoReader> video, const DialogRectangle& place,
+                  bool loop, std::function<void()> restarted);
+  // Why the video stopped early; empty when it did not.
+  std::string video_error() const { return video_ ? video_->error() : std::string(); }
   // Closes itself after that long.
   void close_after(std::int64_t milliseconds);
 
@@ -57,10 +67,14 @@ class SplashView final : public DrawnDialog {
   void wheel(int direction);
   void close_requested() override { closed_ = true; }
   bool closed() const override;
+  bool changed_by_itself() const override;
   const PixelCanvas& paint() override;
 
  private:
   DialogRectangle close_box() const;
+  double video_seconds() const;
+  // Takes the pictures whose time has come; at the end closes or starts again.
+  void advance_video();
 
   const SplashSettings& settings_;
   int width_;
@@ -69,6 +83,15 @@ class SplashView final : public DrawnDialog {
   DialogRectangle place_;
   std::optional<InformationPage> text_;
   std::optional<std::int64_t> deadline_;
+  std::unique_ptr<platform::VideoReader> video_;
+  bool loop_ = false;
+  std::function<void()> restarted_;
+  std::int64_t video_start_ = 0;
+  // The next picture, read ahead until its time comes.
+  std::optional<double> next_seconds_;
+  std::vector<std::uint32_t> next_picture_;
+  bool showed_picture_ = false;
+  bool video_ended_ = false;
   int mouse_x_ = -1;
   int mouse_y_ = -1;
   bool closed_ = false;

@@ -43,6 +43,8 @@ class SoundSystem {
   void forget(int sound_index);
 
   SoundEngine& engine() { return *engine_; }
+  // The device sounds play through; null before start.
+  platform::AudioDevice* device() { return device_.get(); }
   CdAudio& cd() { return cd_; }
 
  private:

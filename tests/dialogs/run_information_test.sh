@@ -52,9 +52,5 @@ for _ in $(seq 50); do
 done
 [[ $(caption) != "$before" ]] || fail "the game did not go on after the information closed"
 kill -0 $game 2>/dev/null || fail "Escape in the information window ended the game"
-focus "$window" || fail "the game window takes no focus back"
-xdotool key Escape
-for _ in $(seq 50); do kill -0 $game 2>/dev/null || break; sleep 0.1; done
-kill -0 $game 2>/dev/null && fail "Escape in the game window did not end the game"
-wait $game || fail "the game ended with a failure"
+end_with_escape "$window"
 PLAY

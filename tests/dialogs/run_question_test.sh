@@ -46,9 +46,5 @@ for _ in $(seq 50); do
 done
 caption=$(xdotool getwindowname "$window")
 [[ $caption == "Answers 2 Ada 1" ]] || fail "the game saw the answers as \"$caption\""
-focus "$window" || fail "the game window takes no focus back"
-xdotool key Escape
-for _ in $(seq 50); do kill -0 $game 2>/dev/null || break; sleep 0.1; done
-kill -0 $game 2>/dev/null && fail "Escape in the game window did not end the game"
-wait $game || fail "the game ended with a failure"
+end_with_escape "$window"
 PLAY

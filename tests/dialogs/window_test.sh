@@ -17,6 +17,17 @@ build_game() {
   ASAN_OPTIONS=detect_leaks=0 "$2" build "$3" -o "$work/game" --runner "$1"
 }
 
+# copy_project KESTREL_DEV PROJECT: the project copied to $work/game, in a
+# fresh folder $work that is removed at exit, for the played steps to run
+# with "$KESTREL_DEV" run.
+copy_project() {
+  work=$(mktemp -d)
+  trap 'rm -rf "$work"' EXIT
+  cp -r "$2" "$work/game"
+  export KESTREL_DEV
+  KESTREL_DEV=$(realpath "$1")
+}
+
 # play_in_xvfb <<'PLAY' … PLAY: runs the script read from standard input in
 # $work on a new X server, after it has read this file (for fail and focus).
 # The toolkits keep caches for the whole process; they are not the game's
@@ -38,6 +49,15 @@ fail() {
   cat output.txt >&2
   kill "$game" 2>/dev/null
   exit 1
+}
+
+# end_with_escape WINDOW: Escape in the game window ends the game, without a failure.
+end_with_escape() {
+  focus "$1" || fail "the game window takes no focus back"
+  xdotool key Escape
+  for _ in $(seq 50); do kill -0 $game 2>/dev/null || break; sleep 0.1; done
+  kill -0 $game 2>/dev/null && fail "Escape in the game window did not end the game"
+  wait $game || fail "the game ended with a failure"
 }
 
 # focus WINDOW: a window that has only just been mapped may refuse the focus

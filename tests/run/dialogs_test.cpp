@@ -9,8 +9,10 @@
 #include "game_code.h"
 #include "graphics/image/BM32_PNG.h"
 #include "lib/highscore_table.h"
+#include "platform/web_page.h"
 #include "run/Runner.h"
 #include "run/run_dialogs.h"
+#include "video_fixture.h"
 
 namespace kestrel {
 namespace {
@@ -216,6 +218,81 @@ TEST_F(Dialogs, SplashScreensReportTheirFilesAndCloseWithoutAPlayer) {
   EXPECT_FALSE(settings.close_button);
   EXPECT_TRUE(settings.stop_key);
   EXPECT_FALSE(settings.stop_mouse);
+}
+
+TEST_F(Dialogs, SplashVideosReportWhatTheyCannotPlayAndTheGameGoesOn) {
+  fs::create_directories(data_);
+  const std::string video = (data_ / "clip.avi").string();
+  const std::string damaged = (data_ / "damaged.avi").string();
+  std::string error;
+  ASSERT_TRUE(fixtures::write_test_video(video, {32, 24, 4, 10, true}, error)) << error;
+  {
+    std::ifstream in(video, std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(in), {}};
+    // The header of the container and nothing of its pictures.
+    std::ofstream(damaged, std::ios::binary) << bytes.substr(0, 300);
+  }
+  const std::string long_name = (data_ / (std::string(127, 'v') + ".avi")).string();
+
+  const struct {
+    std::string code;
+    std::string report;
+  } failures[] = {
+      {"splash_show_video('missing.avi', 0)", "Video file not found (or name too long)."},
+      {"splash_show_video('" + long_name + "', 0)", "Video file not found (or name too long)."},
+      {"action_splash_video('missing.avi', 0)", "Video file not found (or name too long)."},
+      {"splash_show_video('" + damaged + "', 1)", "Cannot play the video file " + damaged + ": "},
+  };
+  for (const auto& c : failures) {
+    SCOPED_TRACE(c.code);
+    EXPECT_TRUE(reported(c.code).starts_with(c.report));
+  }
+
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(reported("show_video('" + video + "', 1, 1)"), "");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "No answer for the dialog splash screen \"" + video + "\": it takes Escape.\n");
+  EXPECT_TRUE(runner_->splash_settings.full_screen);
+  EXPECT_FALSE(runner_->splash_settings.main);
+  answers_.push_back({DialogAnswer::Kind::Cancel, 0, "", "answer cancel"});
+  EXPECT_EQ(reported("action_show_video('" + video + "', 0, 0)"), "");
+  EXPECT_TRUE(answers_.empty());
+  EXPECT_FALSE(runner_->splash_settings.full_screen);
+  EXPECT_TRUE(runner_->splash_settings.main);
+}
+
+TEST_F(Dialogs, WebPagesGoToTheBrowserOnlyWhereTheRunHasOne) {
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(reported("action_webpage('http://127.0.0.1:9/')"), "");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "No browser in this run: the web page \"http://127.0.0.1:9/\" is not opened.\n");
+
+  std::vector<std::string> opened;
+  bool opens = true;
+  runner_->open_in_browser = [&](const std::string& address) {
+    opened.push_back(address);
+    return opens;
+  };
+  EXPECT_EQ(reported("action_webpage('file:///tmp/a.html')"), "");
+  EXPECT_EQ(reported("action_splash_web('file:///tmp/b.html', 1)"), "");
+  opens = false;
+  EXPECT_EQ(reported("action_webpage('file:///tmp/c.html')"), "Failed to open the webpage.");
+  runner_->engine.settings.secure_mode = true;
+  EXPECT_EQ(reported("action_splash_web('file:///tmp/d.html', 1)"),
+            "In secure mode you cannot open webpages.");
+  EXPECT_EQ(opened, (std::vector<std::string>{"file:///tmp/a.html", "file:///tmp/b.html",
+                                               "file:///tmp/c.html"}));
+}
+
+TEST_F(Dialogs, WebSplashesCloseWithoutAPlayer) {
+  if (!platform::web_page_windows_built()) GTEST_SKIP() << "pages go to the browser in this build";
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(reported("splash_show_web('file:///tmp/page.html', 100)"), "");
+  answers_.push_back({DialogAnswer::Kind::Cancel, 0, "", "answer cancel"});
+  EXPECT_EQ(reported("action_splash_web('file:///tmp/page.html', 0)"), "");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "No answer for the dialog web page \"file:///tmp/page.html\": it takes Escape.\n");
+  EXPECT_TRUE(answers_.empty());
 }
 
 }  // namespace

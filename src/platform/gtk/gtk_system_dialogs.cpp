@@ -4,33 +4,11 @@
 #include <cmath>
 #include <filesystem>
 
+#include "platform/gtk/gtk_text.h"
 #include "platform/system_dialogs.h"
 
 namespace kestrel::platform {
 namespace {
-
-// Game texts are single bytes; GTK wants UTF-8.
-std::string utf8(const std::string& text) {
-  gchar* converted = g_convert(text.data(), static_cast<gssize>(text.size()), "UTF-8", "ISO-8859-1",
-                               nullptr, nullptr, nullptr);
-  if (converted == nullptr) return text;
-  std::string result(converted);
-  g_free(converted);
-  return result;
-}
-
-std::string latin1(const char* text) {
-  gchar* converted = g_convert(text, -1, "ISO-8859-1", "UTF-8", nullptr, nullptr, nullptr);
-  if (converted == nullptr) return text;
-  std::string result(converted);
-  g_free(converted);
-  return result;
-}
-
-// Lets the window system carry out the closing before the game goes on.
-void settle() {
-  while (gtk_events_pending()) gtk_main_iteration();
-}
 
 // Runs a dialog and destroys it; the current folder is put back, whatever
 // the dialog did to it.

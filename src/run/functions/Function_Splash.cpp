@@ -1,8 +1,11 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <tuple>
 
+#include "platform/audio.h"
 #include "platform/image_file.h"
+#include "platform/video_file.h"
 #include "run/Runner.h"
 #include "run/functions/families.h"
 #include "run/run_dialogs.h"
@@ -14,6 +17,12 @@ namespace {
 
 constexpr std::string_view kNoImage = "Image file not found.";
 constexpr std::string_view kNoText = "Text file not found.";
+constexpr std::string_view kNoVideo = "Video file not found (or name too long).";
+constexpr std::string_view kNoWebPage = "Web page not found.";
+constexpr std::string_view kSecureWebPage = "In secure mode you cannot open webpages.";
+constexpr std::string_view kNoBrowser = "Failed to open the webpage.";
+// Longer video names are refused.
+constexpr std::size_t kLongestVideoName = 126;
 
 using Args = const RValue*;
 
@@ -69,6 +78,30 @@ void start_timer(SplashView& view, const RValue& delay) {
   if (delay.real() >= 1) view.close_after(round_to_int64(delay.real()));
 }
 
+// The area a picture of that size shows in and its place there; with adapt
+// the own window takes the picture's size, given in `adapt`.
+struct PictureArea {
+  int width = 0;
+  int height = 0;
+  DialogRectangle place;
+  std::optional<std::pair<int, int>> adapt;
+};
+
+PictureArea picture_area(Runner& runner, int picture_width, int picture_height) {
+  const SplashSettings& splash = runner.splash_settings;
+  PictureArea area;
+  std::tie(area.width, area.height) = splash_area(runner);
+  area.place =
+      splash_picture_place(area.width, area.height, picture_width, picture_height, splash.scale);
+  if (splash.adapt && !splash.main && !splash.full_screen) {
+    area.adapt = std::pair{std::max(area.place.width, 1), std::max(area.place.height, 1)};
+    area.place.x = 0;
+    area.place.y = 0;
+    std::tie(area.width, area.height) = *area.adapt;
+  }
+  return area;
+}
+
 void show_image_file(ScriptEngine& e, const std::string& file, const RValue& delay) {
   if (!is_file(file)) {
     report_action_error(e, kNoImage, false);
@@ -81,22 +114,80 @@ void show_image_file(ScriptEngine& e, const std::string& file, const RValue& del
     return;
   }
   Runner& runner = runner_of(e);
-  const SplashSettings& splash = runner.splash_settings;
-  auto [width, height] = splash_area(runner);
-  DialogRectangle place =
-      splash_picture_place(width, height, picture.width, picture.height, splash.scale);
-  std::optional<std::pair<int, int>> adapt;
-  if (splash.adapt && !splash.main && !splash.full_screen) {
-    adapt = std::pair{std::max(place.width, 1), std::max(place.height, 1)};
-    place.x = 0;
-    place.y = 0;
-    width = adapt->first;
-    height = adapt->second;
+  const PictureArea area = picture_area(runner, picture.width, picture.height);
+  auto view = std::make_unique<SplashView>(runner.splash_settings, area.width, area.height);
+  view->show_picture(std::move(picture), area.place);
+  start_timer(*view, delay);
+  show_splash(runner, std::move(view), file, area.adapt);
+}
+
+// Plays a video's sound track through the sound device for as long as it lives.
+class VideoSound {
+ public:
+  VideoSound(platform::AudioDevice* device, platform::VideoReader& video) : device_(device) {
+    if (device_ == nullptr) return;
+    const std::vector<std::uint8_t> wave = video.sound_as_wave(device_->sample_rate());
+    std::string ignored;
+    if (!wave.empty()) clip_ = device_->load_clip(wave, ignored);
   }
-  SplashView view(splash, width, height);
-  view.show_picture(std::move(picture), place);
-  start_timer(view, delay);
-  show_splash(runner, view, file, adapt);
+  VideoSound(const VideoSound&) = delete;
+  VideoSound& operator=(const VideoSound&) = delete;
+  ~VideoSound() {
+    if (clip_ != platform::kNoClip) device_->free_clip(clip_);
+  }
+
+  // From the start, with the pictures.
+  void play() {
+    if (clip_ == platform::kNoClip) return;
+    device_->stop_play(play_);
+    play_ = device_->play_clip(clip_, false, nullptr);
+  }
+
+ private:
+  platform::AudioDevice* device_;
+  platform::ClipId clip_ = platform::kNoClip;
+  platform::PlayId play_ = platform::kNoPlay;
+};
+
+// Reading the first picture before anything shows lets a file that only
+// looks like a video be reported rather than shown as an empty splash.
+bool has_picture(platform::VideoReader& video, std::string& error) {
+  std::vector<std::uint32_t> picture;
+  double seconds = 0;
+  if (!video.next_picture(picture, seconds)) {
+    error = video.error().empty() ? "it has no picture that can be decoded" : video.error();
+    return false;
+  }
+  if (!video.rewind()) {
+    error = video.error();
+    return false;
+  }
+  return true;
+}
+
+void show_video_file(ScriptEngine& e, const std::string& file, bool loop) {
+  if (file.size() > kLongestVideoName || !is_file(file)) {
+    report_action_error(e, kNoVideo, false);
+    return;
+  }
+  std::string error;
+  std::unique_ptr<platform::VideoReader> video = platform::open_video_file(file, error);
+  if (video == nullptr || !has_picture(*video, error)) {
+    report_action_error(e, "Cannot play the video file " + file + ": " + error, false);
+    return;
+  }
+  Runner& runner = runner_of(e);
+  const PictureArea area = picture_area(runner, video->width(), video->height());
+  // The sound lives as long as the view that starts it again.
+  auto sound = std::make_shared<VideoSound>(runner.sound.device(), *video);
+  auto view = std::make_unique<SplashView>(runner.splash_settings, area.width, area.height);
+  view->show_video(std::move(video), area.place, loop, [sound] { sound->play(); });
+  sound->play();
+  const std::unique_ptr<SplashView> closed = show_splash(runner, std::move(view), file, area.adapt);
+  if (closed == nullptr) return;
+  if (const std::string damage = closed->video_error(); !damage.empty()) {
+    report_action_error(e, "The video file " + file + " stopped early: " + damage, false);
+  }
 }
 
 void show_text_file(ScriptEngine& e, const std::string& file, const RValue& delay) {
@@ -108,10 +199,10 @@ void show_text_file(ScriptEngine& e, const std::string& file, const RValue& dela
   const std::string text{std::istreambuf_iterator<char>(stream), {}};
   Runner& runner = runner_of(e);
   const auto [width, height] = splash_area(runner);
-  SplashView view(runner.splash_settings, width, height);
-  view.show_text(text);
-  start_timer(view, delay);
-  show_splash(runner, view, file, std::nullopt);
+  auto view = std::make_unique<SplashView>(runner.splash_settings, width, height);
+  view->show_text(text);
+  start_timer(*view, delay);
+  show_splash(runner, std::move(view), file, std::nullopt);
 }
 
 void splash_show_image(ScriptEngine& e, ScriptInstance&, ScriptInstance&, int, RValue&, Args a) {
@@ -120,6 +211,17 @@ void splash_show_image(ScriptEngine& e, ScriptInstance&, ScriptInstance&, int, R
 
 void splash_show_text(ScriptEngine& e, ScriptInstance&, ScriptInstance&, int, RValue&, Args a) {
   show_text_file(e, a[0].str(), a[1]);
+}
+
+void splash_show_video(ScriptEngine& e, ScriptInstance&, ScriptInstance&, int, RValue&, Args a) {
+  show_video_file(e, a[0].str(), flag(a[1]));
+}
+
+void splash_show_web(ScriptEngine& e, ScriptInstance&, ScriptInstance&, int, RValue&, Args a) {
+  const double delay = a[1].real();
+  if (!show_web_splash(runner_of(e), a[0].str(), delay >= 1 ? round_to_int64(delay) : 0)) {
+    report_action_error(e, kNoWebPage, false);
+  }
 }
 
 // Full screen when `full` rounds to anything but 0; in the game window otherwise.
@@ -131,6 +233,11 @@ void set_full_screen(ScriptEngine& e, const RValue& full) {
 void show_image(ScriptEngine& e, ScriptInstance&, ScriptInstance&, int, RValue&, Args a) {
   set_full_screen(e, a[1]);
   show_image_file(e, a[0].str(), a[2]);
+}
+
+void show_video(ScriptEngine& e, ScriptInstance&, ScriptInstance&, int, RValue&, Args a) {
+  set_full_screen(e, a[1]);
+  show_video_file(e, a[0].str(), flag(a[2]));
 }
 
 void show_text(ScriptEngine& e, ScriptInstance&, ScriptInstance&, int, RValue&, Args a) {
@@ -148,6 +255,40 @@ void action_splash_image(ScriptEngine& e, ScriptInstance&, ScriptInstance&, int,
 
 void action_splash_text(ScriptEngine& e, ScriptInstance&, ScriptInstance&, int, RValue&, Args a) {
   show_text_file(e, a[0].str(), RValue(0.0));
+  runner_of(e).input.clear();
+}
+
+void action_show_video(ScriptEngine& e, ScriptInstance&, ScriptInstance&, int, RValue&, Args a) {
+  settings(e).full_screen = a[1].real() > 0;
+  settings(e).main = !settings(e).full_screen;
+  show_video_file(e, a[0].str(), a[2].real() > 0);
+  runner_of(e).input.clear();
+}
+
+void action_splash_video(ScriptEngine& e, ScriptInstance&, ScriptInstance&, int, RValue&, Args a) {
+  show_video_file(e, a[0].str(), a[1].real() > 0);
+  runner_of(e).input.clear();
+}
+
+void open_web_page(ScriptEngine& e, const std::string& address) {
+  if (e.settings.secure_mode) {
+    report_action_error(e, kSecureWebPage, false);
+  } else if (!open_in_browser(runner_of(e), address)) {
+    report_action_error(e, kNoBrowser, false);
+  }
+}
+
+void action_webpage(ScriptEngine& e, ScriptInstance&, ScriptInstance&, int, RValue&, Args a) {
+  open_web_page(e, a[0].str());
+}
+
+// Where: below 0.5 the splash window, else the desktop's browser.
+void action_splash_web(ScriptEngine& e, ScriptInstance&, ScriptInstance&, int, RValue&, Args a) {
+  if (a[1].real() >= 0.5) {
+    open_web_page(e, a[0].str());
+  } else if (!show_web_splash(runner_of(e), a[0].str(), 0)) {
+    report_action_error(e, kNoWebPage, false);
+  }
   runner_of(e).input.clear();
 }
 
@@ -185,10 +326,17 @@ void register_splash_functions(FunctionRegistry& functions) {
   f.add("splash_set_close_button", &set_flag<&SplashSettings::close_button>, 1);
   f.add("splash_show_image", &splash_show_image, 2);
   f.add("splash_show_text", &splash_show_text, 2);
+  f.add("splash_show_video", &splash_show_video, 2);
+  f.add("splash_show_web", &splash_show_web, 2);
   f.add("show_image", &show_image, 3);
   f.add("show_text", &show_text, 4);
+  f.add("show_video", &show_video, 3);
   f.add("action_splash_image", &action_splash_image, 1);
   f.add("action_splash_text", &action_splash_text, 1);
+  f.add("action_show_video", &action_show_video, 3);
+  f.add("action_splash_video", &action_splash_video, 2);
+  f.add("action_splash_web", &action_splash_web, 2);
+  f.add("action_webpage", &action_webpage, 1);
   f.add("action_splash_settings", &action_splash_settings, 5);
 }
 
