@@ -41,11 +41,13 @@ class RValue {
     other.rep_ = nullptr;
   }
   RValue& operator=(const RValue& other) {
-    if (other.rep_) ++other.rep_->refs;
+    // Taken before release() empties this value, which may be other itself.
+    StringRep* const rep = other.rep_;
+    if (rep) ++rep->refs;
     release();
     kind_ = other.kind_;
     real_ = other.real_;
-    rep_ = other.rep_;
+    rep_ = rep;
     return *this;
   }
   RValue& operator=(RValue&& other) noexcept {

@@ -128,5 +128,13 @@ TEST(VariableStreamForm, GlobalsKeepTheirDeclarations) {
   EXPECT_EQ(loaded.list().get(100004, 0)->real(), 2.5);
 }
 
+TEST(Values, ACopyAssignedToItselfKeepsItsText) {
+  RValue text(std::string_view("abc"));
+  const RValue& same = text;
+  text = same;
+  EXPECT_EQ(text.text(), "abc");
+  EXPECT_TRUE(text.owns_text_alone()) << "the count of holders grew";
+}
+
 }  // namespace
 }  // namespace kestrel
