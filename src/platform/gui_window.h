@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace kestrel::platform {
@@ -26,6 +27,11 @@ class GuiWindow {
   // Shows the frame in the window and gives the game window its drawing
   // context back.
   virtual void end_frame() = 0;
+  // A picture that ImGui::Image and ImGui::ImageButton draw in this window,
+  // given as their texture id; it lasts as long as the window. `argb` holds
+  // width x height pixels, rows from the top, alpha in the top byte then red,
+  // green, blue. Not between begin_frame and end_frame.
+  virtual void* add_image(const std::uint32_t* argb, int width, int height) = 0;
   // The window's close button was pressed since the last call.
   virtual bool take_close_request() = 0;
 };

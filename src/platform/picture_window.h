@@ -16,6 +16,9 @@ struct PictureWindowSettings {
   bool border = true;
   bool resizable = false;
   bool stay_on_top = false;
+  // 255 is opaque; lower lets the screen behind show through, where the
+  // window system can blend windows (a compositing window manager).
+  int opacity = 255;
 };
 
 // A window of the game's own beside the game window, whose content its owner
@@ -32,8 +35,6 @@ class PictureWindow {
   // In front of the other windows, with the keyboard.
   virtual void raise() = 0;
   virtual void hide() = 0;
-  // 255 is opaque; lower lets the screen behind show through.
-  virtual void set_opacity(int alpha) {}
 };
 
 }  // namespace kestrel::platform

@@ -30,4 +30,16 @@ SystemChoice choose_folder(const std::string& caption, const std::string& start)
 // The system's colour dialog preset to `rgb`.
 SystemChoice choose_colour(int rgb);
 
+struct PrintOutcome {
+  bool shown = false;
+  bool printed = false;
+  // Why printing failed; empty when it did not.
+  std::string error;
+};
+
+// The system's print dialog for a plain text in a fixed-pitch font, lines
+// broken where they are wider than the page, with margins of `margin` printer
+// units on every side; `title` names the document in the printer's queue.
+PrintOutcome print_text(const std::string& title, const std::string& text, int margin);
+
 }  // namespace kestrel::platform

@@ -244,6 +244,7 @@ class Runner final : public ScriptHost {
   MessageLook message_look;
   HighscoreLook highscore_look;
   SplashSettings splash_settings;
+  SplashWindowPlace splash_window_place;
   // The splash in a window of its own that the game does not wait for
   // (interrupt off); none while null.
   std::unique_ptr<OpenSplash> open_splash;

@@ -1,6 +1,7 @@
 #include "run/debug_form.h"
 
 #include <imgui.h>
+#include <imgui_internal.h>
 #include <imgui_stdlib.h>
 
 #include <algorithm>
@@ -12,6 +13,7 @@
 #include "platform/window.h"
 #include "run/Run_Main.h"
 #include "run/Runner.h"
+#include "run/debug_form_icons.h"
 
 namespace kestrel {
 namespace {
@@ -21,8 +23,12 @@ namespace {
 constexpr std::int64_t kRedrawMicroseconds = 50'000;
 // How long the paused loop sleeps between looks at the window.
 constexpr std::int64_t kPausedSleepMicroseconds = 10'000;
-// The tool bar's buttons are all this wide, so that each has a fixed place.
-constexpr float kToolButtonWidth = 56;
+// The expression column's width; the value column takes the rest of the
+// grid but for this margin, as the grid is resized.
+constexpr float kExpressionColumnWidth = 200;
+constexpr float kValueColumnMargin = 6;
+// Printed information keeps this far from the page's edges, in printer units.
+constexpr int kPrintMargin = 200;
 constexpr const char* kAlertPopup = "Debug Information##alert";
 
 const std::vector<platform::FileFilter> kTextFiles = {{"Text files", {"*.txt"}},
@@ -61,7 +67,12 @@ DebugForm::DebugForm(Runner& runner, platform::Window& window,
     : runner_(runner),
       window_(window),
       gui_(std::move(gui)),
-      session_(runner, [this] { single_step(runner_, window_); }) {}
+      session_(runner, [this] { single_step(runner_, window_); }) {
+  for (std::size_t i = 0; i < kToolBarCommands; ++i) {
+    const PixelCanvas icon = debug_tool_icon(kDebugCommands[i].command);
+    tool_icons_[i] = gui_->add_image(icon.argb.data(), icon.width, icon.height);
+  }
+}
 
 void DebugForm::after_step() {
   if (closed()) return;
@@ -140,10 +151,12 @@ void DebugForm::draw_tool_bar() {
   for (std::size_t i = 0; i < kToolBarCommands; ++i) {
     const DebugCommandInfo& info = kDebugCommands[i];
     if (i > 0) ImGui::SameLine();
+    // A gap parts the run commands from the watch commands.
+    if (i == kRunMenuEnd) ImGui::SameLine(0, 2 * kDebugIconSize);
     ImGui::BeginDisabled(!session_.enabled(info.command));
-    std::string caption = plain_caption(info.caption);
-    if (caption.ends_with(" ...")) caption.resize(caption.size() - 4);
-    if (ImGui::Button(caption.c_str(), ImVec2(kToolButtonWidth, 0))) choose(info.command);
+    if (ImGui::ImageButton(tool_icons_[i], ImVec2(kDebugIconSize, kDebugIconSize))) {
+      choose(info.command);
+    }
     ImGui::EndDisabled();
     hint_on_hover(info.hint);
   }
@@ -151,12 +164,17 @@ void DebugForm::draw_tool_bar() {
 
 void DebugForm::draw_watches() {
   const float status_height = ImGui::GetFrameHeightWithSpacing();
-  constexpr ImGuiTableFlags kGridFlags = ImGuiTableFlags_Borders | ImGuiTableFlags_RowBg |
-                                         ImGuiTableFlags_Resizable | ImGuiTableFlags_ScrollY;
+  constexpr ImGuiTableFlags kGridFlags =
+      ImGuiTableFlags_Borders | ImGuiTableFlags_RowBg | ImGuiTableFlags_ScrollY;
+  const float value_width = std::max(
+      ImGui::GetContentRegionAvail().x - kExpressionColumnWidth - kValueColumnMargin, 1.0F);
   if (!ImGui::BeginTable("WatchGrid", 2, kGridFlags, ImVec2(0, -status_height))) return;
   ImGui::TableSetupScrollFreeze(0, 1);
-  ImGui::TableSetupColumn("Expression");
-  ImGui::TableSetupColumn("Value");
+  ImGui::TableSetupColumn("Expression", ImGuiTableColumnFlags_WidthFixed, kExpressionColumnWidth);
+  ImGui::TableSetupColumn("Value", ImGuiTableColumnFlags_WidthFixed, value_width);
+  // A fixed width given when the grid is set up holds only until it has been
+  // laid out once; from then on it is set again every frame.
+  if (ImGui::GetCurrentTable()->MinColumnWidth > 0) ImGui::TableSetColumnWidth(1, value_width);
   ImGui::TableHeadersRow();
   const std::vector<DebugWatch>& watches = session_.watches();
   selected_row_ = std::min(selected_row_, watches.size());
@@ -204,6 +222,9 @@ void DebugForm::draw_info_window(DebugInfoWindow& window, int index) {
   }
   if (ImGui::Button("Save")) texts_to_save_.push_back(window.text);
   hint_on_hover("Save the information");
+  ImGui::SameLine();
+  if (ImGui::Button("Print")) texts_to_print_.push_back(window.text);
+  hint_on_hover("Print the information");
   ImGui::BeginChild("text", ImVec2(0, 0), true, ImGuiWindowFlags_HorizontalScrollbar);
   // The texts end their lines with CR LF; ImGui breaks at the LF.
   std::string shown;
@@ -301,6 +322,11 @@ void DebugForm::carry_out_requests() {
     if (choice.chosen && !WriteFileAtomically(choice.path, text, error)) {
       alert_ = "Cannot save the information: " + error;
     }
+  }
+  for (const std::string& text : std::exchange(texts_to_print_, {})) {
+    const platform::PrintOutcome printed =
+        platform::print_text("Debug Information", text, kPrintMargin);
+    if (!printed.error.empty()) alert_ = "Cannot print the information: " + printed.error;
   }
   for (Request& request : std::exchange(requests_, {})) {
     if (request.command == DebugCommand::watch_load ||

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -75,8 +76,11 @@ class DebugForm {
   std::vector<Request> requests_;
   std::unique_ptr<Question> question_;
   std::string alert_;
-  // Information windows whose text the developer asked to save, by caption.
+  // The texts of the information windows the developer asked to save or print.
   std::vector<std::string> texts_to_save_;
+  std::vector<std::string> texts_to_print_;
+  // The tool bar's pictures in this window, by command.
+  std::array<void*, kToolBarCommands> tool_icons_{};
 };
 
 }  // namespace kestrel

@@ -82,8 +82,7 @@ class GameWindowEvents final : public platform::WindowEvents {
 // The dialog's own window, raised; null when no player is there to answer or
 // the window cannot be made.
 std::unique_ptr<platform::PictureWindow> open_dialog_window(
-    Runner& runner, DialogEvents& events, const platform::PictureWindowSettings& settings,
-    int opacity) {
+    Runner& runner, DialogEvents& events, const platform::PictureWindowSettings& settings) {
   platform::Window* game = runner.layout.window();
   if (!runner.player_present || game == nullptr) return nullptr;
   std::string error;
@@ -93,7 +92,6 @@ std::unique_ptr<platform::PictureWindow> open_dialog_window(
     if (!error.empty()) std::cerr << "Cannot open the dialog window: " << error << '\n';
     return nullptr;
   }
-  if (opacity < 255) window->set_opacity(opacity);
   window->raise();
   return window;
 }
@@ -109,10 +107,9 @@ void repaint(DrawnDialog& dialog, DialogEvents& events, platform::PictureWindow&
 // Shows the dialog in a window of its own and waits until it closes; false
 // when no player is there to answer or the window cannot be made.
 bool wait_for_player(Runner& runner, DrawnDialog& dialog,
-                     const platform::PictureWindowSettings& settings, int opacity) {
+                     const platform::PictureWindowSettings& settings) {
   DialogEvents events(dialog);
-  std::unique_ptr<platform::PictureWindow> window =
-      open_dialog_window(runner, events, settings, opacity);
+  std::unique_ptr<platform::PictureWindow> window = open_dialog_window(runner, events, settings);
   if (window == nullptr) return false;
   GameWindowEvents outside(runner, dialog);
   while (!dialog.closed()) {
@@ -218,7 +215,8 @@ MessageAnswer ask_message(Runner& runner, MessageRequest request) {
     settings.y = dialog.layout().y;
     settings.width = dialog.layout().width;
     settings.height = dialog.layout().height;
-    if (wait_for_player(runner, dialog, settings, look.alpha)) {
+    settings.opacity = look.alpha;
+    if (wait_for_player(runner, dialog, settings)) {
       answer = {dialog.result(), dialog.field()};
     } else {
       take_default();
@@ -254,7 +252,7 @@ int ask_menu(Runner& runner, std::string_view items, std::optional<std::pair<int
     }
     settings.width = menu.width();
     settings.height = menu.height();
-    if (wait_for_player(runner, menu, settings, 255)) {
+    if (wait_for_player(runner, menu, settings)) {
       if (menu.chosen() >= 0) chosen = menu.chosen();
     } else {
       note_default_answer(name, "its default " + std::to_string(none_chosen));
@@ -286,7 +284,7 @@ std::string show_highscores(Runner& runner, std::array<HighscoreLine, 10> lines,
     settings.height = dialog.height();
     settings.x = std::max((screen.width - settings.width) / 2, 0);
     settings.y = std::max((screen.height - settings.height) / 2, 0);
-    if (wait_for_player(runner, dialog, settings, 255)) {
+    if (wait_for_player(runner, dialog, settings)) {
       typed = dialog.typed_name();
     } else {
       note_default_answer(name, new_rank >= 1 ? "Escape with an empty name" : "Escape");
@@ -296,14 +294,19 @@ std::string show_highscores(Runner& runner, std::array<HighscoreLine, 10> lines,
   return typed;
 }
 
+bool splash_in_game_window(const Runner& runner) {
+  return runner.splash_settings.main;
+}
+
 std::pair<int, int> splash_area(Runner& runner) {
   const SplashSettings& settings = runner.splash_settings;
+  if (splash_in_game_window(runner)) {
+    if (!runner.graphics.has_device()) return {settings.width, settings.height};
+    return {runner.graphics.region_width(), runner.graphics.region_height()};
+  }
   if (settings.full_screen) {
     const platform::DisplayMode screen = screen_of(runner);
     return {screen.width, screen.height};
-  }
-  if (settings.main && runner.graphics.has_device()) {
-    return {runner.graphics.region_width(), runner.graphics.region_height()};
   }
   return {settings.width, settings.height};
 }
@@ -329,7 +332,8 @@ class SplashInGameEvents final : public platform::WindowEvents {
       int y = 0;
       window->mouse_screen_position(x, y);
       const platform::ScreenRectangle client = window->client_rectangle();
-      view_.mouse_moved(x - client.x, y - client.y);
+      const auto [region_x, region_y] = region_point(x - client.x, y - client.y);
+      view_.mouse_moved(region_x, region_y);
     }
     view_.mouse_down();
   }
@@ -339,6 +343,18 @@ class SplashInGameEvents final : public platform::WindowEvents {
   bool dirty = true;
 
  private:
+  // The splash covers the region, which shows scaled in its place in the
+  // client area.
+  std::pair<int, int> region_point(int client_x, int client_y) const {
+    const platform::ScreenRectangle shown = runner_.layout.destination();
+    if (shown.width < 1 || shown.height < 1) return {client_x, client_y};
+    const auto scaled = [](int offset, int region, int size) {
+      return static_cast<int>(std::floor(static_cast<double>(offset) * region / size));
+    };
+    return {scaled(client_x - shown.x, runner_.graphics.region_width(), shown.width),
+            scaled(client_y - shown.y, runner_.graphics.region_height(), shown.height)};
+  }
+
   Runner& runner_;
   SplashView& view_;
 };
@@ -361,8 +377,8 @@ void show_splash_in_game_window(Runner& runner, SplashView& view) {
 }
 
 // The splash's own window as the settings place it: the screen when full
-// screen, else the position (centred where negative) and the size, or the
-// size of the picture it adapts to.
+// screen, else the position (each negative coordinate where the window last
+// was) and the size, or the size of the picture it adapts to.
 platform::PictureWindowSettings own_splash_window(Runner& runner,
                                                   std::optional<std::pair<int, int>> adapt) {
   const SplashSettings& settings = runner.splash_settings;
@@ -372,10 +388,12 @@ platform::PictureWindowSettings own_splash_window(Runner& runner,
   window.border = settings.border && !settings.full_screen;
   window.stay_on_top = settings.top;
   const auto [width, height] = adapt && !settings.full_screen ? *adapt : splash_area(runner);
-  window.width = width;
-  window.height = height;
-  window.x = settings.full_screen ? 0 : settings.x >= 0 ? settings.x : (screen.width - width) / 2;
-  window.y = settings.full_screen ? 0 : settings.y >= 0 ? settings.y : (screen.height - height) / 2;
+  const DialogRectangle place = place_splash_window(settings, runner.splash_window_place, width,
+                                                    height, screen.width, screen.height);
+  window.x = place.x;
+  window.y = place.y;
+  window.width = place.width;
+  window.height = place.height;
   return window;
 }
 
@@ -436,13 +454,13 @@ std::unique_ptr<SplashView> show_splash(Runner& runner, std::unique_ptr<SplashVi
   const std::string quoted = "splash screen \"" + std::string(name) + "\"";
   if (closed_before_showing(runner, quoted)) {
     // Nothing shows.
-  } else if (settings.main && !settings.full_screen) {
+  } else if (splash_in_game_window(runner)) {
     const SplashCursor cursor(runner);
     show_splash_in_game_window(runner, *view);
   } else if (!settings.interrupt) {
     auto open = std::make_unique<OpenSplash>();
     open->events = std::make_unique<DialogEvents>(*view);
-    open->window = open_dialog_window(runner, *open->events, own_splash_window(runner, adapt), 255);
+    open->window = open_dialog_window(runner, *open->events, own_splash_window(runner, adapt));
     if (open->window != nullptr) {
       open->view = std::move(view);
       runner.open_splash = std::move(open);
@@ -452,7 +470,7 @@ std::unique_ptr<SplashView> show_splash(Runner& runner, std::unique_ptr<SplashVi
     note_default_answer(quoted, "Escape");
   } else {
     const SplashCursor cursor(runner);
-    if (!wait_for_player(runner, *view, own_splash_window(runner, adapt), 255)) {
+    if (!wait_for_player(runner, *view, own_splash_window(runner, adapt))) {
       note_default_answer(quoted, "Escape");
     }
   }
@@ -463,6 +481,13 @@ std::unique_ptr<SplashView> show_splash(Runner& runner, std::unique_ptr<SplashVi
 void update_open_splash(Runner& runner) {
   OpenSplash* open = runner.open_splash.get();
   if (open == nullptr) return;
+  if (open->page != nullptr) {
+    const platform::WebPageWindow::State state = open->page->pump();
+    const bool timed_out =
+        open->page_closes_at && open->opened.microseconds() >= *open->page_closes_at;
+    if (state == platform::WebPageWindow::State::Closed || timed_out) runner.open_splash.reset();
+    return;
+  }
   if (open->view->closed()) {
     runner.open_splash.reset();
     return;
@@ -476,46 +501,62 @@ bool open_in_browser(Runner& runner, const std::string& address) {
   return true;
 }
 
-bool show_web_splash(Runner& runner, const std::string& address, std::int64_t delay_milliseconds) {
+namespace {
+
+// The page's window where the splash settings place it: over the game
+// window's client area when in it.
+platform::WebPageSettings web_page_place(Runner& runner) {
   const SplashSettings& settings = runner.splash_settings;
-  if (!platform::web_page_windows_built()) return open_in_browser(runner, address);
-  if (closed_before_showing(runner, "web page \"" + address + "\"")) {
-    runner.process_messages();
-    return true;
+  if (splash_in_game_window(runner)) {
+    const platform::ScreenRectangle client = runner.layout.window()->client_rectangle();
+    return {settings.caption, client.x, client.y,     client.width,
+            client.height,    false,    settings.top, settings.stop_key};
   }
-  platform::Window* game = runner.layout.window();
   const platform::PictureWindowSettings own = own_splash_window(runner, std::nullopt);
-  platform::WebPageSettings page{own.caption, own.x,      own.y,           own.width,
-                                 own.height,  own.border, own.stay_on_top, settings.stop_key};
-  // In the game window the page covers its client area.
-  if (settings.main && !settings.full_screen) {
-    const platform::ScreenRectangle client = game->client_rectangle();
-    page.x = client.x;
-    page.y = client.y;
-    page.width = client.width;
-    page.height = client.height;
-    page.border = false;
-  }
-  std::unique_ptr<platform::WebPageWindow> window = platform::open_web_page_window(address, page);
-  if (window == nullptr) {
-    note_default_answer("web page \"" + address + "\"", "Escape");
+  return {own.caption, own.x,      own.y,           own.width,
+          own.height,  own.border, own.stay_on_top, settings.stop_key};
+}
+
+}  // namespace
+
+bool show_web_splash(Runner& runner, const std::string& address, std::int64_t delay_milliseconds) {
+  if (!platform::web_page_windows_built()) return open_in_browser(runner, address);
+  // One splash at a time: a new one replaces the one the game did not wait for.
+  runner.open_splash.reset();
+  const std::string name = "web page \"" + address + "\"";
+  if (closed_before_showing(runner, name)) {
     runner.process_messages();
     return true;
   }
-  const platform::Clock clock;
-  const std::int64_t end = clock.microseconds() + delay_milliseconds * 1000;
-  WaitingGameEvents outside(runner);
-  platform::WebPageWindow::State state = window->pump();
-  while (state == platform::WebPageWindow::State::Loading ||
-         state == platform::WebPageWindow::State::Shown) {
-    if (delay_milliseconds >= 1 && clock.microseconds() >= end) break;
-    game->pump_events(outside);
-    platform::Clock::sleep(kWaitTickMicroseconds);
-    state = window->pump();
+  auto open = std::make_unique<OpenSplash>();
+  open->page = platform::open_web_page_window(address, web_page_place(runner));
+  if (open->page == nullptr) {
+    note_default_answer(name, "Escape");
+    runner.process_messages();
+    return true;
   }
-  window.reset();
+  if (delay_milliseconds >= 1) open->page_closes_at = delay_milliseconds * 1000;
+  // The game waits for the page in the game window or with interrupt on;
+  // otherwise only until it has loaded, so that a failure is still told.
+  const bool game_waits = splash_in_game_window(runner) || runner.splash_settings.interrupt;
+  using State = platform::WebPageWindow::State;
+  const auto waiting = [&](State state) {
+    if (open->page_closes_at && open->opened.microseconds() >= *open->page_closes_at) return false;
+    return state == State::Loading || (game_waits && state == State::Shown);
+  };
+  WaitingGameEvents outside(runner);
+  State state = open->page->pump();
+  while (waiting(state)) {
+    runner.layout.window()->pump_events(outside);
+    platform::Clock::sleep(kWaitTickMicroseconds);
+    state = open->page->pump();
+  }
+  if (!game_waits && state == State::Shown) {
+    runner.open_splash = std::move(open);
+  }
+  open.reset();
   runner.process_messages();
-  if (state != platform::WebPageWindow::State::Failed) return true;
+  if (state != State::Failed) return true;
   if (runner.show_message) {
     runner.show_message("Failed to display the webpage");
   } else {

@@ -6,8 +6,10 @@
 #include <string>
 #include <string_view>
 
+#include "platform/clock.h"
 #include "platform/picture_window.h"
 #include "platform/system_dialogs.h"
+#include "platform/web_page.h"
 #include "run/input_script.h"
 #include "script/RValue.h"
 #include "shell/highscore_dialog.h"
@@ -59,6 +61,9 @@ std::string ask_folder(Runner& runner, const std::string& caption, const std::st
 // The system's colour dialog with game colours: the chosen one, -1 when cancelled.
 int ask_colour(Runner& runner, int preset);
 
+// Whether splash screens show inside the game window (the main setting,
+// whatever the full screen setting says) rather than in a window of their own.
+bool splash_in_game_window(const Runner& runner);
 // The splash area's size as the settings place it: the game window's
 // region, the screen, or the own window's size.
 std::pair<int, int> splash_area(Runner& runner);
@@ -70,8 +75,9 @@ std::pair<int, int> splash_area(Runner& runner);
 std::unique_ptr<SplashView> show_splash(Runner& runner, std::unique_ptr<SplashView> view,
                                         std::string_view name,
                                         std::optional<std::pair<int, int>> adapt);
-// A splash in a window of its own that the game does not wait for; the
-// window goes first, as it hands its events to the others.
+// A splash in a window of its own that the game does not wait for: a drawn
+// view in its window, or a web page. The window goes first, as it hands its
+// events to the others.
 struct OpenSplash {
   OpenSplash();
   OpenSplash(const OpenSplash&) = delete;
@@ -81,15 +87,20 @@ struct OpenSplash {
   std::unique_ptr<SplashView> view;
   std::unique_ptr<DialogEvents> events;
   std::unique_ptr<platform::PictureWindow> window;
+  std::unique_ptr<platform::WebPageWindow> page;
+  // The page closes at this time of `opened`, when set.
+  platform::Clock opened;
+  std::optional<std::int64_t> page_closes_at;
 };
-// Paints the splash the game does not wait for, and lets it go once closed;
-// the main loop calls it after each step's events.
+// Paints or pumps the splash the game does not wait for, and lets it go once
+// closed; the main loop calls it after each step's events.
 void update_open_splash(Runner& runner);
 
 // Shows the web page as the splash settings say (over the game window's
-// client area when in it) and waits until it closes; false, after telling the
-// player, when it could not be shown. Builds without a web view send it to the
-// desktop's browser.
+// client area when in it) and waits until it closes, or, in a window of its
+// own with interrupt off, until it has loaded and then lets the game go on;
+// false, after telling the player, when it could not be shown. Builds without a web view send it to
+// the desktop's browser.
 bool show_web_splash(Runner& runner, const std::string& address, std::int64_t delay_milliseconds);
 // Has the desktop's browser open the address; false when it cannot be
 // started. Runs without a player open nothing and say so.

@@ -17,6 +17,17 @@ std::int64_t now_microseconds() {
 
 }  // namespace
 
+DialogRectangle place_splash_window(const SplashSettings& settings, SplashWindowPlace& kept,
+                                    int width, int height, int screen_width, int screen_height) {
+  if (settings.full_screen) {
+    kept = {0, 0};
+    return {0, 0, screen_width, screen_height};
+  }
+  kept.x = settings.x >= 0 ? settings.x : kept.x.value_or((screen_width - width) / 2);
+  kept.y = settings.y >= 0 ? settings.y : kept.y.value_or((screen_height - height) / 2);
+  return {*kept.x, *kept.y, width, height};
+}
+
 DialogRectangle splash_picture_place(int area_width, int area_height, int picture_width,
                                      int picture_height, double scale) {
   if (picture_width < 1 || picture_height < 1) return {};

@@ -38,6 +38,19 @@ struct SplashSettings {
   bool close_button = true;
 };
 
+// Where the splash's own window was last placed; a negative position setting
+// keeps that coordinate, and the first window is centred on the screen.
+struct SplashWindowPlace {
+  std::optional<int> x;
+  std::optional<int> y;
+};
+
+// The own window's client area on a screen of that size: the whole screen
+// when full screen, else the position setting, each negative coordinate kept
+// from `kept`, with the given size. `kept` then holds the new place.
+DialogRectangle place_splash_window(const SplashSettings& settings, SplashWindowPlace& kept,
+                                    int width, int height, int screen_width, int screen_height);
+
 // Where a picture goes in an area: scaled by the factor, or fitted keeping
 // its aspect ratio, and centred.
 DialogRectangle splash_picture_place(int area_width, int area_height, int picture_width,

@@ -27,10 +27,13 @@ wait_for() {
   done
   fail "no line \"$1\" in the output"
 }
-# click BUTTON: the tool bar's buttons are 56 pixels wide, 8 apart, in the
-# order run, pause, step, restart, stop, add, change, delete, clear, load, save.
+# click BUTTON: the tool bar's picture buttons are 28 pixels wide, 8 apart,
+# with 32 more before the watch commands, in the order run, pause, step,
+# restart, stop, add, change, delete, clear, load.
 click() {
-  xdotool mousemove --window "$debug" $((36 + 64 * $1)) 36
+  local x=$((22 + 36 * $1))
+  (($1 >= 5)) && x=$((x + 32))
+  xdotool mousemove --window "$debug" $x 39
   sleep 0.2
   xdotool click 1
   sleep 0.3

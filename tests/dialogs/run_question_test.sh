@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Plays a game that asks three questions in a real window under Xvfb and
-# answers them with keys by xdotool: a hot key, a name typed over the preset
+# answers them with keys by xdotool: a hot key in a half-translucent dialog, a name typed over the preset
 # text and Enter, and Enter for the first button. The game window's caption
 # then shows the answers, and Escape in it ends the game.
 # Usage: run_question_test.sh KESTREL KESTREL_DEV PROJECT
@@ -37,8 +37,20 @@ answer() {
   done
   fail "the dialog for the $what stayed open after its answer"
 }
-answer "colour" xdotool key g
-answer "name" bash -c 'xdotool type --delay 50 Ada && xdotool key Return'
+# The window manager blends a window by its opacity property, from 0 to 2^32 - 1.
+opacity() { xprop -id "$dialog" _NET_WM_WINDOW_OPACITY | grep -o '[0-9]*$'; }
+half_translucent() {
+  local value
+  value=$(opacity)
+  ((value > 2100000000 && value < 2200000000)) || fail "the dialog's opacity is \"$value\", not half"
+  "$@"
+}
+opaque() {
+  [[ -z $(opacity) ]] || fail "the opaque dialog has the opacity $(opacity)"
+  "$@"
+}
+answer "colour" half_translucent xdotool key g
+answer "name" opaque bash -c 'xdotool type --delay 50 Ada && xdotool key Return'
 answer "question" xdotool key Return
 for _ in $(seq 50); do
   [[ $(xdotool getwindowname "$window" 2>/dev/null) == "Answers "* ]] && break

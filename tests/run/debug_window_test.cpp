@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -10,12 +11,33 @@
 #include "run/Debug_Main.h"
 #include "run/Run_Main.h"
 #include "run/Runner.h"
+#include "run/debug_form_icons.h"
 #include "run/room_lifecycle.h"
 
 namespace kestrel {
 namespace {
 
 namespace fs = std::filesystem;
+
+TEST(DebugToolIcons, EveryToolBarCommandHasAPictureOfItsOwn) {
+  std::vector<std::vector<std::uint32_t>> seen;
+  for (std::size_t i = 0; i < kToolBarCommands; ++i) {
+    const std::string_view caption = kDebugCommands[i].caption;
+    SCOPED_TRACE(caption);
+    const PixelCanvas icon = debug_tool_icon(kDebugCommands[i].command);
+    ASSERT_EQ(icon.width, kDebugIconSize);
+    ASSERT_EQ(icon.height, kDebugIconSize);
+    ASSERT_EQ(icon.argb.size(), std::size_t(kDebugIconSize) * kDebugIconSize);
+    // Shapes stand free: the button's face shows at the corners.
+    EXPECT_EQ(icon.argb.front() >> 24, 0u);
+    EXPECT_EQ(icon.argb.back() >> 24, 0u);
+    const auto opaque = std::count_if(icon.argb.begin(), icon.argb.end(),
+                                      [](std::uint32_t pixel) { return pixel >> 24 == 0xFF; });
+    EXPECT_GT(opaque, kDebugIconSize);
+    EXPECT_EQ(std::find(seen.begin(), seen.end(), icon.argb), seen.end());
+    seen.push_back(icon.argb);
+  }
+}
 
 TEST(DebugValueText, WritesRealsWithTheFewestDecimalsThatHoldThem) {
   struct Case {

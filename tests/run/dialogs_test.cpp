@@ -181,6 +181,39 @@ TEST(SplashPicture, FitsTheAreaOrTakesTheFactorAndIsCentred) {
   }
 }
 
+// One run's splash windows in turn on a 1024 x 768 screen: each negative
+// position coordinate keeps where the window last was.
+TEST(SplashWindow, KeepsEachCoordinateThePositionLeavesNegative) {
+  const struct {
+    const char* name;
+    int x, y;
+    bool full_screen;
+    int width, height;
+    DialogRectangle expected;
+  } shows[] = {
+      {"the first is centred", -1, -1, false, 640, 480, {192, 144, 640, 480}},
+      {"y alone moves only the top", -1, 100, false, 640, 480, {192, 100, 640, 480}},
+      {"a new size keeps the place", -1, -1, false, 320, 200, {192, 100, 320, 200}},
+      {"x alone moves only the left", 10, -1, false, 320, 200, {10, 100, 320, 200}},
+      {"full screen covers the screen", 50, 60, true, 320, 200, {0, 0, 1024, 768}},
+      {"after full screen its corner stays", -1, 70, false, 320, 200, {0, 70, 320, 200}},
+  };
+  SplashSettings settings;
+  SplashWindowPlace kept;
+  for (const auto& show : shows) {
+    SCOPED_TRACE(show.name);
+    settings.x = show.x;
+    settings.y = show.y;
+    settings.full_screen = show.full_screen;
+    const DialogRectangle place =
+        place_splash_window(settings, kept, show.width, show.height, 1024, 768);
+    EXPECT_EQ(place.x, show.expected.x);
+    EXPECT_EQ(place.y, show.expected.y);
+    EXPECT_EQ(place.width, show.expected.width);
+    EXPECT_EQ(place.height, show.expected.height);
+  }
+}
+
 TEST_F(Dialogs, SplashScreensReportTheirFilesAndCloseWithoutAPlayer) {
   const fs::path picture = data_ / "picture.png";
   const fs::path damaged = data_ / "damaged.png";
@@ -281,7 +314,7 @@ TEST_F(Dialogs, WebPagesGoToTheBrowserOnlyWhereTheRunHasOne) {
   EXPECT_EQ(reported("action_splash_web('file:///tmp/d.html', 1)"),
             "In secure mode you cannot open webpages.");
   EXPECT_EQ(opened, (std::vector<std::string>{"file:///tmp/a.html", "file:///tmp/b.html",
-                                               "file:///tmp/c.html"}));
+                                              "file:///tmp/c.html"}));
 }
 
 TEST_F(Dialogs, WebSplashesCloseWithoutAPlayer) {

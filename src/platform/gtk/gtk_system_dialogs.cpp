@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <vector>
 
 #include "platform/gtk/gtk_text.h"
+#include "platform/print_pages.h"
 #include "platform/system_dialogs.h"
 
 namespace kestrel::platform {
@@ -37,6 +39,62 @@ SystemChoice chosen_path(GtkWidget* dialog) {
   settle();
   return choice;
 }
+
+// A text being printed: laid out once the page size is known, then drawn page by page.
+struct PrintJob {
+  std::string text;
+  double margin = 0;
+  PangoLayout* layout = nullptr;
+  std::vector<std::size_t> pages;
+
+  ~PrintJob() {
+    if (layout != nullptr) g_object_unref(layout);
+  }
+
+  double line_height(int line) const {
+    PangoRectangle logical;
+    pango_layout_line_get_extents(pango_layout_get_line_readonly(layout, line), nullptr, &logical);
+    return pango_units_to_double(logical.height);
+  }
+
+  static void begin(GtkPrintOperation* operation, GtkPrintContext* context, gpointer data) {
+    PrintJob& job = *static_cast<PrintJob*>(data);
+    const double width = gtk_print_context_get_width(context) - 2 * job.margin;
+    const double height = gtk_print_context_get_height(context) - 2 * job.margin;
+    job.layout = gtk_print_context_create_pango_layout(context);
+    PangoFontDescription* font = pango_font_description_from_string("Courier New 10");
+    pango_layout_set_font_description(job.layout, font);
+    pango_font_description_free(font);
+    pango_layout_set_width(job.layout, pango_units_from_double(std::max(width, 1.0)));
+    pango_layout_set_wrap(job.layout, PANGO_WRAP_WORD_CHAR);
+    pango_layout_set_text(job.layout, job.text.c_str(), -1);
+    std::vector<double> heights;
+    for (int line = 0; line < pango_layout_get_line_count(job.layout); ++line) {
+      heights.push_back(job.line_height(line));
+    }
+    job.pages = page_starts(heights, height);
+    gtk_print_operation_set_n_pages(operation, static_cast<gint>(job.pages.size()));
+  }
+
+  static void draw(GtkPrintOperation*, GtkPrintContext* context, gint page, gpointer data) {
+    const PrintJob& job = *static_cast<const PrintJob*>(data);
+    const auto index = static_cast<std::size_t>(page);
+    const int end = index + 1 < job.pages.size() ? static_cast<int>(job.pages[index + 1])
+                                                 : pango_layout_get_line_count(job.layout);
+    cairo_t* cairo = gtk_print_context_get_cairo_context(context);
+    cairo_set_source_rgb(cairo, 0, 0, 0);
+    double top = job.margin;
+    for (int line = static_cast<int>(job.pages[index]); line < end; ++line) {
+      PangoLayoutLine* shown = pango_layout_get_line_readonly(job.layout, line);
+      PangoRectangle logical;
+      pango_layout_line_get_extents(shown, nullptr, &logical);
+      // Lines are drawn from their baseline, which lies below the top of the line.
+      cairo_move_to(cairo, job.margin, top - pango_units_to_double(logical.y));
+      pango_cairo_show_layout_line(cairo, shown);
+      top += pango_units_to_double(logical.height);
+    }
+  }
+};
 
 }  // namespace
 
@@ -97,6 +155,35 @@ SystemChoice choose_colour(int rgb) {
   gtk_widget_destroy(dialog);
   settle();
   return choice;
+}
+
+PrintOutcome print_text(const std::string& title, const std::string& text, int margin) {
+  if (!gtk_init_check(nullptr, nullptr)) return {};
+  PrintJob job;
+  job.text = utf8(text);
+  job.margin = margin;
+  GtkPrintOperation* operation = gtk_print_operation_new();
+  gtk_print_operation_set_job_name(operation, utf8(title).c_str());
+  // Distances in the printer's own units.
+  gtk_print_operation_set_unit(operation, GTK_UNIT_NONE);
+  g_signal_connect(operation, "begin-print", G_CALLBACK(&PrintJob::begin), &job);
+  g_signal_connect(operation, "draw-page", G_CALLBACK(&PrintJob::draw), &job);
+  std::error_code ignored;
+  const std::filesystem::path folder = std::filesystem::current_path(ignored);
+  GError* failure = nullptr;
+  const GtkPrintOperationResult result = gtk_print_operation_run(
+      operation, GTK_PRINT_OPERATION_ACTION_PRINT_DIALOG, nullptr, &failure);
+  settle();
+  if (!folder.empty()) std::filesystem::current_path(folder, ignored);
+  PrintOutcome outcome;
+  outcome.shown = true;
+  outcome.printed = result == GTK_PRINT_OPERATION_RESULT_APPLY;
+  if (failure != nullptr) {
+    outcome.error = latin1(failure->message);
+    g_error_free(failure);
+  }
+  g_object_unref(operation);
+  return outcome;
 }
 
 }  // namespace kestrel::platform

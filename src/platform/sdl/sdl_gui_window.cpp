@@ -3,7 +3,7 @@
 #include <epoxy/gl.h>
 #include <imgui.h>
 
-#include <algorithm>
+#include <cstdint>
 #include <set>
 #include <string_view>
 #include <utility>
@@ -23,6 +23,7 @@ class SdlGuiWindow final : public GuiWindow {
   ~SdlGuiWindow() override {
     if (imgui_ != nullptr) {
       SDL_GL_MakeCurrent(window_, context_);
+      glDeleteTextures(static_cast<GLsizei>(images_.size()), images_.data());
       ImGui::SetCurrentContext(imgui_);
       if (renderer_started_) ImGui_ImplOpenGL3_Shutdown();
       if (platform_started_) ImGui_ImplSDL2_Shutdown();
@@ -35,15 +36,11 @@ class SdlGuiWindow final : public GuiWindow {
   }
 
   bool open(const GuiWindowSettings& settings, std::string& error) {
-    Uint32 flags =
-        SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI;
-    if (settings.stay_on_top) flags |= SDL_WINDOW_ALWAYS_ON_TOP;
-    window_ = SDL_CreateWindow(settings.caption.c_str(), settings.x, settings.y,
-                               std::max(settings.width, 1), std::max(settings.height, 1), flags);
-    if (window_ == nullptr) {
-      error = SDL_GetError();
-      return false;
-    }
+    window_ = create_side_window(
+        settings.caption, settings.x, settings.y, settings.width, settings.height,
+        settings.stay_on_top, SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI,
+        error);
+    if (window_ == nullptr) return false;
     // Making the context makes it current; the game's comes back below.
     context_ = SDL_GL_CreateContext(window_);
     if (context_ == nullptr) {
@@ -93,6 +90,21 @@ class SdlGuiWindow final : public GuiWindow {
     for (const SDL_Event& event : std::exchange(held_releases_, {})) handle(event);
   }
 
+  void* add_image(const std::uint32_t* argb, int width, int height) override {
+    SDL_GL_MakeCurrent(window_, context_);
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    // GL_BGRA reads the little-endian ARGB word in the order red, green, blue, alpha.
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_BGRA, GL_UNSIGNED_BYTE, argb);
+    images_.push_back(texture);
+    give_back_context();
+    return reinterpret_cast<void*>(static_cast<std::uintptr_t>(texture));
+  }
+
   bool take_close_request() override { return std::exchange(close_requested_, false); }
 
  private:
@@ -127,6 +139,7 @@ class SdlGuiWindow final : public GuiWindow {
   bool close_requested_ = false;
   std::set<SDL_Scancode> pressed_in_frame_;
   std::vector<SDL_Event> held_releases_;
+  std::vector<GLuint> images_;
 };
 
 }  // namespace

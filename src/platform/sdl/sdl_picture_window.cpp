@@ -1,6 +1,8 @@
 #include "platform/sdl/sdl_picture_window.h"
 
 #include <algorithm>
+#include <iostream>
+#include <utility>
 
 #include "platform/sdl/sdl_input.h"
 #include "platform/sdl/sdl_keys.h"
@@ -21,15 +23,17 @@ class SdlPictureWindow final : public PictureWindow {
 
   bool open(const PictureWindowSettings& settings, std::string& error) {
     draw_windows_in_memory();
-    Uint32 flags = SDL_WINDOW_SHOWN;
+    Uint32 flags = 0;
     if (!settings.border) flags |= SDL_WINDOW_BORDERLESS;
     if (settings.border && settings.resizable) flags |= SDL_WINDOW_RESIZABLE;
-    if (settings.stay_on_top) flags |= SDL_WINDOW_ALWAYS_ON_TOP;
-    window_ = SDL_CreateWindow(settings.caption.c_str(), settings.x, settings.y,
-                               std::max(settings.width, 1), std::max(settings.height, 1), flags);
-    if (window_ == nullptr) {
-      error = SDL_GetError();
-      return false;
+    // A translucent window is hidden until it is, so that it never shows opaque.
+    if (settings.opacity < 255) flags |= SDL_WINDOW_HIDDEN;
+    window_ = create_side_window(settings.caption, settings.x, settings.y, settings.width,
+                                 settings.height, settings.stay_on_top, flags, error);
+    if (window_ == nullptr) return false;
+    if (settings.opacity < 255) {
+      make_translucent(settings.opacity);
+      SDL_ShowWindow(window_);
     }
     (*routes_)[SDL_GetWindowID(window_)] = [this](const SDL_Event& event) { handle(event); };
     return true;
@@ -65,11 +69,19 @@ class SdlPictureWindow final : public PictureWindow {
 
   void hide() override { SDL_HideWindow(window_); }
 
-  void set_opacity(int alpha) override {
-    SDL_SetWindowOpacity(window_, static_cast<float>(std::clamp(alpha, 0, 255)) / 255.0F);
+ private:
+  // Window systems that cannot blend windows show them opaque; that is said
+  // once a run.
+  void make_translucent(int opacity) {
+    static bool told = false;
+    if (SDL_SetWindowOpacity(window_, static_cast<float>(std::max(opacity, 0)) / 255.0F) == 0 ||
+        std::exchange(told, true)) {
+      return;
+    }
+    std::cerr << "The window system cannot make windows translucent (" << SDL_GetError()
+              << "): they show opaque.\n";
   }
 
- private:
   void handle(const SDL_Event& event) {
     switch (event.type) {
       case SDL_KEYDOWN:
@@ -148,6 +160,16 @@ Uint32 event_window(const SDL_Event& event) {
     default:
       return 0;
   }
+}
+
+SDL_Window* create_side_window(const std::string& caption, int x, int y, int width, int height,
+                               bool stay_on_top, Uint32 flags, std::string& error) {
+  if (stay_on_top) flags |= SDL_WINDOW_ALWAYS_ON_TOP;
+  if ((flags & SDL_WINDOW_HIDDEN) == 0) flags |= SDL_WINDOW_SHOWN;
+  SDL_Window* window =
+      SDL_CreateWindow(caption.c_str(), x, y, std::max(width, 1), std::max(height, 1), flags);
+  if (window == nullptr) error = SDL_GetError();
+  return window;
 }
 
 void draw_windows_in_memory() {

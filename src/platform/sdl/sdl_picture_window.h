@@ -5,6 +5,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <string>
 
 #include "platform/input.h"
 #include "platform/picture_window.h"
@@ -23,6 +24,11 @@ Uint32 event_window(const SDL_Event& event);
 // a GL context current and leave the game's without one. Call before the
 // first window surface is asked for.
 void draw_windows_in_memory();
+
+// A window beside the game window, made with `flags` and shown; always on
+// top when asked. Null, with SDL's reason in `error`, when it cannot be made.
+SDL_Window* create_side_window(const std::string& caption, int x, int y, int width, int height,
+                               bool stay_on_top, Uint32 flags, std::string& error);
 
 // Null, with SDL's reason in `error`, when the window cannot be made.
 std::unique_ptr<PictureWindow> open_sdl_picture_window(const PictureWindowSettings& settings,
