@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace kestrel::platform {
@@ -19,6 +20,10 @@ struct PictureWindowSettings {
   // 255 is opaque; lower lets the screen behind show through, where the
   // window system can blend windows (a compositing window manager).
   int opacity = 255;
+  // The colour, 0xRRGGBB, where the window is not drawn at all, so that the
+  // screen behind shows through; none draws every pixel. Such a window has
+  // no border.
+  std::optional<std::uint32_t> transparent_colour;
 };
 
 // A window of the game's own beside the game window, whose content its owner

@@ -216,6 +216,7 @@ MessageAnswer ask_message(Runner& runner, MessageRequest request) {
     settings.width = dialog.layout().width;
     settings.height = dialog.layout().height;
     settings.opacity = look.alpha;
+    settings.transparent_colour = message_transparent_colour(look);
     if (wait_for_player(runner, dialog, settings)) {
       answer = {dialog.result(), dialog.field()};
     } else {

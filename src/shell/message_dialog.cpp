@@ -128,6 +128,15 @@ MessageLayout lay_out_message(const MessageLook& look, bool prompt, int label_he
   return layout;
 }
 
+std::optional<std::uint32_t> message_transparent_colour(const MessageLook& look) {
+  const PixelCanvas& picture = look.background;
+  if (picture.width < 1 || picture.height < 1) return std::nullopt;
+  const std::uint32_t corner =
+      picture.argb[static_cast<std::size_t>(picture.height - 1) * picture.width];
+  if (corner >> 24 != 0) return std::nullopt;
+  return corner & 0xFFFFFF;
+}
+
 MessageDialog::MessageDialog(const MessageLook& look, MessageRequest request,
                              const platform::DisplayMode& screen)
     : look_(look), request_(std::move(request)) {
@@ -218,7 +227,9 @@ void MessageDialog::mouse_up() {
 const PixelCanvas& MessageDialog::paint() {
   canvas_.width = std::max(layout_.width, 1);
   canvas_.height = std::max(layout_.height, 1);
-  canvas_.argb.assign(static_cast<std::size_t>(canvas_.width) * canvas_.height, 0xFF000000);
+  // The background's transparent pixels leave the colour where the window is not drawn.
+  canvas_.argb.assign(static_cast<std::size_t>(canvas_.width) * canvas_.height,
+                      0xFF000000 | message_transparent_colour(look_).value_or(0));
   draw_picture(canvas_, look_.background, {0, 0, canvas_.width, canvas_.height});
   paint_text(label_, fonts_, layout_.label.x, layout_.label.y, canvas_);
   if (request_.prompt) {

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -77,6 +78,11 @@ struct MessageLayout {
   int x = 0;
   int y = 0;
 };
+
+// The colour where the dialog is not drawn, 0xRRGGBB: that of the
+// background picture's bottom-left pixel when that pixel is fully
+// transparent; none otherwise.
+std::optional<std::uint32_t> message_transparent_colour(const MessageLook& look);
 
 // Places the parts in the client area and the window on the screen; the
 // label and the field are as high as their text needs.

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Plays a game that asks three questions in a real window under Xvfb and
-# answers them with keys by xdotool: a hot key in a half-translucent dialog, a name typed over the preset
-# text and Enter, and Enter for the first button. The game window's caption
-# then shows the answers, and Escape in it ends the game.
+# answers them with keys by xdotool: a hot key in a half-translucent dialog,
+# a name typed over the preset text and Enter in an opaque one, and Enter for
+# the first button in one cut to the inside of its background's frame. The
+# game window's caption then shows the answers, and Escape in it ends the game.
 # Usage: run_question_test.sh KESTREL KESTREL_DEV PROJECT
 set -euo pipefail
 
@@ -51,7 +52,15 @@ opaque() {
 }
 answer "colour" half_translucent xdotool key g
 answer "name" opaque bash -c 'xdotool type --delay 50 Ada && xdotool key Return'
-answer "question" xdotool key Return
+# The framed dialog's shape leaves out the frame, 10 pixels at either side.
+framed() {
+  local extents
+  extents=$(xwininfo -shape -id "$dialog" | grep -o 'Window shape extents: *[0-9x+-]*' || true)
+  [[ $extents =~ extents:\ *180x[0-9]+\+10\+[0-9]+$ ]] ||
+    fail "the framed dialog is not cut to its frame: \"$extents\""
+  "$@"
+}
+answer "question" framed xdotool key Return
 for _ in $(seq 50); do
   [[ $(xdotool getwindowname "$window" 2>/dev/null) == "Answers "* ]] && break
   sleep 0.1

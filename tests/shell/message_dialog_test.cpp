@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 namespace kestrel {
 namespace {
 
@@ -51,6 +53,50 @@ TEST(MessageDialog, LayoutPlacesThePartsByTheirEdges) {
   EXPECT_EQ(sized.height, 90);
   EXPECT_EQ(sized.x, 7);
   EXPECT_EQ(sized.y, (768 - 90) / 2);
+}
+
+// A 40 x 20 background whose left half is red; the bottom-left pixel's alpha is given.
+PixelCanvas half_red_background(std::uint32_t corner_alpha) {
+  PixelCanvas picture{40, 20, {}};
+  for (int y = 0; y < 20; ++y) {
+    for (int x = 0; x < 40; ++x) {
+      const bool red = x < 20;
+      const std::uint32_t alpha = red && corner_alpha == 0 ? 0 : 0xFF;
+      picture.argb.push_back(alpha << 24 | (red ? 0xFF0000 : 0x2040A0));
+    }
+  }
+  picture.argb[19 * 40] = corner_alpha << 24 | 0xFF0000;
+  return picture;
+}
+
+TEST(MessageDialog, ATransparentBottomLeftPixelNamesTheColourLeftOut) {
+  const struct {
+    const char* name;
+    PixelCanvas background;
+    std::optional<std::uint32_t> colour;
+  } cases[] = {
+      {"the designed background is drawn whole", MessageLook().background, std::nullopt},
+      {"an opaque corner is drawn", half_red_background(0xFF), std::nullopt},
+      {"a half transparent corner is drawn", half_red_background(0x80), std::nullopt},
+      {"a transparent corner leaves its colour out", half_red_background(0), 0xFF0000},
+      {"no background is drawn whole", PixelCanvas{}, std::nullopt},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    MessageLook look;
+    look.background = c.background;
+    look.width = 200;
+    look.buttons = {};
+    EXPECT_EQ(message_transparent_colour(look), c.colour);
+    if (!c.colour) continue;
+    // The transparent pixels of the stretched background show that colour,
+    // the others their own.
+    MessageDialog shown(look, MessageRequest::message("", {"", "", ""}), kScreen);
+    const PixelCanvas& canvas = shown.paint();
+    const std::size_t bottom = static_cast<std::size_t>(canvas.height - 1) * canvas.width;
+    EXPECT_EQ(canvas.argb[bottom] & 0xFFFFFF, *c.colour);
+    EXPECT_EQ(canvas.argb[bottom + canvas.width - 1] & 0xFFFFFF, 0x2040A0u);
+  }
 }
 
 MessageDialog dialog(const MessageLook& look, std::array<std::string, 3> captions) {

@@ -1,7 +1,10 @@
 #include "platform/sdl/sdl_picture_window.h"
 
+#include <SDL_shape.h>
+
 #include <algorithm>
 #include <iostream>
+#include <optional>
 #include <utility>
 
 #include "platform/sdl/sdl_input.h"
@@ -28,8 +31,11 @@ class SdlPictureWindow final : public PictureWindow {
     if (settings.border && settings.resizable) flags |= SDL_WINDOW_RESIZABLE;
     // A translucent window is hidden until it is, so that it never shows opaque.
     if (settings.opacity < 255) flags |= SDL_WINDOW_HIDDEN;
-    window_ = create_side_window(settings.caption, settings.x, settings.y, settings.width,
-                                 settings.height, settings.stay_on_top, flags, error);
+    if (settings.transparent_colour) open_shaped(settings, flags, *settings.transparent_colour);
+    if (window_ == nullptr) {
+      window_ = create_side_window(settings.caption, settings.x, settings.y, settings.width,
+                                   settings.height, settings.stay_on_top, flags, error);
+    }
     if (window_ == nullptr) return false;
     if (settings.opacity < 255) {
       make_translucent(settings.opacity);
@@ -44,6 +50,7 @@ class SdlPictureWindow final : public PictureWindow {
     SDL_Surface* picture = SDL_CreateRGBSurfaceWithFormatFrom(
         const_cast<std::uint32_t*>(argb), width, height, 32, width * 4, SDL_PIXELFORMAT_ARGB8888);
     if (target != nullptr && picture != nullptr) {
+      if (shape_) SDL_SetWindowShape(window_, picture, &*shape_);
       SDL_BlitSurface(picture, nullptr, target, nullptr);
       SDL_UpdateWindowSurface(window_);
     }
@@ -70,6 +77,31 @@ class SdlPictureWindow final : public PictureWindow {
   void hide() override { SDL_HideWindow(window_); }
 
  private:
+  // A window cut to the pixels of its pictures that are not the transparent
+  // colour; it waits out of sight until its first picture gives it its shape.
+  // Window systems that cannot cut windows draw every pixel; that is said once
+  // a run.
+  void open_shaped(const PictureWindowSettings& settings, Uint32 flags, std::uint32_t colour) {
+    if (settings.stay_on_top) flags |= SDL_WINDOW_ALWAYS_ON_TOP;
+    window_ = SDL_CreateShapedWindow(settings.caption.c_str(), std::max(settings.x, 0),
+                                     std::max(settings.y, 0), std::max(settings.width, 1),
+                                     std::max(settings.height, 1), flags);
+    if (window_ == nullptr) {
+      static bool told = false;
+      if (!std::exchange(told, true)) {
+        std::cerr << "The window system cannot leave out a window's transparent colour: the "
+                     "window shows whole.\n";
+      }
+      return;
+    }
+    SDL_WindowShapeMode shape;
+    shape.mode = ShapeModeColorKey;
+    shape.parameters.colorKey = {static_cast<Uint8>(colour >> 16 & 0xFF),
+                                 static_cast<Uint8>(colour >> 8 & 0xFF),
+                                 static_cast<Uint8>(colour & 0xFF), 0xFF};
+    shape_ = shape;
+  }
+
   // Window systems that cannot blend windows show them opaque; that is said
   // once a run.
   void make_translucent(int opacity) {
@@ -130,6 +162,7 @@ class SdlPictureWindow final : public PictureWindow {
   WindowEvents& events_;
   std::shared_ptr<PictureRoutes> routes_;
   SDL_Window* window_ = nullptr;
+  std::optional<SDL_WindowShapeMode> shape_;
 };
 
 }  // namespace
