@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Plays a game under Xvfb that shows two local web pages as splash screens:
-# the missing one fails with the player told, the other shows in a window of
-# its own until Escape from xdotool closes it, and the game then goes on.
+# Plays a game under Xvfb that shows local web pages as splash screens: the
+# missing one fails with the player told, the next shows in a window of its
+# own until Escape from xdotool closes it, and the game then goes on; the last,
+# with interrupt off, stays open while the game plays on, until Escape. Escape
+# in the game window then ends the game.
 # Usage: run_web_splash_test.sh KESTREL_DEV PROJECT
 set -euo pipefail
 
@@ -13,17 +15,33 @@ echo '<html><body style="background:#2040c0"><h1>Kestrel</h1></body></html>' >"$
 play_in_xvfb <<'PLAY'
 SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy "$KESTREL_DEV" run game --real-time >output.txt 2>&1 &
 game=$!
+window=$(timeout 30 xdotool search --sync --onlyvisible --name "^Web Test$" | head -1)
+[[ -n $window ]] || fail "the game opened no window"
 page=$(timeout 40 xdotool search --sync --onlyvisible --name "Web Test Page" | head -1)
 [[ -n $page ]] || fail "the page opened no window"
-# A window that is still loading its page may miss the first key.
-for _ in $(seq 30); do
-  xdotool search --onlyvisible --name "Web Test Page" 2>/dev/null | grep -qxF "$page" || break
-  focus "$page" && xdotool key Escape
-  sleep 0.3
+# close_with_escape NAME WINDOW: a window that is still loading its page may
+# miss the first key.
+close_with_escape() {
+  for _ in $(seq 30); do
+    xdotool search --onlyvisible --name "$1" 2>/dev/null | grep -qxF "$2" || return 0
+    focus "$2" && xdotool key Escape
+    sleep 0.3
+  done
+  fail "Escape did not close the page \"$1\""
+}
+close_with_escape "Web Test Page" "$page"
+beside=$(timeout 40 xdotool search --sync --onlyvisible --name "Web Test Beside" | head -1)
+[[ -n $beside ]] || fail "the page beside the game opened no window"
+for _ in $(seq 100); do
+  [[ $(xdotool getwindowname "$window" 2>/dev/null) == "Playing beside the page" ]] && break
+  sleep 0.1
 done
-for _ in $(seq 100); do kill -0 $game 2>/dev/null || break; sleep 0.1; done
-kill -0 $game 2>/dev/null && fail "the game did not go on after Escape"
-wait $game || fail "the game ended with a failure"
+[[ $(xdotool getwindowname "$window") == "Playing beside the page" ]] ||
+  fail "the game waited for the page beside it"
+xdotool search --onlyvisible --name "Web Test Beside" | grep -qxF "$beside" ||
+  fail "the page beside the game closed by itself"
+close_with_escape "Web Test Beside" "$beside"
+end_with_escape "$window"
 grep -q "Failed to display the webpage" output.txt || fail "the player was not told of the missing page"
 grep -q "Web page not found." output.txt || fail "the missing page was not reported"
 grep -q "web page closed" output.txt || fail "the game did not go on after the page"
