@@ -19,6 +19,9 @@ void ScriptHost::debug_message(std::string_view line) {
   std::string text(line);
   text += '\n';
   std::fwrite(text.data(), 1, text.size(), stdout);
+  // Whoever watches the output (a terminal, a log, a test) sees the line
+  // when the game says it, not when the buffer happens to fill.
+  std::fflush(stdout);
 }
 
 }  // namespace kestrel
