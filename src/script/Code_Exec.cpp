@@ -87,6 +87,7 @@ class CodeExecutor {
         children_(code.children.data()),
         constants_(code.constants.data()),
         steps_(code.real_steps.data()),
+        assign_steps_(code.assign_steps.data()),
         self_(self),
         other_(other),
         locals_(locals) {}
@@ -255,6 +256,7 @@ class CodeExecutor {
   bool write_to(ScriptInstance& instance, const RToken& node, const Target& target,
                 const RValue& value);
   int missing(const RToken& node, const Target& target, RValue& out);
+  // The general assignment, for what its lowered step left.
   int assign(const RToken& node, RValue& slot);
   int with(const RToken& node, RValue& slot);
   int with_body(ScriptInstance* instance, std::int32_t body, RValue& slot);
@@ -272,7 +274,19 @@ class CodeExecutor {
     return false;
   }
   // Evaluates a condition; -1 (after reporting `message`) for a string.
-  int condition(std::int32_t index, bool& holds, std::string_view message);
+  int condition(std::int32_t index, bool& holds, std::string_view message) {
+    const RToken& node = nodes_[index];
+    double real = 0.0;
+    if (node.real_step >= 0 ? run_step(node.real_step, real)
+                            : node.reads_only && fast_operand(index, real)) {
+      holds = real >= 0.5;
+      return kStatusNormal;
+    }
+    return value_condition(index, holds, message);
+  }
+  // condition through the general evaluation.
+  [[gnu::noinline]] int value_condition(std::int32_t index, bool& holds,
+                                        std::string_view message);
 
   ScriptEngine& engine_;
   const CCode& code_;
@@ -280,6 +294,7 @@ class CodeExecutor {
   const std::int32_t* children_;
   const RValue* constants_;
   const RealStep* steps_;
+  const AssignStep* assign_steps_;
   ScriptInstance* self_;
   ScriptInstance* other_;
   CVariableList& locals_;
@@ -686,11 +701,6 @@ bool CodeExecutor::write(const RToken& node, const Target& target, const RValue&
 }
 
 int CodeExecutor::assign(const RToken& node, RValue& slot) {
-  if (node.assign_step >= 0) {
-    const AssignStep& step = code_.assign_steps[node.assign_step];
-    const int status = step.run(step, *this, slot);
-    if (status != kStatusFallBack) return status;
-  }
   const RToken& target_node = nodes_[child(node, 0)];
   const std::int32_t value_index = child(node, 1);
   Target target;
@@ -753,12 +763,7 @@ int CodeExecutor::assign(const RToken& node, RValue& slot) {
   return kStatusNormal;
 }
 
-int CodeExecutor::condition(std::int32_t index, bool& holds, std::string_view message) {
-  double real = 0.0;
-  if (nodes_[index].reads_only && fast_operand(index, real)) {
-    holds = real >= 0.5;
-    return kStatusNormal;
-  }
+int CodeExecutor::value_condition(std::int32_t index, bool& holds, std::string_view message) {
   RValue value;
   const int status = eval(index, value);
   if (status != kStatusNormal) return status;
@@ -939,6 +944,11 @@ int CodeExecutor::exec(std::int32_t index, RValue& slot) {
       }
       return kStatusNormal;
     case kNodeAssign:
+      if (node.assign_step >= 0) {
+        const AssignStep& step = assign_steps_[node.assign_step];
+        status = step.run(step, *this, slot);
+        if (status != kStatusFallBack) return status;
+      }
       return assign(node, slot);
     case kNodeCall:
       return eval(index, slot);
