@@ -146,6 +146,8 @@ class CodeExecutor {
   // An element of an array step's reference from its indices' values;
   // false where fast_read would fail.
   bool fast_element(const RealStep& step, double row, double column, double& out);
+  // A field step's variable of the instance its designator value names.
+  bool fast_field(const RealStep& step, double designator, double& out);
   // The reference part of fast_real, kept out of line so that the recursion
   // over operators stays small.
   [[gnu::noinline]] bool fast_read(const RToken& node, double& out);
@@ -231,7 +233,10 @@ class CodeExecutor {
   bool fast_operand(std::int32_t index, double& out) {
     const RToken& node = nodes_[index];
     if (node.kind == kNodeConstant) return plain_real(constants_[node.constant], out);
-    if (node.kind == kNodeFixedVariable) return fast_read(node, out);
+    if (node.kind == kNodeFixedVariable) {
+      if (const RValue* argument = argument_slot(node)) return plain_real(*argument, out);
+      return fast_read(node, out);
+    }
     return fast_real(index, out);
   }
 
@@ -285,8 +290,7 @@ class CodeExecutor {
     return value_condition(index, holds, message);
   }
   // condition through the general evaluation.
-  [[gnu::noinline]] int value_condition(std::int32_t index, bool& holds,
-                                        std::string_view message);
+  [[gnu::noinline]] int value_condition(std::int32_t index, bool& holds, std::string_view message);
 
   ScriptEngine& engine_;
   const CCode& code_;
@@ -375,6 +379,14 @@ bool CodeExecutor::fast_element(const RealStep& step, double row, double column,
   if (list == nullptr) return fast_read(node, out);
   const RValue* value = list->find_element(node.op, static_cast<std::int32_t>(row_index),
                                            static_cast<std::int32_t>(column_index), node.hint);
+  return value != nullptr && plain_real(*value, out);
+}
+
+bool CodeExecutor::fast_field(const RealStep& step, double designator, double& out) {
+  const RToken& node = nodes_[step.node];
+  const Target target{node.op, 0, round_designator(designator)};
+  RValue scratch;
+  const RValue* value = find(node, target, scratch);
   return value != nullptr && plain_real(*value, out);
 }
 
@@ -1080,6 +1092,16 @@ struct AssignBuiltinStep {
   }
 };
 
+// A name of an instance given by a value, as in other.x or (id).x.
+struct FieldStep {
+  template <class Designator>
+  static bool run(const RealStep& step, CodeExecutor& executor, double& out) {
+    double designator = 0.0;
+    return Designator::get(executor, step.left, step.left_constant, designator) &&
+           executor.fast_field(step, designator, out);
+  }
+};
+
 template <std::int32_t Op, class Operand>
 bool unary_step(const RealStep& step, CodeExecutor& executor, double& out) {
   double operand = 0.0;
@@ -1256,15 +1278,26 @@ bool has_real_step(const RToken& node) {
          (node.kind == kNodeVariable || node.kind == kNodeUnary || node.kind == kNodeBinary);
 }
 
-// A reference with a constant instance and one or two indices reads its
-// element by row and column; null for any other.
-StepFunction element_function(const CCode& code, const RToken& node, RealStep& step) {
+// A reference with an instance value and no index reads that instance's
+// variable; one with a constant instance and one or two indices reads its
+// element by row and column. Null for any other.
+StepFunction reference_function(const CCode& code, const RToken& node, RealStep& step) {
   double designator = 0.0;
   std::int32_t instance = code.child(node, 0);
-  if (node.child_count < 2 || node.child_count > 3 ||
-      operand_kind(code, instance, designator) != OperandKind::constant) {
-    return nullptr;
+  const OperandKind instance_kind = operand_kind(code, instance, designator);
+  if (node.child_count == 1) {
+    step.left = instance;
+    step.left_constant = designator;
+    switch (instance_kind) {
+      case OperandKind::local:
+        return &FieldStep::run<LocalOperand>;
+      case OperandKind::step:
+        return &FieldStep::run<StepOperand>;
+      default:
+        return &FieldStep::run<AnyOperand>;
+    }
   }
+  if (node.child_count > 3 || instance_kind != OperandKind::constant) return nullptr;
   step.designator = round_to_int32(designator);
   OperandKind row = OperandKind::constant;
   if (node.child_count == 3) {
@@ -1359,7 +1392,7 @@ void lower_tree(CCode& code) {
     step.node = static_cast<std::int32_t>(index);
     switch (node.kind) {
       case kNodeVariable:
-        step.run = element_function(code, node, step);
+        step.run = reference_function(code, node, step);
         if (step.run == nullptr) step.run = &read_step;
         break;
       case kNodeUnary: {

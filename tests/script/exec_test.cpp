@@ -175,6 +175,9 @@ TEST_F(WithFixture, WithVisitsInstancesAndSwapsSelfAndOther) {
   ASSERT_TRUE(run("with (obj_b) { id_seen = n; break }"));
   const std::int32_t first_b = world.family_at(1, 0)->id;
   EXPECT_EQ(real_of("(" + std::to_string(first_b) + ").id_seen"), 7);
+  // An instance held in a local names the same one.
+  ASSERT_TRUE(run("var i; i = " + std::to_string(first_b) + "; got = i.id_seen * 10 + (i).n"));
+  EXPECT_EQ(real_of("got"), 77);
   // An instance id names one instance; a missing one is skipped quietly.
   ASSERT_TRUE(run("(" + std::to_string(first_b) + ").n = 1; (999999).n = 3"));
   EXPECT_EQ(real_of("obj_b.n"), 1);
