@@ -87,6 +87,7 @@ class CodeExecutor {
         children_(code.children.data()),
         constants_(code.constants.data()),
         steps_(code.real_steps.data()),
+        assign_steps_(code.assign_steps.data()),
         self_(self),
         other_(other),
         locals_(locals) {}
@@ -142,6 +143,11 @@ class CodeExecutor {
   }
   // fast_real by walking the tree, for what has no real step.
   bool fast_tree(std::int32_t index, double& out);
+  // An element of an array step's reference from its indices' values;
+  // false where fast_read would fail.
+  bool fast_element(const RealStep& step, double row, double column, double& out);
+  // A field step's variable of the instance its designator value names.
+  bool fast_field(const RealStep& step, double designator, double& out);
   // The reference part of fast_real, kept out of line so that the recursion
   // over operators stays small.
   [[gnu::noinline]] bool fast_read(const RToken& node, double& out);
@@ -156,11 +162,81 @@ class CodeExecutor {
     const RValue* value = locals_.find_scalar(node.op, node.hint);
     return value != nullptr && plain_real(*value, out);
   }
+  // The instance of a plain built-in name of self, other or no instance,
+  // whose getter and setter need no resolution; null for any other reference.
+  ScriptInstance* builtin_instance(const RToken& node) const {
+    if (node.kind != kNodeFixedVariable || node.op >= kUserVariableThreshold) return nullptr;
+    switch (node.fixed_instance) {
+      case kSelf:
+      case kUnspecified:
+        return self_;
+      case kOther:
+        return other_;
+      default:
+        return nullptr;
+    }
+  }
+  // The slot of argument0..argument15 as builtin_instance reads it, which
+  // the getter would copy; null for any other reference.
+  const RValue* argument_slot(const RToken& node) const {
+    const auto slot = static_cast<std::uint32_t>(node.op - kFirstArgumentVariable);
+    if (slot >= kMaxArguments || builtin_instance(node) == nullptr) return nullptr;
+    return &engine_.arguments[slot];
+  }
+  // The list storage of a variable, or null when it lives elsewhere.
+  CVariableList* list_of(std::int32_t designator, std::int32_t variable);
+  CVariableList& locals() { return locals_; }
+  // An assignment of a real to a plain name held in `list`, with `Op` the
+  // operator of a compound assignment; false, with nothing changed, where
+  // the general assignment must run instead.
+  template <std::int32_t Op>
+  bool assign_real(CVariableList& list, const RToken& target, double real, RValue& slot) {
+    if constexpr (Op == kTokAssign) {
+      list.scalar_slot(target.op, target.hint) = RValue(real);
+      slot = RValue(real);
+    } else {
+      RValue* stored = list.find_scalar(target.op, target.hint);
+      double combined = 0.0;
+      if (stored == nullptr || !stored->is_real() ||
+          !real_operation(Op, stored->real(), real, combined)) {
+        return false;
+      }
+      stored->set_real(combined);
+      slot = *stored;
+    }
+    return true;
+  }
+  // An assignment of a real to a built-in variable of self or other, as
+  // assign_real.
+  template <std::int32_t Op>
+  int assign_builtin(const AssignStep& step, double real, RValue& slot) {
+    const RToken& target = nodes_[step.target];
+    if (target.op >= engine_.builtin_variables.size()) return kStatusFallBack;
+    const BuiltinVariable& builtin = engine_.builtin_variables.at(target.op);
+    ScriptInstance& instance = *builtin_instance(target);
+    if constexpr (Op != kTokAssign) {
+      RValue current;
+      double stored = 0.0;
+      if (!builtin.getter(engine_, instance, 0, current) || !plain_real(current, stored) ||
+          !real_operation(Op, stored, real, real)) {
+        return kStatusFallBack;
+      }
+    }
+    const RValue value(real);
+    if (builtin.setter == nullptr || !builtin.setter(engine_, instance, 0, value)) {
+      return error(nodes_[step.node].position, "Cannot assign to the variable");
+    }
+    slot = value;
+    return kStatusNormal;
+  }
   // An operand of an operator in fast_real: a leaf without another call of it.
   bool fast_operand(std::int32_t index, double& out) {
     const RToken& node = nodes_[index];
     if (node.kind == kNodeConstant) return plain_real(constants_[node.constant], out);
-    if (node.kind == kNodeFixedVariable) return fast_read(node, out);
+    if (node.kind == kNodeFixedVariable) {
+      if (const RValue* argument = argument_slot(node)) return plain_real(*argument, out);
+      return fast_read(node, out);
+    }
     return fast_real(index, out);
   }
 
@@ -181,17 +257,12 @@ class CodeExecutor {
   const RValue* find(const RToken& node, const Target& target, RValue& scratch);
   const RValue* find_in(ScriptInstance& instance, const RToken& node, const Target& target,
                         RValue& scratch);
-  // The list storage of a variable, or null when it lives elsewhere.
-  CVariableList* list_of(std::int32_t designator, std::int32_t variable);
   bool write(const RToken& node, const Target& target, const RValue& value);
   bool write_to(ScriptInstance& instance, const RToken& node, const Target& target,
                 const RValue& value);
   int missing(const RToken& node, const Target& target, RValue& out);
+  // The general assignment, for what its lowered step left.
   int assign(const RToken& node, RValue& slot);
-  // An assignment of a real to a plain name held in a list; false, with
-  // nothing changed, where the general assignment must run instead.
-  bool assign_real(const RToken& node, const RToken& target_node, std::int32_t value_index,
-                   RValue& slot);
   int with(const RToken& node, RValue& slot);
   int with_body(ScriptInstance* instance, std::int32_t body, RValue& slot);
   int switch_statement(const RToken& node, RValue& slot);
@@ -208,7 +279,18 @@ class CodeExecutor {
     return false;
   }
   // Evaluates a condition; -1 (after reporting `message`) for a string.
-  int condition(std::int32_t index, bool& holds, std::string_view message);
+  int condition(std::int32_t index, bool& holds, std::string_view message) {
+    const RToken& node = nodes_[index];
+    double real = 0.0;
+    if (node.real_step >= 0 ? run_step(node.real_step, real)
+                            : node.reads_only && fast_operand(index, real)) {
+      holds = real >= 0.5;
+      return kStatusNormal;
+    }
+    return value_condition(index, holds, message);
+  }
+  // condition through the general evaluation.
+  [[gnu::noinline]] int value_condition(std::int32_t index, bool& holds, std::string_view message);
 
   ScriptEngine& engine_;
   const CCode& code_;
@@ -216,6 +298,7 @@ class CodeExecutor {
   const std::int32_t* children_;
   const RValue* constants_;
   const RealStep* steps_;
+  const AssignStep* assign_steps_;
   ScriptInstance* self_;
   ScriptInstance* other_;
   CVariableList& locals_;
@@ -270,8 +353,38 @@ bool CodeExecutor::fast_read(const RToken& node, double& out) {
       return value != nullptr && plain_real(*value, out);
     }
   }
+  if (ScriptInstance* instance = builtin_instance(node)) {
+    if (const RValue* argument = argument_slot(node)) return plain_real(*argument, out);
+    if (node.op >= engine_.builtin_variables.size()) return false;
+    RValue value;
+    return engine_.builtin_variables.at(node.op).getter(engine_, *instance, 0, value) &&
+           plain_real(value, out);
+  }
   Target target;
   if (!fast_target(node, target)) return false;
+  RValue scratch;
+  const RValue* value = find(node, target, scratch);
+  return value != nullptr && plain_real(*value, out);
+}
+
+bool CodeExecutor::fast_element(const RealStep& step, double row, double column, double& out) {
+  const RToken& node = nodes_[step.node];
+  const double row_index = round_index(row);
+  const double column_index = round_index(column);
+  if (!(row_index >= 0 && row_index < kArrayRowWidth && column_index >= 0 &&
+        column_index < kArrayRowWidth)) {
+    return false;
+  }
+  CVariableList* list = list_of(step.designator, node.op);
+  if (list == nullptr) return fast_read(node, out);
+  const RValue* value = list->find_element(node.op, static_cast<std::int32_t>(row_index),
+                                           static_cast<std::int32_t>(column_index), node.hint);
+  return value != nullptr && plain_real(*value, out);
+}
+
+bool CodeExecutor::fast_field(const RealStep& step, double designator, double& out) {
+  const RToken& node = nodes_[step.node];
+  const Target target{node.op, 0, round_designator(designator)};
   RValue scratch;
   const RValue* value = find(node, target, scratch);
   return value != nullptr && plain_real(*value, out);
@@ -337,6 +450,7 @@ const RValue* CodeExecutor::operand(std::int32_t index, RValue& scratch, int& st
       if (const RValue* value = list->find_scalar(node.op, node.hint)) return value;
     }
   }
+  if (const RValue* argument = argument_slot(node)) return argument;
   status = eval(index, scratch);
   return &scratch;
 }
@@ -371,7 +485,7 @@ int CodeExecutor::binary(const RToken& node, RValue& out) {
 
 int CodeExecutor::call(const RToken& node, RValue& out) {
   if (!step()) return out_of_steps(node.position);
-  RValue arguments[kMaxArguments];
+  ArgumentSlots arguments;
   const std::int32_t count = node.child_count;
   for (std::int32_t i = 0; i < count; ++i) {
     const int status = eval(child(node, i), arguments[i]);
@@ -380,21 +494,21 @@ int CodeExecutor::call(const RToken& node, RValue& out) {
   out.clear();
   if (node.op >= kFirstExtensionFunction) {
     return engine_.extensions.call(engine_, node.op - kFirstExtensionFunction, *self_, *other_,
-                                   arguments, count, out)
+                                   arguments.data(), count, out)
                ? kStatusNormal
                : kStatusError;
   }
   if (node.op >= kFirstScriptFunction) {
     // A failing script has recorded its error with the "In script" chain.
     return engine_.scripts.call(engine_, node.op - kFirstScriptFunction, *self_, *other_, arguments,
-                                count, out)
+                                out)
                ? kStatusNormal
                : kStatusError;
   }
   const FunctionEntry& function = engine_.functions.at(node.op);
   const CallSite caller = engine_.errors.calling;
   engine_.errors.calling = {&code_, node.position};
-  function.handler(engine_, *self_, *other_, count, out, arguments);
+  function.handler(engine_, *self_, *other_, count, out, arguments.data());
   engine_.errors.calling = caller;
   return kStatusNormal;
 }
@@ -523,6 +637,10 @@ int CodeExecutor::read(const RToken& node, RValue& out) {
       }
     }
   }
+  if (const RValue* argument = argument_slot(node)) {
+    out = *argument;
+    return kStatusNormal;
+  }
   Target target;
   const int status = resolve(node, target);
   if (status != kStatusNormal) return status;
@@ -552,6 +670,8 @@ bool CodeExecutor::write(const RToken& node, const Target& target, const RValue&
   if (CVariableList* list = list_of(target.designator, target.variable)) {
     if (target.flat_index == 0) {
       list->scalar_slot(target.variable, node.hint) = value;
+    } else if (RValue* element = list->find_slot(target.variable, target.flat_index, node.hint)) {
+      *element = value;
     } else {
       return grown(list->set(target.variable, target.flat_index, value));
     }
@@ -592,34 +712,9 @@ bool CodeExecutor::write(const RToken& node, const Target& target, const RValue&
   return written;
 }
 
-bool CodeExecutor::assign_real(const RToken& node, const RToken& target_node,
-                               std::int32_t value_index, RValue& slot) {
-  CVariableList* list = list_of(target_node.fixed_instance, target_node.op);
-  double real = 0.0;
-  if (list == nullptr || !fast_operand(value_index, real)) return false;
-  if (node.op == kTokAssign) {
-    list->scalar_slot(target_node.op, target_node.hint) = RValue(real);
-    slot = RValue(real);
-    return true;
-  }
-  RValue* stored = list->find_scalar(target_node.op, target_node.hint);
-  double combined = 0.0;
-  if (stored == nullptr || !stored->is_real() ||
-      !real_operation(compound_operator(node.op), stored->real(), real, combined)) {
-    return false;
-  }
-  stored->set_real(combined);
-  slot = *stored;
-  return true;
-}
-
 int CodeExecutor::assign(const RToken& node, RValue& slot) {
   const RToken& target_node = nodes_[child(node, 0)];
   const std::int32_t value_index = child(node, 1);
-  if (target_node.kind == kNodeFixedVariable && nodes_[value_index].reads_only &&
-      assign_real(node, target_node, value_index, slot)) {
-    return kStatusNormal;
-  }
   Target target;
   RValue value;
   double real = 0.0;
@@ -680,12 +775,7 @@ int CodeExecutor::assign(const RToken& node, RValue& slot) {
   return kStatusNormal;
 }
 
-int CodeExecutor::condition(std::int32_t index, bool& holds, std::string_view message) {
-  double real = 0.0;
-  if (nodes_[index].reads_only && fast_operand(index, real)) {
-    holds = real >= 0.5;
-    return kStatusNormal;
-  }
+int CodeExecutor::value_condition(std::int32_t index, bool& holds, std::string_view message) {
   RValue value;
   const int status = eval(index, value);
   if (status != kStatusNormal) return status;
@@ -866,6 +956,11 @@ int CodeExecutor::exec(std::int32_t index, RValue& slot) {
       }
       return kStatusNormal;
     case kNodeAssign:
+      if (node.assign_step >= 0) {
+        const AssignStep& step = assign_steps_[node.assign_step];
+        status = step.run(step, *this, slot);
+        if (status != kStatusFallBack) return status;
+      }
       return assign(node, slot);
     case kNodeCall:
       return eval(index, slot);
@@ -922,6 +1017,11 @@ struct LocalOperand {
     return executor.fast_local(node, out);
   }
 };
+struct StepOperand {
+  static bool get(CodeExecutor& executor, std::int32_t step, double, double& out) {
+    return executor.run_step(step, out);
+  }
+};
 struct AnyOperand {
   static bool get(CodeExecutor& executor, std::int32_t node, double, double& out) {
     return executor.fast_operand(node, out);
@@ -930,14 +1030,77 @@ struct AnyOperand {
 
 using StepFunction = bool (*)(const RealStep&, CodeExecutor&, double&);
 
-template <std::int32_t Op, class Left, class Right>
-bool binary_step(const RealStep& step, CodeExecutor& executor, double& out) {
-  double left = 0.0;
-  double right = 0.0;
-  return Left::get(executor, step.left, step.left_constant, left) &&
-         Right::get(executor, step.right, step.right_constant, right) &&
-         real_operation(Op, left, right, out);
-}
+// A binary operator of two operands read as the operand types say.
+template <std::int32_t Op>
+struct BinaryStep {
+  template <class Left, class Right>
+  static bool run(const RealStep& step, CodeExecutor& executor, double& out) {
+    double left = 0.0;
+    double right = 0.0;
+    return Left::get(executor, step.left, step.left_constant, left) &&
+           Right::get(executor, step.right, step.right_constant, right) &&
+           real_operation(Op, left, right, out);
+  }
+};
+
+// An array element by row and column; one index is column with row 0.
+struct ElementStep {
+  template <class Row, class Column>
+  static bool run(const RealStep& step, CodeExecutor& executor, double& out) {
+    double row = 0.0;
+    double column = 0.0;
+    return Row::get(executor, step.left, step.left_constant, row) &&
+           Column::get(executor, step.right, step.right_constant, column) &&
+           executor.fast_element(step, row, column, out);
+  }
+};
+
+// Where an assignment's target lives: the locals, or whichever list its
+// designator names.
+struct LocalTarget {
+  static CVariableList* list(CodeExecutor& executor, const RToken&) { return &executor.locals(); }
+};
+struct ListTarget {
+  static CVariableList* list(CodeExecutor& executor, const RToken& target) {
+    return executor.list_of(target.fixed_instance, target.op);
+  }
+};
+
+template <std::int32_t Op, class Target>
+struct AssignRealStep {
+  template <class Value>
+  static int run(const AssignStep& step, CodeExecutor& executor, RValue& slot) {
+    const RToken& target = executor.node(step.target);
+    CVariableList* list = Target::list(executor, target);
+    double real = 0.0;
+    return list != nullptr && Value::get(executor, step.value, step.value_constant, real) &&
+                   executor.assign_real<Op>(*list, target, real, slot)
+               ? kStatusNormal
+               : kStatusFallBack;
+  }
+};
+
+// An assignment to a built-in variable of self or other, through its getter
+// and setter without the general resolution.
+template <std::int32_t Op>
+struct AssignBuiltinStep {
+  template <class Value>
+  static int run(const AssignStep& step, CodeExecutor& executor, RValue& slot) {
+    double real = 0.0;
+    if (!Value::get(executor, step.value, step.value_constant, real)) return kStatusFallBack;
+    return executor.assign_builtin<Op>(step, real, slot);
+  }
+};
+
+// A name of an instance given by a value, as in other.x or (id).x.
+struct FieldStep {
+  template <class Designator>
+  static bool run(const RealStep& step, CodeExecutor& executor, double& out) {
+    double designator = 0.0;
+    return Designator::get(executor, step.left, step.left_constant, designator) &&
+           executor.fast_field(step, designator, out);
+  }
+};
 
 template <std::int32_t Op, class Operand>
 bool unary_step(const RealStep& step, CodeExecutor& executor, double& out) {
@@ -961,30 +1124,70 @@ bool tree_step(const RealStep& step, CodeExecutor& executor, double& out) {
   return executor.fast_tree(step.node, out);
 }
 
-enum class OperandKind { constant, local, any };
+enum class OperandKind { constant, local, step, any };
 
-template <std::int32_t Op, class Left>
-StepFunction binary_with(OperandKind right) {
+template <class Step, class Left>
+StepFunction step_with(OperandKind right) {
   switch (right) {
     case OperandKind::constant:
-      return &binary_step<Op, Left, ConstantOperand>;
+      return &Step::template run<Left, ConstantOperand>;
     case OperandKind::local:
-      return &binary_step<Op, Left, LocalOperand>;
+      return &Step::template run<Left, LocalOperand>;
+    case OperandKind::step:
+      return &Step::template run<Left, StepOperand>;
     default:
-      return &binary_step<Op, Left, AnyOperand>;
+      return &Step::template run<Left, AnyOperand>;
+  }
+}
+
+// The step specialised for how it reads its two operands.
+template <class Step>
+StepFunction step_of(OperandKind left, OperandKind right) {
+  switch (left) {
+    case OperandKind::constant:
+      return step_with<Step, ConstantOperand>(right);
+    case OperandKind::local:
+      return step_with<Step, LocalOperand>(right);
+    case OperandKind::step:
+      return step_with<Step, StepOperand>(right);
+    default:
+      return step_with<Step, AnyOperand>(right);
+  }
+}
+
+using AssignFunction = int (*)(const AssignStep&, CodeExecutor&, RValue&);
+
+template <class Step>
+AssignFunction assign_with(OperandKind value) {
+  switch (value) {
+    case OperandKind::constant:
+      return &Step::template run<ConstantOperand>;
+    case OperandKind::local:
+      return &Step::template run<LocalOperand>;
+    case OperandKind::step:
+      return &Step::template run<StepOperand>;
+    default:
+      return &Step::template run<AnyOperand>;
+  }
+}
+
+enum class TargetKind { local, list, builtin };
+
+template <std::int32_t Op>
+AssignFunction assign_of(TargetKind target, OperandKind value) {
+  switch (target) {
+    case TargetKind::local:
+      return assign_with<AssignRealStep<Op, LocalTarget>>(value);
+    case TargetKind::list:
+      return assign_with<AssignRealStep<Op, ListTarget>>(value);
+    default:
+      return assign_with<AssignBuiltinStep<Op>>(value);
   }
 }
 
 template <std::int32_t Op>
 StepFunction binary_of(OperandKind left, OperandKind right) {
-  switch (left) {
-    case OperandKind::constant:
-      return binary_with<Op, ConstantOperand>(right);
-    case OperandKind::local:
-      return binary_with<Op, LocalOperand>(right);
-    default:
-      return binary_with<Op, AnyOperand>(right);
-  }
+  return step_of<BinaryStep<Op>>(left, right);
 }
 
 // The operators that real_operation applies; null for the others, which
@@ -1032,6 +1235,8 @@ StepFunction unary_of(OperandKind operand) {
       return &unary_step<Op, ConstantOperand>;
     case OperandKind::local:
       return &unary_step<Op, LocalOperand>;
+    case OperandKind::step:
+      return &unary_step<Op, StepOperand>;
     default:
       return &unary_step<Op, AnyOperand>;
   }
@@ -1052,15 +1257,89 @@ StepFunction unary_function(std::int32_t op, OperandKind operand) {
 
 // A constant operand is taken by value only as a plain real; any other
 // constant makes the step fail, as the tree walk does.
-OperandKind operand_kind(const CCode& code, std::int32_t index, double& constant) {
-  const RToken& node = code.nodes[index];
+// An operand with a real step of its own is named by that step's index.
+OperandKind operand_kind(const CCode& code, std::int32_t& operand, double& constant) {
+  const RToken& node = code.nodes[operand];
   if (node.kind == kNodeConstant) {
     const RValue& value = code.constants[node.constant];
     if (!plain_real(value, constant)) return OperandKind::any;
     return OperandKind::constant;
   }
   if (node.kind == kNodeFixedVariable && node.fixed_instance == kLocal) return OperandKind::local;
+  if (node.real_step >= 0) {
+    operand = node.real_step;
+    return OperandKind::step;
+  }
   return OperandKind::any;
+}
+
+bool has_real_step(const RToken& node) {
+  return node.reads_only &&
+         (node.kind == kNodeVariable || node.kind == kNodeUnary || node.kind == kNodeBinary);
+}
+
+// A reference with an instance value and no index reads that instance's
+// variable; one with a constant instance and one or two indices reads its
+// element by row and column. Null for any other.
+StepFunction reference_function(const CCode& code, const RToken& node, RealStep& step) {
+  double designator = 0.0;
+  std::int32_t instance = code.child(node, 0);
+  const OperandKind instance_kind = operand_kind(code, instance, designator);
+  if (node.child_count == 1) {
+    step.left = instance;
+    step.left_constant = designator;
+    switch (instance_kind) {
+      case OperandKind::local:
+        return &FieldStep::run<LocalOperand>;
+      case OperandKind::step:
+        return &FieldStep::run<StepOperand>;
+      default:
+        return &FieldStep::run<AnyOperand>;
+    }
+  }
+  if (node.child_count > 3 || instance_kind != OperandKind::constant) return nullptr;
+  step.designator = round_to_int32(designator);
+  OperandKind row = OperandKind::constant;
+  if (node.child_count == 3) {
+    step.left = code.child(node, 1);
+    row = operand_kind(code, step.left, step.left_constant);
+  }
+  step.right = code.child(node, node.child_count - 1);
+  return step_of<ElementStep>(row, operand_kind(code, step.right, step.right_constant));
+}
+
+// An assignment of a reads-only value to a plain name gets a step for the
+// operators that real_operation applies; null for the others.
+AssignFunction assign_function(const CCode& code, const RToken& node, AssignStep& step) {
+  step.target = code.child(node, 0);
+  step.value = code.child(node, 1);
+  const RToken& target = code.nodes[step.target];
+  if (target.kind != kNodeFixedVariable || !code.nodes[step.value].reads_only) return nullptr;
+  TargetKind kind = TargetKind::list;
+  if (target.fixed_instance == kLocal) {
+    kind = TargetKind::local;
+  } else if (target.op < kUserVariableThreshold) {
+    // The built-ins of self or other; any other instance is left to the
+    // general assignment.
+    const std::int32_t designator = target.fixed_instance;
+    if (designator != kSelf && designator != kUnspecified && designator != kOther) return nullptr;
+    kind = TargetKind::builtin;
+  }
+  const OperandKind value = operand_kind(code, step.value, step.value_constant);
+  switch (node.op) {
+    case kTokAssign:
+      return assign_of<kTokAssign>(kind, value);
+    case kTokAddAssign:
+      return assign_of<kOpAdd>(kind, value);
+    case kTokSubAssign:
+      return assign_of<kOpSubtract>(kind, value);
+    case kTokMulAssign:
+      return assign_of<kOpMultiply>(kind, value);
+    case kTokDivAssign:
+      return assign_of<kOpDivide>(kind, value);
+    default:
+      return nullptr;
+  }
 }
 
 // A switch whose labels before its default are all constants gets a table,
@@ -1084,22 +1363,37 @@ void lower_cases(CCode& code, RToken& node) {
   code.case_tables.push_back(std::move(table));
 }
 
+void lower_assignment(CCode& code, RToken& node) {
+  AssignStep step;
+  step.node = static_cast<std::int32_t>(&node - code.nodes.data());
+  step.run = assign_function(code, node, step);
+  if (step.run == nullptr) return;
+  node.assign_step = static_cast<std::int32_t>(code.assign_steps.size());
+  code.assign_steps.push_back(step);
+}
+
 }  // namespace
 
 void lower_tree(CCode& code) {
-  code.real_steps.clear();
   code.case_tables.clear();
+  code.assign_steps.clear();
+  // Steps are numbered first, so that each can call its operands' steps.
+  std::int32_t steps = 0;
+  for (RToken& node : code.nodes) node.real_step = has_real_step(node) ? steps++ : -1;
+  code.real_steps.assign(static_cast<std::size_t>(steps), RealStep{});
   for (std::size_t index = 0; index < code.nodes.size(); ++index) {
     RToken& node = code.nodes[index];
-    node.real_step = -1;
     node.case_table = -1;
+    node.assign_step = -1;
     if (node.kind == kNodeSwitch) lower_cases(code, node);
-    if (!node.reads_only) continue;
-    RealStep step;
+    if (node.kind == kNodeAssign) lower_assignment(code, node);
+    if (node.real_step < 0) continue;
+    RealStep& step = code.real_steps[static_cast<std::size_t>(node.real_step)];
     step.node = static_cast<std::int32_t>(index);
     switch (node.kind) {
       case kNodeVariable:
-        step.run = &read_step;
+        step.run = reference_function(code, node, step);
+        if (step.run == nullptr) step.run = &read_step;
         break;
       case kNodeUnary: {
         step.left = code.child(node, 0);
@@ -1115,11 +1409,9 @@ void lower_tree(CCode& code) {
         break;
       }
       default:
-        continue;
+        break;
     }
     if (step.run == nullptr) step.run = &tree_step;
-    node.real_step = static_cast<std::int32_t>(code.real_steps.size());
-    code.real_steps.push_back(step);
   }
 }
 

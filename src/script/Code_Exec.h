@@ -14,6 +14,7 @@ enum ExecStatus : int {
   kStatusExit = -2,   // exit or return: leave the whole execution
   kStatusBreak = -3,
   kStatusContinue = -4,
+  kStatusFallBack = 1,  // a lowered step left the work to the general evaluation
 };
 
 // Lowers a compiled tree for running: its reads-only subtrees into real

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -14,6 +15,8 @@ class ScriptEngine;
 struct ScriptInstance;
 
 inline constexpr int kMaxArguments = 16;
+// The values of one call's argument slots: its arguments, then fresh values.
+using ArgumentSlots = std::array<RValue, kMaxArguments>;
 // The argument count of a function that takes any number up to 16.
 inline constexpr int kAnyArgumentCount = -1;
 // The argument count reported for an index that names nothing.

@@ -146,6 +146,8 @@ struct RToken {
   std::int32_t real_step = -1;
   // kNodeSwitch: its entry in the code's case tables, or -1.
   std::int32_t case_table = -1;
+  // kNodeAssign: its entry in the code's assign steps, or -1.
+  std::int32_t assign_step = -1;
 };
 
 // The constant labels of a switch, for a value that is a real: the real
@@ -167,6 +169,20 @@ struct RealStep {
   std::int32_t right = 0;
   double left_constant = 0.0;
   double right_constant = 0.0;
+  // An array element's instance designator.
+  std::int32_t designator = 0;
+};
+
+// An assignment of a reads-only value to a plain name lowered to one call
+// for its operator and its kinds of target and value. It gives an
+// execution status, or kStatusFallBack, with nothing changed, where the
+// general assignment must run instead.
+struct AssignStep {
+  int (*run)(const AssignStep& step, CodeExecutor& executor, RValue& slot) = nullptr;
+  std::int32_t node = 0;    // the assignment's node
+  std::int32_t target = 0;  // the target's node
+  std::int32_t value = 0;   // a node index, a real step index, or unused for a constant
+  double value_constant = 0.0;
 };
 
 enum class CodeKind : std::int32_t { program = 1, expression = 2, constant_expression = 3 };
@@ -195,6 +211,7 @@ class CCode {
   std::vector<RValue> constants;
   std::vector<RealStep> real_steps;
   std::vector<CaseTable> case_tables;
+  std::vector<AssignStep> assign_steps;
 
   std::int32_t child(const RToken& node, std::int32_t which) const {
     return children[node.first_child + which];

@@ -16,7 +16,7 @@ constexpr char kCr = '\r';
 const std::string kNoText;
 
 // One past the last argument slot that is not fresh.
-int slots_in_use(const std::array<RValue, kMaxArguments>& slots) {
+int slots_in_use(const ArgumentSlots& slots) {
   for (int used = kMaxArguments; used > 0; --used) {
     if (!slots[used - 1].is_fresh()) return used;
   }
@@ -73,11 +73,18 @@ std::int32_t ScriptList::find(std::string_view name) const {
 bool ScriptList::call(ScriptEngine& engine, std::int32_t number, ScriptInstance& self,
                       ScriptInstance& other, const RValue* arguments, int count,
                       RValue& result) const {
+  ArgumentSlots slots;
+  const int passed = std::clamp(count, 0, kMaxArguments);
+  std::copy(arguments, arguments + passed, slots.begin());
+  return call(engine, number, self, other, slots, result);
+}
+
+bool ScriptList::call(ScriptEngine& engine, std::int32_t number, ScriptInstance& self,
+                      ScriptInstance& other, ArgumentSlots& slots, RValue& result) const {
   if (!exists(number)) return false;
   const CScript& script = *scripts_[static_cast<std::size_t>(number)];
   if (script.code == nullptr) return false;
-  const bool ran =
-      call_with_argument_slots(engine, *script.code, self, other, arguments, count, result);
+  const bool ran = call_with_argument_slots(engine, *script.code, self, other, slots, result);
   if (!ran) {
     engine.errors.last_text = "In script " + script.name + ":" + kCr + engine.errors.last_text;
   }
@@ -87,13 +94,18 @@ bool ScriptList::call(ScriptEngine& engine, std::int32_t number, ScriptInstance&
 bool call_with_argument_slots(ScriptEngine& engine, const CCode& code, ScriptInstance& self,
                               ScriptInstance& other, const RValue* arguments, int count,
                               RValue& result) {
+  ArgumentSlots slots;
+  const int passed = std::clamp(count, 0, kMaxArguments);
+  std::copy(arguments, arguments + passed, slots.begin());
+  return call_with_argument_slots(engine, code, self, other, slots, result);
+}
+
+bool call_with_argument_slots(ScriptEngine& engine, const CCode& code, ScriptInstance& self,
+                              ScriptInstance& other, ArgumentSlots& slots, RValue& result) {
   // The call's slots are swapped in and the caller's swapped back, so that
   // the caller's values are moved, not copied. Slots past the last one in
   // use on either side hold fresh values on both, so they stay where they are.
-  std::array<RValue, kMaxArguments> slots;
-  const int passed = std::clamp(count, 0, kMaxArguments);
-  std::copy(arguments, arguments + passed, slots.begin());
-  const int swapped_in = std::max(passed, slots_in_use(engine.arguments));
+  const int swapped_in = std::max(slots_in_use(slots), slots_in_use(engine.arguments));
   std::swap_ranges(slots.begin(), slots.begin() + swapped_in, engine.arguments.begin());
   const bool ran = execute_for_value(engine, code, &self, &other, result);
   const int swapped_out = std::max(swapped_in, slots_in_use(engine.arguments));

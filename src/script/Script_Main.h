@@ -7,6 +7,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "script/Code_Function.h"
 #include "script/Code_Main.h"
 
 namespace kestrel {
@@ -47,6 +48,10 @@ class ScriptList {
   // gives the result "ERROR" and puts an "In script" line before the error.
   bool call(ScriptEngine& engine, std::int32_t number, ScriptInstance& self, ScriptInstance& other,
             const RValue* arguments, int count, RValue& result) const;
+  // As above with the call's slots made already; they are swapped in, so
+  // afterwards they hold what the script left there.
+  bool call(ScriptEngine& engine, std::int32_t number, ScriptInstance& self, ScriptInstance& other,
+            ArgumentSlots& slots, RValue& result) const;
 
  private:
   std::vector<std::unique_ptr<CScript>> scripts_;
@@ -58,6 +63,10 @@ class ScriptList {
 bool call_with_argument_slots(ScriptEngine& engine, const CCode& code, ScriptInstance& self,
                               ScriptInstance& other, const RValue* arguments, int count,
                               RValue& result);
+// As above with the call's slots made already; they are swapped with the
+// engine's, so afterwards they hold what the code left there.
+bool call_with_argument_slots(ScriptEngine& engine, const CCode& code, ScriptInstance& self,
+                              ScriptInstance& other, ArgumentSlots& slots, RValue& result);
 
 // script_execute, script_exists, script_get_name, script_name, script_get_text.
 void register_script_functions(ScriptEngine& engine);

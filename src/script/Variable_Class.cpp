@@ -58,15 +58,6 @@ std::size_t CVariableList::set(std::int32_t index, std::int32_t flat_index, cons
   return created;
 }
 
-RValue* CVariableList::element_of(RVariable& entry, std::int32_t flat_index) {
-  if (flat_index == 0) return &entry.value;
-  const auto row = static_cast<std::size_t>(flat_index / kArrayRowWidth);
-  const auto column = static_cast<std::size_t>(flat_index % kArrayRowWidth);
-  if (row >= entry.rows.size()) return nullptr;
-  std::vector<RValue>& cells = entry.rows[row];
-  return column < cells.size() ? &cells[column] : nullptr;
-}
-
 RValue* CVariableList::find_slot(std::int32_t index, std::int32_t flat_index) {
   const std::int32_t position = position_of(index);
   return position < 0 ? nullptr : element_of(entries_[position], flat_index);

@@ -121,6 +121,7 @@ void show_debug_message(ScriptEngine& engine, ScriptInstance&, ScriptInstance&, 
 void register_core(ScriptEngine& engine) {
   add_builtin_constants(engine.constants);
   BuiltinVariables& variables = engine.builtin_variables;
+  // Registered first, so that argument0 gets kFirstArgumentVariable.
   variables.add("argument", &get_argument_array, &set_argument_array);
   add_argument_variables(variables, std::make_integer_sequence<int, kMaxArguments>());
   variables.add("error_occurred", &get_error_occurred, &set_error_occurred);

@@ -60,6 +60,9 @@ class LibraryTables {
 };
 enum class LibraryFamily { data_structures, particles, count };
 
+// argument0..argument15 are the built-in variables from this index on.
+inline constexpr std::int32_t kFirstArgumentVariable = 1;
+
 // All state of the script engine: settings, names, globals, constants, the
 // registries, the error state and the argument slots. The runner owns one;
 // a test can make a fresh one and throw it away.
@@ -97,7 +100,7 @@ class ScriptEngine {
   ActionContext action;
   FamilyStates families;
   // The arguments of the running script, read as argument0..argument15.
-  std::array<RValue, 16> arguments;
+  ArgumentSlots arguments;
 
   // Statements, calls and created array elements (one per 16) left before
   // code fails; -1: no limit.

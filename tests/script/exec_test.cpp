@@ -60,7 +60,17 @@ INSTANTIATE_TEST_SUITE_P(
         // A string label passes a real by; the first default or match in order wins.
         RunCase{"a = 0; switch (2) { case 'x': a = 1; break; case 2: a = 2 }", "a", 2},
         RunCase{"a = 0; switch (3) { default: a = 1; break; case 3: a = 3 }", "a", 1},
-        RunCase{"a = 0; switch (-0) { case 0: a = 1 }", "a", 1}),
+        RunCase{"a = 0; switch (-0) { case 0: a = 1 }", "a", 1},
+        // Element reads by row and column: element 0, 0 is the scalar, one
+        // index is row 0, and the instance may be other than self.
+        RunCase{"v = 7; w = v[0, 0] + v[0]", "w", 14},
+        RunCase{"a[1, 2] = 5; a[2] = 1; var i; i = 1; b = a[i, i + 1] * 10 + a[0, 2]", "b", 51},
+        RunCase{"a[1] = 3; a[1] += 1; b = other.a[1]", "b", 4},
+        // Assignments to built-in variables through their getters and setters.
+        RunCase{"argument0 = 3; argument0 *= 5; argument0 -= 1; b = argument0", "b", 14},
+        RunCase{"argument0 = 'a'; argument0 += 'b'; b = (argument0 == 'ab')", "b", 1},
+        RunCase{"r = execute_string('return argument1 * 10 + other.argument1 + argument[0]', 5, 7)",
+                "r", 82}),
     case_names::NamedBy<&RunCase::program>());
 
 struct ErrorCase {
@@ -114,7 +124,10 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"a = 0; if (a + 1) mod a b = 1", "Modulo by 0."},
         ErrorCase{"a = 'x'; b = -a", "Wrong type of arguments to unary operator."},
         ErrorCase{"a = 'x'; while a + 1 > 0 b = 1", "Wrong type of arguments to +."},
-        ErrorCase{"v[1] = 1; v[2.5] += 1", "Unknown variable v or array index out of bounds"}),
+        ErrorCase{"v[1] = 1; v[2.5] += 1", "Unknown variable v or array index out of bounds"},
+        ErrorCase{"a[1, 1] = 1; b = a[1, 2]", "Unknown variable a or array index out of bounds"},
+        ErrorCase{"argument0 = 1; argument0 /= 0", "Division by 0."},
+        ErrorCase{"argument3 = 's'; argument3 *= 2", "Wrong type of arguments to *."}),
     case_names::NamedBy<&ErrorCase::program>());
 
 TEST_F(ScriptFixture, MissingReadsAreZeroWhenUninitializedAsZero) {
@@ -162,6 +175,9 @@ TEST_F(WithFixture, WithVisitsInstancesAndSwapsSelfAndOther) {
   ASSERT_TRUE(run("with (obj_b) { id_seen = n; break }"));
   const std::int32_t first_b = world.family_at(1, 0)->id;
   EXPECT_EQ(real_of("(" + std::to_string(first_b) + ").id_seen"), 7);
+  // An instance held in a local names the same one.
+  ASSERT_TRUE(run("var i; i = " + std::to_string(first_b) + "; got = i.id_seen * 10 + (i).n"));
+  EXPECT_EQ(real_of("got"), 77);
   // An instance id names one instance; a missing one is skipped quietly.
   ASSERT_TRUE(run("(" + std::to_string(first_b) + ").n = 1; (999999).n = 3"));
   EXPECT_EQ(real_of("obj_b.n"), 1);
@@ -188,6 +204,8 @@ TEST_F(ScriptFixture, ReadOnlyBuiltinsRefuseWrites) {
       nullptr);
   EXPECT_EQ(real_of("fixed"), 42);
   EXPECT_FALSE(run("fixed = 1"));
+  EXPECT_EQ(error(), "Cannot assign to the variable");
+  EXPECT_FALSE(run("fixed += 1"));
   EXPECT_EQ(error(), "Cannot assign to the variable");
   EXPECT_FALSE(run("var fixed"));
   EXPECT_EQ(error(), "Cannot redeclare a builtin variable.");
