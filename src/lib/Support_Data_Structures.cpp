@@ -1,5 +1,6 @@
 #include "lib/Support_Data_Structures.h"
 
+#include <algorithm>
 #include <cmath>
 #include <deque>
 #include <functional>
@@ -291,9 +292,29 @@ struct CDS_Map::Storage {
 
 CDS_Map::CDS_Map(const double& precision) : storage_(std::make_unique<Storage>(precision)) {}
 
+// The copy's tree has the shape of the original's, so that its searches
+// take the same paths.
 CDS_Map::CDS_Map(const CDS_Map& other) : CDS_Map(other.precision()) {
   other.settle();
-  for (const auto& [key, entry] : other.storage_->order) add(entry->key, entry->value);
+  Storage& s = *storage_;
+  s.order = other.storage_->order;
+  for (auto node = s.order.begin(); node != s.order.end(); ++node) {
+    Entry& entry = s.entries.emplace_back();
+    entry.key = node->first;
+    entry.value = node->second->value;
+    entry.node = node;
+    node->second = &entry;
+    ++s.size;
+    if (!indexed(entry.key)) continue;
+    const auto [at, end] = s.index.equal_range(cell_of(entry.key));
+    const auto same = std::find_if(
+        at, end, [&](const auto& cell_slot) { return same_key(cell_slot.second.key, entry.key); });
+    if (same == end) {
+      s.index.emplace(cell_of(entry.key), Slot{entry.key, 1, &entry});
+    } else {
+      ++same->second.count;  // the first in the order was met before
+    }
+  }
 }
 
 CDS_Map& CDS_Map::operator=(const CDS_Map& other) {
