@@ -134,19 +134,30 @@ bool age_particle(ScriptEngine& engine, ParticleSystem& system, std::size_t i,
   return dies;
 }
 
-// Life: ages, deaths with their death particles, step particles, and the
-// dead removed with the others kept in order. Particles made here are
-// appended and age from the next update on.
-void age_particles(ScriptEngine& engine, ParticleSystem& system, TypeLookup& type_of) {
-  const std::size_t count = system.particles.size();
-  std::size_t kept = 0;
-  for (std::size_t i = 0; i < count; ++i) {
-    if (age_particle(engine, system, i, type_of)) continue;
-    if (kept != i) system.particles[kept] = system.particles[i];
+// Life: ages, deaths with their death particles, and step particles. Each
+// survivor, then each particle made here (which ages from the next update
+// on), is handed to `survive` and kept in order; the dead are dropped. The
+// survivors close up from the first of them on, so the dead before it, the
+// oldest, go without moving the others.
+template <class Survive>
+void live(ScriptEngine& engine, ParticleSystem& system, TypeLookup& type_of, Survive&& survive) {
+  std::size_t dropped = 0, kept = 0;
+  const auto keep = [&](std::size_t i) {
+    Particle& p = system.particles[i];
+    survive(p);
+    if (dropped + kept != i) system.particles[dropped + kept] = p;
     ++kept;
+  };
+  const std::size_t count = system.particles.size();
+  for (std::size_t i = 0; i < count; ++i) {
+    if (!age_particle(engine, system, i, type_of)) {
+      keep(i);
+    } else if (kept == 0) {
+      ++dropped;
+    }
   }
-  system.particles.erase(system.particles.begin() + std::ptrdiff_t(kept),
-                         system.particles.begin() + std::ptrdiff_t(count));
+  for (std::size_t i = count; i < system.particles.size(); ++i) keep(i);
+  system.particles.keep(dropped, kept);
 }
 
 void move_particle(Particle& p, const ParticleType& type, const ParticleSystem& system) {
@@ -204,8 +215,8 @@ void move_particles(ParticleSystem& system, TypeLookup& type_of) {
 void destroy_particles(ParticleSystem& system) {
   system.destroyers.each([&](const ParticleDestroyer& destroyer) {
     if (!destroyer.region.proper()) return;
-    std::erase_if(system.particles,
-                  [&](const Particle& p) { return destroyer.region.holds(p.x, p.y, false); });
+    system.particles.erase_if(
+        [&](const Particle& p) { return destroyer.region.holds(p.x, p.y, false); });
   });
 }
 
@@ -300,23 +311,12 @@ void age_appearance(ParticleSystem& system, TypeLookup& type_of) {
 // leave them: only the life step draws random numbers, in the same order.
 void live_move_and_age(ScriptEngine& engine, ParticleSystem& system, TypeLookup& type_of) {
   Appearance appearance;
-  const auto move_and_age = [&](std::size_t i, std::size_t& kept) {
-    Particle& p = system.particles[i];
+  live(engine, system, type_of, [&](Particle& p) {
     if (const ParticleType* type = type_of(p.type)) {
       move_particle(p, *type, system);
       appearance.age(p, *type);
     }
-    if (kept != i) system.particles[kept] = p;
-    ++kept;
-  };
-  const std::size_t count = system.particles.size();
-  std::size_t kept = 0;
-  for (std::size_t i = 0; i < count; ++i) {
-    if (!age_particle(engine, system, i, type_of)) move_and_age(i, kept);
-  }
-  // The step and death particles, made in the pass, move from their start.
-  for (std::size_t i = count; i < system.particles.size(); ++i) move_and_age(i, kept);
-  system.particles.resize(kept);
+  });
 }
 
 }  // namespace
@@ -391,7 +391,7 @@ void update_system(ScriptEngine& engine, ParticleSystem& system) {
   if (system.destroyers.empty() && system.deflectors.empty() && system.changers.empty()) {
     live_move_and_age(engine, system, type_of);
   } else {
-    age_particles(engine, system, type_of);
+    live(engine, system, type_of, [](Particle&) {});
     move_particles(system, type_of);
     if (!system.destroyers.empty()) destroy_particles(system);
     if (!system.deflectors.empty()) deflect_particles(system);
