@@ -58,7 +58,10 @@ void on(ScriptEngine& engine, ScriptInstance&, ScriptInstance&, int, RValue& res
 
 void set_precision(ScriptEngine& engine, ScriptInstance&, ScriptInstance&, int, RValue&,
                    Args args) {
-  data_structures_of(engine).precision = std::fabs(args[0].real());
+  DataStructures& tables = data_structures_of(engine);
+  // Additions waiting in a map are placed under the tolerance they came with.
+  tables.maps.each([](const CDS_Map& map) { map.settle(); });
+  tables.precision = std::fabs(args[0].real());
 }
 
 template <class Kind>

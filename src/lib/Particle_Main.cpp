@@ -101,89 +101,122 @@ bool inside_bounds(const ParticleRegion& region, double x, double y) {
   return x >= region.xmin && x <= region.xmax && y >= region.ymin && y <= region.ymax;
 }
 
-// Life: ages, deaths with their death particles, step particles, and the
-// dead removed with the others kept in order.
-void age_particles(ScriptEngine& engine, ParticleSystem& system, const ParticleTables& tables) {
-  std::vector<char> dead(system.particles.size(), 0);
-  // Particles made here are appended and age from the next update on.
-  const std::size_t count = system.particles.size();
-  for (std::size_t i = 0; i < count; ++i) {
-    Particle& p = system.particles[i];
-    ++p.age;
-    const ParticleType* type = tables.types.find(p.type);
-    const bool dies = p.lifetime <= p.age;
-    if (dies) dead[i] = 1;
-    if (type == nullptr) continue;
-    const std::int32_t number = dies ? type->death_number : type->step_number;
-    const std::int32_t spawn = dies ? type->death_type : type->step_type;
-    if (number == 0) continue;
-    const double x = p.x, y = p.y;  // the vector may move as particles are added
-    create_particles(engine, system, x, y, spawn, chance_count(engine, number));
+// The type of each particle in turn; particles of one type come in runs,
+// so the last one found is kept.
+class TypeLookup {
+ public:
+  explicit TypeLookup(const ParticleTables& tables) : tables_(tables) {}
+  const ParticleType* operator()(std::int32_t id) {
+    if (id != id_) id_ = id, type_ = tables_.types.find(id);
+    return type_;
   }
-  std::size_t kept = 0;
-  for (std::size_t i = 0; i < system.particles.size(); ++i) {
-    if (i < dead.size() && dead[i]) continue;
-    system.particles[kept++] = system.particles[i];
-  }
-  system.particles.resize(kept);
+
+ private:
+  const ParticleTables& tables_;
+  std::int32_t id_ = -1;
+  const ParticleType* type_ = nullptr;
+};
+
+// Ages particle i and makes its step or death particles, appended to the
+// system; whether it dies.
+bool age_particle(ScriptEngine& engine, ParticleSystem& system, std::size_t i,
+                  TypeLookup& type_of) {
+  Particle& p = system.particles[i];
+  ++p.age;
+  const bool dies = p.lifetime <= p.age;
+  const ParticleType* type = type_of(p.type);
+  if (type == nullptr) return dies;
+  const std::int32_t number = dies ? type->death_number : type->step_number;
+  if (number == 0) return dies;
+  const std::int32_t spawn = dies ? type->death_type : type->step_type;
+  const double x = p.x, y = p.y;  // the vector may move as particles are added
+  create_particles(engine, system, x, y, spawn, chance_count(engine, number));
+  return dies;
 }
 
-void move_particles(ParticleSystem& system, const ParticleTables& tables) {
-  const bool attracted = !system.attractors.empty();
-  for (Particle& p : system.particles) {
-    const ParticleType* type = tables.types.find(p.type);
-    if (type == nullptr) continue;
-    p.previous_x = p.x;
-    p.previous_y = p.y;
-    p.speed = std::max(p.speed + type->speed_increment, 0.0);
-    p.direction += type->direction_increment;
-    p.angle += type->angle_increment;
-    double extra_x = 0, extra_y = 0;
-    if (type->gravity != 0 || attracted) {
-      double vx = p.speed * std::cos(p.direction * kDegrees);
-      double vy = -p.speed * std::sin(p.direction * kDegrees);
-      if (type->gravity != 0) {
-        vx += type->gravity * std::cos(type->gravity_direction * kDegrees);
-        vy -= type->gravity * std::sin(type->gravity_direction * kDegrees);
+// Life: ages, deaths with their death particles, and step particles. Each
+// survivor, then each particle made here (which ages from the next update
+// on), is handed to `survive` and kept in order; the dead are dropped. The
+// survivors close up from the first of them on, so the dead before it, the
+// oldest, go without moving the others.
+template <class Survive>
+void live(ScriptEngine& engine, ParticleSystem& system, TypeLookup& type_of, Survive&& survive) {
+  std::size_t dropped = 0, kept = 0;
+  const auto keep = [&](std::size_t i) {
+    Particle& p = system.particles[i];
+    survive(p);
+    if (dropped + kept != i) system.particles[dropped + kept] = p;
+    ++kept;
+  };
+  const std::size_t count = system.particles.size();
+  for (std::size_t i = 0; i < count; ++i) {
+    if (!age_particle(engine, system, i, type_of)) {
+      keep(i);
+    } else if (kept == 0) {
+      ++dropped;
+    }
+  }
+  for (std::size_t i = count; i < system.particles.size(); ++i) keep(i);
+  system.particles.keep(dropped, kept);
+}
+
+void move_particle(Particle& p, const ParticleType& type, const ParticleSystem& system) {
+  p.previous_x = p.x;
+  p.previous_y = p.y;
+  p.speed = std::max(p.speed + type.speed_increment, 0.0);
+  p.direction += type.direction_increment;
+  p.angle += type.angle_increment;
+  double extra_x = 0, extra_y = 0;
+  if (type.gravity != 0 || !system.attractors.empty()) {
+    double vx = p.speed * std::cos(p.direction * kDegrees);
+    double vy = -p.speed * std::sin(p.direction * kDegrees);
+    if (type.gravity != 0) {
+      vx += type.gravity * std::cos(type.gravity_direction * kDegrees);
+      vy -= type.gravity * std::sin(type.gravity_direction * kDegrees);
+    }
+    system.attractors.each([&](const ParticleAttractor& a) {
+      if (a.force == 0 || a.distance == 0) return;
+      const double d = std::hypot(a.x - p.x, a.y - p.y);
+      if (!(d > 0 && d <= a.distance)) return;
+      double scale = a.force / d;
+      const double near = (a.distance - d) / a.distance;
+      if (a.kind == 1) scale *= near;
+      if (a.kind == 2) scale *= near * near;
+      const double fx = scale * (a.x - p.x), fy = scale * (a.y - p.y);
+      if (a.additive) {
+        vx += fx, vy += fy;
+      } else {
+        extra_x += fx, extra_y += fy;
       }
-      system.attractors.each([&](const ParticleAttractor& a) {
-        if (a.force == 0 || a.distance == 0) return;
-        const double d = std::hypot(a.x - p.x, a.y - p.y);
-        if (!(d > 0 && d <= a.distance)) return;
-        double scale = a.force / d;
-        const double near = (a.distance - d) / a.distance;
-        if (a.kind == 1) scale *= near;
-        if (a.kind == 2) scale *= near * near;
-        const double fx = scale * (a.x - p.x), fy = scale * (a.y - p.y);
-        if (a.additive) {
-          vx += fx, vy += fy;
-        } else {
-          extra_x += fx, extra_y += fy;
-        }
-      });
-      p.speed = std::hypot(vx, vy);
-      p.direction = direction_of(vx, vy);
-    }
-    double length = p.speed, direction = p.direction;
-    if (type->speed_wiggle != 0 || type->direction_wiggle != 0) {
-      length += wiggle_wave(p.age + 4 * std::int64_t{p.phase}, 5) * type->speed_wiggle;
-      direction += wiggle_wave(p.age + 3 * std::int64_t{p.phase}, 6) * type->direction_wiggle;
-    }
-    if (length != p.step_length || direction != p.step_direction) {
-      p.step_length = length, p.step_direction = direction;
-      p.step_x = length * std::cos(direction * kDegrees);
-      p.step_y = -length * std::sin(direction * kDegrees);
-    }
-    p.x += p.step_x + extra_x;
-    p.y += p.step_y + extra_y;
+    });
+    p.speed = std::hypot(vx, vy);
+    p.direction = direction_of(vx, vy);
+  }
+  double length = p.speed, direction = p.direction;
+  if (type.speed_wiggle != 0 || type.direction_wiggle != 0) {
+    length += wiggle_wave(p.age + 4 * std::int64_t{p.phase}, 5) * type.speed_wiggle;
+    direction += wiggle_wave(p.age + 3 * std::int64_t{p.phase}, 6) * type.direction_wiggle;
+  }
+  if (length != p.step_length || direction != p.step_direction) {
+    p.step_length = length, p.step_direction = direction;
+    p.step_x = length * std::cos(direction * kDegrees);
+    p.step_y = -length * std::sin(direction * kDegrees);
+  }
+  p.x += p.step_x + extra_x;
+  p.y += p.step_y + extra_y;
+}
+
+void move_particles(ParticleSystem& system, TypeLookup& type_of) {
+  for (Particle& p : system.particles) {
+    if (const ParticleType* type = type_of(p.type)) move_particle(p, *type, system);
   }
 }
 
 void destroy_particles(ParticleSystem& system) {
   system.destroyers.each([&](const ParticleDestroyer& destroyer) {
     if (!destroyer.region.proper()) return;
-    std::erase_if(system.particles,
-                  [&](const Particle& p) { return destroyer.region.holds(p.x, p.y, false); });
+    system.particles.erase_if(
+        [&](const Particle& p) { return destroyer.region.holds(p.x, p.y, false); });
   });
 }
 
@@ -240,27 +273,50 @@ std::int32_t colour_at_age(const ParticleType& type, const Particle& p) {
                : merged(type.colours[1], type.colours[2], t - 1);
 }
 
-void age_appearance(ParticleSystem& system, const ParticleTables& tables) {
-  // Particles made together share their type, age and life, and so their
-  // colour: a run of them takes the colour worked out for the first.
-  const ParticleType* last_type = nullptr;
-  std::int32_t last_age = 0, last_lifetime = 0, last_colour = 0;
-  for (Particle& p : system.particles) {
-    const ParticleType* type = tables.types.find(p.type);
-    if (type == nullptr) continue;
-    p.size = std::max(p.size + type->size_increment, 0.0);
-    const double life = p.lifetime;
-    if (type->colour_mode == ColourMode::two || type->colour_mode == ColourMode::three) {
-      if (type != last_type || p.age != last_age || p.lifetime != last_lifetime) {
-        last_type = type, last_age = p.age, last_lifetime = p.lifetime;
-        last_colour = colour_at_age(*type, p);
+// Size, colour and alpha at a particle's age. Particles made together share
+// their type, age and life, and so their colour: a run of them takes the
+// colour worked out for the first.
+class Appearance {
+ public:
+  void age(Particle& p, const ParticleType& type) {
+    p.size = std::max(p.size + type.size_increment, 0.0);
+    if (type.colour_mode == ColourMode::two || type.colour_mode == ColourMode::three) {
+      if (&type != last_type_ || p.age != last_age_ || p.lifetime != last_lifetime_) {
+        last_type_ = &type, last_age_ = p.age, last_lifetime_ = p.lifetime;
+        last_colour_ = colour_at_age(type, p);
       }
-      p.colour = last_colour;
+      p.colour = last_colour_;
     }
+    const double life = p.lifetime;
     const double t = life < 1 ? 1 : 2 * p.age / life;
-    p.alpha = t < 1 ? (1 - t) * type->alphas[0] + t * type->alphas[1]
-                    : (2 - t) * type->alphas[1] + (t - 1) * type->alphas[2];
+    p.alpha = t < 1 ? (1 - t) * type.alphas[0] + t * type.alphas[1]
+                    : (2 - t) * type.alphas[1] + (t - 1) * type.alphas[2];
   }
+
+ private:
+  const ParticleType* last_type_ = nullptr;
+  std::int32_t last_age_ = 0, last_lifetime_ = 0, last_colour_ = 0;
+};
+
+void age_appearance(ParticleSystem& system, TypeLookup& type_of) {
+  Appearance appearance;
+  for (Particle& p : system.particles) {
+    if (const ParticleType* type = type_of(p.type)) appearance.age(p, *type);
+  }
+}
+
+// Life, motion and appearance in one pass over the particles, for a system
+// with no destroyers, deflectors or changers, which would act between the
+// motion and the appearance. The particles come out as the separate passes
+// leave them: only the life step draws random numbers, in the same order.
+void live_move_and_age(ScriptEngine& engine, ParticleSystem& system, TypeLookup& type_of) {
+  Appearance appearance;
+  live(engine, system, type_of, [&](Particle& p) {
+    if (const ParticleType* type = type_of(p.type)) {
+      move_particle(p, *type, system);
+      appearance.age(p, *type);
+    }
+  });
 }
 
 }  // namespace
@@ -331,13 +387,17 @@ void burst(ScriptEngine& engine, ParticleSystem& system, const ParticleEmitter& 
 }
 
 void update_system(ScriptEngine& engine, ParticleSystem& system) {
-  const ParticleTables& tables = particles_of(engine);
-  age_particles(engine, system, tables);
-  move_particles(system, tables);
-  if (!system.destroyers.empty()) destroy_particles(system);
-  if (!system.deflectors.empty()) deflect_particles(system);
-  if (!system.changers.empty()) change_particles(engine, system, tables);
-  age_appearance(system, tables);
+  TypeLookup type_of(particles_of(engine));
+  if (system.destroyers.empty() && system.deflectors.empty() && system.changers.empty()) {
+    live_move_and_age(engine, system, type_of);
+  } else {
+    live(engine, system, type_of, [](Particle&) {});
+    move_particles(system, type_of);
+    if (!system.destroyers.empty()) destroy_particles(system);
+    if (!system.deflectors.empty()) deflect_particles(system);
+    if (!system.changers.empty()) change_particles(engine, system, particles_of(engine));
+    age_appearance(system, type_of);
+  }
   system.emitters.each([&](const ParticleEmitter& emitter) {
     if (emitter.stream_number != 0) {
       burst(engine, system, emitter, emitter.stream_type, emitter.stream_number);

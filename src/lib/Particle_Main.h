@@ -1,7 +1,9 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <iterator>
 #include <memory>
 #include <vector>
 
@@ -51,6 +53,50 @@ struct Particle {
   // The last step's length and direction and the move they make, so a
   // particle whose motion does not change needs no trigonometry.
   double step_length = 0, step_direction = 0, step_x = 0, step_y = 0;
+};
+
+// A system's live particles, oldest first. The oldest are the first to
+// die, so the dead at the front are dropped by moving where the list
+// starts rather than by moving every particle after them.
+class ParticleList {
+ public:
+  using iterator = std::vector<Particle>::iterator;
+  using const_iterator = std::vector<Particle>::const_iterator;
+
+  std::size_t size() const { return items_.size() - start_; }
+  bool empty() const { return size() == 0; }
+  Particle& operator[](std::size_t i) { return items_[start_ + i]; }
+  const Particle& operator[](std::size_t i) const { return items_[start_ + i]; }
+  const Particle& front() const { return items_[start_]; }
+  const Particle& back() const { return items_.back(); }
+  iterator begin() { return items_.begin() + std::ptrdiff_t(start_); }
+  iterator end() { return items_.end(); }
+  const_iterator begin() const { return items_.begin() + std::ptrdiff_t(start_); }
+  const_iterator end() const { return items_.end(); }
+  auto rbegin() const { return std::make_reverse_iterator(end()); }
+  auto rend() const { return std::make_reverse_iterator(begin()); }
+
+  void push_back(const Particle& p) { items_.push_back(p); }
+  void clear() { items_.clear(), start_ = 0; }
+  // Keeps the `count` particles from position `first` on.
+  void keep(std::size_t first, std::size_t count) {
+    items_.resize(start_ + first + count);
+    start_ += first;
+    // The dropped front is given back once it is most of the storage.
+    if (start_ > items_.size() / 2) {
+      items_.erase(items_.begin(), items_.begin() + std::ptrdiff_t(start_));
+      start_ = 0;
+    }
+  }
+  template <class Predicate>
+  void erase_if(Predicate&& dies) {
+    const auto kept = std::remove_if(begin(), end(), dies);
+    keep(0, std::size_t(kept - begin()));
+  }
+
+ private:
+  std::vector<Particle> items_;
+  std::size_t start_ = 0;  // the particles before it are dead
 };
 
 // A rectangle of the room with a shape inside it, for emitters, destroyers
@@ -140,7 +186,7 @@ struct ParticleSystem {
   // instead of taking the machine's memory.
   static constexpr std::size_t kMaxParticles = 200000;
 
-  std::vector<Particle> particles;
+  ParticleList particles;
   SlotTable<ParticleEmitter> emitters;
   SlotTable<ParticleAttractor> attractors;
   SlotTable<ParticleDestroyer> destroyers;

@@ -1,8 +1,14 @@
 #include "lib/Support_Data_Structures.h"
 
+#include <algorithm>
 #include <cmath>
+#include <deque>
+#include <functional>
 #include <iterator>
+#include <map>
+#include <memory_resource>
 #include <string_view>
+#include <unordered_map>
 
 #include "data/Support_Stream.h"
 #include "script/Function_Math.h"
@@ -216,58 +222,268 @@ std::optional<CDS_List> CDS_List::read(CStream& stream) {
 
 // ---- Map ----
 
-CDS_Map::Pairs::const_iterator CDS_Map::first_equal(const RValue& key) const {
-  const auto found = pairs().lower_bound(key);
-  if (found == pairs().end() ||
-      compare_values(found->first, key, *pairs().key_comp().precision) != 0)
-    return pairs().end();
+namespace {
+
+// Reals are indexed by the cell of this width they lie in, cells centred on
+// its multiples, so that a whole or half number lies mid-cell and a search
+// for it looks in one cell.
+constexpr double kCellWidth = 1.0 / 64;
+// Reals from this magnitude on (and not-a-number) are found through the
+// tree alone: cells that far out would not hold the tolerance.
+constexpr double kLargestIndexedReal = 1099511627776.0;  // 2^40
+
+bool indexed(const RValue& key) {
+  return key.is_string() || std::fabs(key.real()) < kLargestIndexedReal;
+}
+
+std::int64_t cell_of(double x) {
+  return static_cast<std::int64_t>(std::floor(x / kCellWidth + 0.5));
+}
+
+std::uint64_t cell_of(const RValue& key) {
+  if (key.is_string()) return std::hash<std::string_view>{}(key.text());
+  return static_cast<std::uint64_t>(cell_of(key.real()));
+}
+
+// Keys that are one key of the index (reals equal exactly, -0 and 0 alike).
+bool same_key(const RValue& a, const RValue& b) {
+  if (a.is_real() != b.is_real()) return false;
+  return a.is_real() ? a.real() == b.real() : a.text() == b.text();
+}
+
+struct KeyOrder {
+  const double* precision;
+  bool operator()(const RValue& a, const RValue& b) const {
+    return compare_values(a, b, *precision) < 0;
+  }
+};
+
+}  // namespace
+
+struct CDS_Map::Entry {
+  using Order = std::pmr::multimap<RValue, Entry*, KeyOrder>;
+  RValue key;
+  RValue value;
+  Order::iterator node;  // once placed
+};
+
+// The entries of one exact key: how many, and the first of them in the
+// order (none while that is known only to the tree).
+struct CDS_Map::Slot {
+  RValue key;
+  std::int32_t count = 0;
+  Entry* first = nullptr;
+};
+
+struct CDS_Map::Storage {
+  explicit Storage(const double& precision) : order(KeyOrder{&precision}, &pool) {}
+
+  // Each map draws its tree from a pool of its own, so that its nodes lie
+  // together in the order they were added rather than scattered over the
+  // freed nodes of maps destroyed before it; searches then stay in the cache.
+  std::pmr::unsynchronized_pool_resource pool;
+  Entry::Order order;         // after the pool, which must outlive it
+  std::deque<Entry> entries;  // the removed ones' places are reused
+  std::vector<Entry*> unused_entries;
+  std::vector<Entry*> waiting;  // added and not yet placed, oldest first
+  std::unordered_multimap<std::uint64_t, Slot> index;
+  std::int32_t size = 0;
+};
+
+CDS_Map::CDS_Map(const double& precision) : storage_(std::make_unique<Storage>(precision)) {}
+
+// The copy's tree has the shape of the original's, so that its searches
+// take the same paths.
+CDS_Map::CDS_Map(const CDS_Map& other) : CDS_Map(other.precision()) {
+  other.settle();
+  Storage& s = *storage_;
+  s.order = other.storage_->order;
+  for (auto node = s.order.begin(); node != s.order.end(); ++node) {
+    Entry& entry = s.entries.emplace_back();
+    entry.key = node->first;
+    entry.value = node->second->value;
+    entry.node = node;
+    node->second = &entry;
+    ++s.size;
+    if (!indexed(entry.key)) continue;
+    const auto [at, end] = s.index.equal_range(cell_of(entry.key));
+    const auto same = std::find_if(
+        at, end, [&](const auto& cell_slot) { return same_key(cell_slot.second.key, entry.key); });
+    if (same == end) {
+      s.index.emplace(cell_of(entry.key), Slot{entry.key, 1, &entry});
+    } else {
+      ++same->second.count;  // the first in the order was met before
+    }
+  }
+}
+
+CDS_Map& CDS_Map::operator=(const CDS_Map& other) {
+  if (this != &other) *this = CDS_Map(other);
+  return *this;
+}
+
+CDS_Map::CDS_Map(CDS_Map&&) noexcept = default;
+CDS_Map& CDS_Map::operator=(CDS_Map&&) noexcept = default;
+CDS_Map::~CDS_Map() = default;
+
+std::int32_t CDS_Map::size() const {
+  return storage_->size;
+}
+
+const double& CDS_Map::precision() const {
+  return *storage_->order.key_comp().precision;
+}
+
+void CDS_Map::clear() {
+  storage_ = std::make_unique<Storage>(precision());
+}
+
+CDS_Map::Probe CDS_Map::probe(const RValue& key) const {
+  Storage& s = *storage_;
+  Probe found;
+  const auto look = [&](std::uint64_t cell) {
+    for (auto [at, end] = s.index.equal_range(cell); at != end; ++at) {
+      Slot& slot = at->second;
+      if (same_key(slot.key, key)) {
+        found.slot = &slot;
+      } else if (key.is_real() && slot.key.is_real() &&
+                 compare_reals(slot.key.real(), key.real(), precision()) == 0) {
+        found.alone = false;
+      }
+    }
+  };
+  if (key.is_string()) {
+    found.alone = true;
+    look(cell_of(key));
+    return found;
+  }
+  // Keys within the tolerance of a real lie in the cells its tolerance
+  // reaches, two at most; one more is not looked for.
+  const double x = key.real();
+  const double p = precision();
+  const double tolerance = p > 0 ? p : std::max(std::fabs(x) * 1e-12, 1e-12);
+  if (!(tolerance < kCellWidth / 2)) return found;
+  found.alone = true;
+  const std::int64_t low = cell_of(x - tolerance), high = cell_of(x + tolerance);
+  look(static_cast<std::uint64_t>(low));
+  if (high != low) look(static_cast<std::uint64_t>(high));
   return found;
 }
 
-CDS_Map::Pairs::iterator CDS_Map::first_equal(const RValue& key) {
-  const auto found = pairs().lower_bound(key);
-  if (found == pairs().end() ||
-      compare_values(found->first, key, *pairs().key_comp().precision) != 0)
-    return pairs().end();
-  return found;
+void CDS_Map::add(const RValue& key, const RValue& value) {
+  Storage& s = *storage_;
+  Entry* entry = nullptr;
+  if (s.unused_entries.empty()) {
+    entry = &s.entries.emplace_back();
+  } else {
+    entry = s.unused_entries.back();
+    s.unused_entries.pop_back();
+  }
+  entry->key = key;
+  entry->value = value;
+  s.waiting.push_back(entry);
+  ++s.size;
+  if (!indexed(key)) return;
+  const Probe found = probe(key);
+  if (found.slot == nullptr) {
+    s.index.emplace(cell_of(key), Slot{key, 1, entry});
+    return;
+  }
+  // A repeated key goes after the earlier ones, so the first stays first,
+  // unless a key close to it could come between them in the tree.
+  if (!found.alone) found.slot->first = nullptr;
+  ++found.slot->count;
+}
+
+CDS_Map::Entry* CDS_Map::first_equal(const RValue& key) const {
+  if (!indexed(key)) return first_equal_in_tree(key);
+  const Probe found = probe(key);
+  if (!found.alone) return first_equal_in_tree(key);
+  if (found.slot == nullptr) return nullptr;
+  // With no other key near, the tree's first equal key has this value.
+  if (found.slot->first == nullptr) found.slot->first = first_equal_in_tree(key);
+  return found.slot->first;
+}
+
+CDS_Map::Entry* CDS_Map::first_equal_in_tree(const RValue& key) const {
+  settle();
+  const auto& order = storage_->order;
+  const auto found = order.lower_bound(key);
+  if (found == order.end() || compare_values(found->first, key, precision()) != 0) return nullptr;
+  return found->second;
+}
+
+void CDS_Map::settle() const {
+  Storage& s = *storage_;
+  for (Entry* entry : s.waiting) entry->node = s.order.emplace(entry->key, entry);
+  s.waiting.clear();
 }
 
 void CDS_Map::replace(const RValue& key, const RValue& value) {
-  if (const auto found = first_equal(key); found != pairs().end()) found->second = value;
+  if (Entry* entry = first_equal(key)) entry->value = value;
 }
 
 void CDS_Map::erase(const RValue& key) {
-  if (const auto found = first_equal(key); found != pairs().end()) pairs().erase(found);
+  Entry* entry = first_equal(key);
+  if (entry == nullptr) return;
+  settle();
+  Storage& s = *storage_;
+  if (indexed(entry->key)) {
+    for (auto [at, end] = s.index.equal_range(cell_of(entry->key)); at != end; ++at) {
+      Slot& slot = at->second;
+      if (!same_key(slot.key, entry->key)) continue;
+      if (--slot.count == 0) {
+        s.index.erase(at);
+      } else if (slot.first == entry) {
+        slot.first = nullptr;  // the tree knows the next
+      }
+      break;
+    }
+  }
+  s.order.erase(entry->node);
+  entry->key.clear();
+  entry->value.clear();
+  s.unused_entries.push_back(entry);
+  --s.size;
 }
 
 RValue CDS_Map::find_value(const RValue& key) const {
-  const auto found = first_equal(key);
-  return found == pairs().end() ? RValue() : found->second;
+  const Entry* entry = first_equal(key);
+  return entry == nullptr ? RValue() : entry->value;
 }
 
 RValue CDS_Map::find_previous(const RValue& key) const {
-  const auto bound = pairs().lower_bound(key);
-  return bound == pairs().begin() ? RValue() : std::prev(bound)->first;
+  settle();
+  const auto& order = storage_->order;
+  const auto bound = order.lower_bound(key);
+  return bound == order.begin() ? RValue() : std::prev(bound)->first;
 }
 
 RValue CDS_Map::find_next(const RValue& key) const {
-  const auto after = pairs().upper_bound(key);
-  return after == pairs().end() ? RValue() : after->first;
+  settle();
+  const auto& order = storage_->order;
+  const auto after = order.upper_bound(key);
+  return after == order.end() ? RValue() : after->first;
 }
 
 RValue CDS_Map::find_first() const {
-  return pairs().empty() ? RValue() : pairs().begin()->first;
+  settle();
+  const auto& order = storage_->order;
+  return order.empty() ? RValue() : order.begin()->first;
 }
 
 RValue CDS_Map::find_last() const {
-  return pairs().empty() ? RValue() : std::prev(pairs().end())->first;
+  settle();
+  const auto& order = storage_->order;
+  return order.empty() ? RValue() : std::prev(order.end())->first;
 }
 
 void CDS_Map::write(CStream& stream) const {
+  settle();
   WriteInt(stream, static_cast<std::int32_t>(kForm));
-  write_count(stream, pairs().size());
-  for (const auto& [key, value] : pairs()) save_value(stream, key);
-  for (const auto& [key, value] : pairs()) save_value(stream, value);
+  write_count(stream, storage_->order.size());
+  for (const auto& [key, entry] : storage_->order) save_value(stream, key);
+  for (const auto& [key, entry] : storage_->order) save_value(stream, entry->value);
 }
 
 std::optional<CDS_Map> CDS_Map::read(CStream& stream, const double& precision) {
@@ -280,9 +496,7 @@ std::optional<CDS_Map> CDS_Map::read(CStream& stream, const double& precision) {
   // Keys out of order (a text made elsewhere) are put in order, so that the
   // searches stay sound.
   CDS_Map map(precision);
-  for (std::size_t i = 0; i < keys->size(); ++i) {
-    map.pairs().emplace_hint(map.pairs().end(), std::move((*keys)[i]), std::move((*values)[i]));
-  }
+  for (std::size_t i = 0; i < keys->size(); ++i) map.add((*keys)[i], (*values)[i]);
   return map;
 }
 

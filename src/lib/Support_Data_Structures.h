@@ -3,9 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <map>
 #include <memory>
-#include <memory_resource>
 #include <optional>
 #include <set>
 #include <vector>
@@ -120,59 +118,59 @@ class CDS_List {
 // Keys in ascending order, equal keys in the order they were added. The
 // order reads the game's tolerance where it is kept, so every map of a game
 // follows ds_set_precision.
+//
+// The ordered tree is what every answer comes from, but additions wait in a
+// list and are placed in it only when an answer needs the order, and an
+// index by exact key finds a key without the tree wherever no other key lies
+// within the tolerance of it (strings always, reals mostly): a map filled and
+// then searched by key never pays for the tree.
 class CDS_Map {
  public:
   static constexpr StructureForm kForm = StructureForm::map;
 
-  explicit CDS_Map(const double& precision) : storage_(std::make_unique<Storage>(precision)) {}
-  CDS_Map(const CDS_Map& other) : storage_(std::make_unique<Storage>(*other.storage_)) {}
-  CDS_Map(CDS_Map&&) noexcept = default;
-  CDS_Map& operator=(const CDS_Map& other) {
-    storage_ = std::make_unique<Storage>(*other.storage_);
-    return *this;
-  }
-  CDS_Map& operator=(CDS_Map&&) noexcept = default;
+  explicit CDS_Map(const double& precision);
+  CDS_Map(const CDS_Map& other);
+  CDS_Map(CDS_Map&&) noexcept;
+  CDS_Map& operator=(const CDS_Map& other);
+  CDS_Map& operator=(CDS_Map&&) noexcept;
+  ~CDS_Map();
 
-  std::int32_t size() const { return static_cast<std::int32_t>(pairs().size()); }
-  void clear() {
-    pairs().clear();
-    storage_->pool.release();
-  }
-  void add(const RValue& key, const RValue& value) { pairs().emplace(key, value); }
+  std::int32_t size() const;
+  void clear();
+  void add(const RValue& key, const RValue& value);
   void replace(const RValue& key, const RValue& value);
   void erase(const RValue& key);
-  bool exists(const RValue& key) const { return first_equal(key) != pairs().end(); }
+  bool exists(const RValue& key) const { return first_equal(key) != nullptr; }
   RValue find_value(const RValue& key) const;
   RValue find_previous(const RValue& key) const;
   RValue find_next(const RValue& key) const;
   RValue find_first() const;
   RValue find_last() const;
+  // Places the waiting additions in the tree; the game calls it before the
+  // tolerance changes, since each must be placed under the tolerance it was
+  // added with.
+  void settle() const;
 
   void write(CStream& stream) const;
   static std::optional<CDS_Map> read(CStream& stream, const double& precision);
 
  private:
-  struct KeyOrder {
-    const double* precision;
-    bool operator()(const RValue& a, const RValue& b) const {
-      return compare_values(a, b, *precision) < 0;
-    }
-  };
-  using Pairs = std::pmr::multimap<RValue, RValue, KeyOrder>;
-  // Each map draws its tree from a pool of its own, so that its nodes lie
-  // together in the order they were added rather than scattered over the
-  // freed nodes of maps destroyed before it; searches then stay in the cache.
-  struct Storage {
-    explicit Storage(const double& precision) : pairs(KeyOrder{&precision}, &pool) {}
-    Storage(const Storage& other) : pairs(other.pairs, &pool) {}
-    std::pmr::unsynchronized_pool_resource pool;
-    Pairs pairs;  // after the pool, which must outlive it
+  struct Storage;
+  struct Entry;
+  struct Slot;
+  // A key's slot in the index, and whether no other key lies within the
+  // tolerance of it, so that the index alone can answer for it.
+  struct Probe {
+    Slot* slot = nullptr;
+    bool alone = false;
   };
 
-  Pairs& pairs() { return storage_->pairs; }
-  const Pairs& pairs() const { return storage_->pairs; }
-  Pairs::const_iterator first_equal(const RValue& key) const;
-  Pairs::iterator first_equal(const RValue& key);
+  const double& precision() const;
+  // The entry ds_map_find_value(key) names: the first in the order equal to
+  // the key; none when there is none.
+  Entry* first_equal(const RValue& key) const;
+  Entry* first_equal_in_tree(const RValue& key) const;
+  Probe probe(const RValue& key) const;
 
   std::unique_ptr<Storage> storage_;
 };
@@ -316,6 +314,12 @@ class StructureTable {
   }
   void destroy(std::int32_t id) {
     if (find(id) != nullptr) slots_[std::size_t(id)].reset();
+  }
+  template <class Visit>
+  void each(Visit&& visit) const {
+    for (const auto& slot : slots_) {
+      if (slot) visit(*slot);
+    }
   }
 
  private:

@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <limits>
+#include <map>
 #include <ostream>
 #include <random>
 #include <string>
@@ -11,8 +14,10 @@
 #include <vector>
 
 #include "../script/script_fixture.h"
+#include "data/Support_Stream.h"
 #include "lib/Function_Data_Structures.h"
 #include "lib/Support_Data_Structures.h"
+#include "script/Variable_Class.h"
 
 namespace kestrel {
 namespace {
@@ -181,6 +186,148 @@ INSTANTIATE_TEST_SUITE_P(
                    "ds_map_replace(m, 'k', 7); return ds_map_size(m) * 10 + "
                    "ds_map_find_value(m, 'k') + ds_map_exists(m, 'j') * 100",
                    RValue(17.0)}));
+
+// ---- Maps against a plain tree ----
+
+// The order a map's answers must follow, kept the plain way: a tree with
+// each addition placed at once.
+class PlainMap {
+ public:
+  explicit PlainMap(const double& precision) : precision_(precision), pairs_(Order{&precision}) {}
+
+  void add(const RValue& key, const RValue& value) { pairs_.emplace(key, value); }
+  void erase(const RValue& key) {
+    if (const auto found = first_equal(key); found != pairs_.end()) pairs_.erase(found);
+  }
+  void replace(const RValue& key, const RValue& value) {
+    if (const auto found = first_equal(key); found != pairs_.end()) found->second = value;
+  }
+  RValue find_value(const RValue& key) {
+    const auto found = first_equal(key);
+    return found == pairs_.end() ? RValue() : found->second;
+  }
+  RValue find_next(const RValue& key) const {
+    const auto after = pairs_.upper_bound(key);
+    return after == pairs_.end() ? RValue() : after->first;
+  }
+  RValue find_previous(const RValue& key) const {
+    const auto bound = pairs_.lower_bound(key);
+    return bound == pairs_.begin() ? RValue() : std::prev(bound)->first;
+  }
+  std::string contents() const {
+    std::string text;
+    for (const auto& [key, value] : pairs_) text += shown(key) + "=" + shown(value) + " ";
+    return text;
+  }
+  std::int32_t size() const { return std::int32_t(pairs_.size()); }
+
+  static std::string shown(const RValue& value) {
+    char number[40];
+    std::snprintf(number, sizeof number, "%.17g", value.real());
+    return value.is_string() ? "'" + value.str() + "'" : number;
+  }
+
+ private:
+  struct Order {
+    const double* precision;
+    bool operator()(const RValue& a, const RValue& b) const {
+      return compare_values(a, b, *precision) < 0;
+    }
+  };
+  std::multimap<RValue, RValue, Order>::iterator first_equal(const RValue& key) {
+    const auto found = pairs_.lower_bound(key);
+    if (found == pairs_.end() || compare_values(found->first, key, precision_) != 0) {
+      return pairs_.end();
+    }
+    return found;
+  }
+
+  const double& precision_;
+  std::multimap<RValue, RValue, Order> pairs_;
+};
+
+// The map's contents in its order, read back from its text form.
+std::string contents_of(const CDS_Map& map) {
+  CStream stream;
+  map.write(stream);
+  stream.seek(0);
+  ReadInt(stream);
+  const std::int32_t count = ReadInt(stream);
+  std::vector<RValue> keys;
+  for (std::int32_t i = 0; i < count; ++i) keys.push_back(load_value(stream));
+  std::string text;
+  for (const RValue& key : keys) {
+    text += PlainMap::shown(key) + "=" + PlainMap::shown(load_value(stream)) + " ";
+  }
+  return text;
+}
+
+// Random work on keys that crowd each other within the tolerance, sit on
+// the edges of the index's cells, repeat, or are too large for the cells,
+// under a tolerance that grows as it goes: every answer and the order must
+// be those of the plain tree. (A tolerance made smaller leaves keys that
+// were equal out of order in the tree, where its search can miss a key the
+// map holds exactly; the index finds it, so there they differ.)
+TEST(MapIndex, AnswersAsThePlainTreeDoes) {
+  const RValue keys[] = {RValue(0.0),
+                         RValue(-0.0),
+                         RValue(1.0),
+                         RValue(1.0 + 1e-9),
+                         RValue(1.0 + 2e-8),
+                         RValue(1.003),
+                         RValue(1.006),
+                         RValue(1.0 / 128),
+                         RValue(1.0 / 128 - 3e-9),
+                         RValue(1.0 / 128 + 3e-9),
+                         RValue(0.5),
+                         RValue(7.0),
+                         RValue(3e12),
+                         RValue(3e12 + 0.5),
+                         RValue(kInfinity),
+                         text("a"),
+                         text("b")};
+  const double tolerances[] = {0, 1e-8, 0.004, 0.02};
+  for (unsigned seed = 1; seed <= 20; ++seed) {
+    std::mt19937 random(seed);
+    std::size_t tolerance = 0;
+    double precision = tolerances[tolerance];
+    CDS_Map map(precision);
+    PlainMap plain(precision);
+    const auto pick = [&] { return keys[random() % std::size(keys)]; };
+    for (int step = 0; step < 400; ++step) {
+      const RValue key = pick();
+      const RValue value{double(step)};
+      const unsigned what = random() % 100;
+      if (what < 40) {
+        map.add(key, value);
+        plain.add(key, value);
+      } else if (what < 55) {
+        map.erase(key);
+        plain.erase(key);
+      } else if (what < 60) {
+        map.replace(key, value);
+        plain.replace(key, value);
+      } else if (what < 63) {
+        map.settle();
+        tolerance = std::min(tolerance + 1, std::size(tolerances) - 1);
+        precision = tolerances[tolerance];
+      } else if (what < 65) {
+        map = CDS_Map(map);
+      } else if (what < 70) {
+        ASSERT_EQ(PlainMap::shown(map.find_next(key)), PlainMap::shown(plain.find_next(key)));
+        ASSERT_EQ(PlainMap::shown(map.find_previous(key)),
+                  PlainMap::shown(plain.find_previous(key)));
+      } else {
+        ASSERT_EQ(PlainMap::shown(map.find_value(key)), PlainMap::shown(plain.find_value(key)))
+            << "seed " << seed << " step " << step << " key " << PlainMap::shown(key)
+            << " precision " << precision << "\n"
+            << plain.contents();
+      }
+      ASSERT_EQ(map.size(), plain.size());
+    }
+    EXPECT_EQ(contents_of(map), plain.contents()) << "seed " << seed;
+  }
+}
 
 INSTANTIATE_TEST_SUITE_P(
     PriorityQueues, Results,
