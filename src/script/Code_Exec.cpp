@@ -1030,30 +1030,37 @@ struct AnyOperand {
 
 using StepFunction = bool (*)(const RealStep&, CodeExecutor&, double&);
 
-// A binary operator of two operands read as the operand types say.
-template <std::int32_t Op>
-struct BinaryStep {
+// Two operands read as the operand types say, then combined by Combine.
+template <class Combine>
+struct TwoOperandStep {
   template <class Left, class Right>
   static bool run(const RealStep& step, CodeExecutor& executor, double& out) {
     double left = 0.0;
     double right = 0.0;
     return Left::get(executor, step.left, step.left_constant, left) &&
            Right::get(executor, step.right, step.right_constant, right) &&
-           real_operation(Op, left, right, out);
+           Combine::apply(step, executor, left, right, out);
   }
 };
 
-// An array element by row and column; one index is column with row 0.
-struct ElementStep {
-  template <class Row, class Column>
-  static bool run(const RealStep& step, CodeExecutor& executor, double& out) {
-    double row = 0.0;
-    double column = 0.0;
-    return Row::get(executor, step.left, step.left_constant, row) &&
-           Column::get(executor, step.right, step.right_constant, column) &&
-           executor.fast_element(step, row, column, out);
+// A binary operator.
+template <std::int32_t Op>
+struct RealOperation {
+  static bool apply(const RealStep&, CodeExecutor&, double left, double right, double& out) {
+    return real_operation(Op, left, right, out);
   }
 };
+template <std::int32_t Op>
+using BinaryStep = TwoOperandStep<RealOperation<Op>>;
+
+// An array element by row and column; one index is column with row 0.
+struct ElementRead {
+  static bool apply(const RealStep& step, CodeExecutor& executor, double row, double column,
+                    double& out) {
+    return executor.fast_element(step, row, column, out);
+  }
+};
+using ElementStep = TwoOperandStep<ElementRead>;
 
 // Where an assignment's target lives: the locals, or whichever list its
 // designator names.
