@@ -483,10 +483,49 @@ int CodeExecutor::binary(const RToken& node, RValue& out) {
   return kStatusNormal;
 }
 
+namespace {
+
+// The engine's argument buffer for one built-in call, borrowed for the call
+// and handed back with the slots it passed cleared to real 0.
+class BorrowedArguments {
+ public:
+  BorrowedArguments(ScriptEngine& engine, std::int32_t count)
+      : engine_(engine), slots_(engine.call_arguments_at(engine.call_depth++)), count_(count) {}
+  BorrowedArguments(const BorrowedArguments&) = delete;
+  BorrowedArguments& operator=(const BorrowedArguments&) = delete;
+  ~BorrowedArguments() {
+    for (std::int32_t i = 0; i < count_; ++i) slots_[i].clear();
+    --engine_.call_depth;
+  }
+  RValue& operator[](std::int32_t i) { return slots_[i]; }
+  const RValue* data() const { return slots_.data(); }
+
+ private:
+  ScriptEngine& engine_;
+  ArgumentSlots& slots_;
+  std::int32_t count_;
+};
+
+}  // namespace
+
 int CodeExecutor::call(const RToken& node, RValue& out) {
   if (!step()) return out_of_steps(node.position);
-  ArgumentSlots arguments;
   const std::int32_t count = node.child_count;
+  if (node.op >= kFirstScriptFunction && node.op < kFirstExtensionFunction) {
+    // The script takes the slots in as its arguments, so they are its own.
+    ArgumentSlots arguments;
+    for (std::int32_t i = 0; i < count; ++i) {
+      const int status = eval(child(node, i), arguments[i]);
+      if (status != kStatusNormal) return status;
+    }
+    out.clear();
+    // A failing script has recorded its error with the "In script" chain.
+    return engine_.scripts.call(engine_, node.op - kFirstScriptFunction, *self_, *other_, arguments,
+                                out)
+               ? kStatusNormal
+               : kStatusError;
+  }
+  BorrowedArguments arguments(engine_, count);
   for (std::int32_t i = 0; i < count; ++i) {
     const int status = eval(child(node, i), arguments[i]);
     if (status != kStatusNormal) return status;
@@ -495,13 +534,6 @@ int CodeExecutor::call(const RToken& node, RValue& out) {
   if (node.op >= kFirstExtensionFunction) {
     return engine_.extensions.call(engine_, node.op - kFirstExtensionFunction, *self_, *other_,
                                    arguments.data(), count, out)
-               ? kStatusNormal
-               : kStatusError;
-  }
-  if (node.op >= kFirstScriptFunction) {
-    // A failing script has recorded its error with the "In script" chain.
-    return engine_.scripts.call(engine_, node.op - kFirstScriptFunction, *self_, *other_, arguments,
-                                out)
                ? kStatusNormal
                : kStatusError;
   }

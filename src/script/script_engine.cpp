@@ -140,11 +140,25 @@ ScriptEngine::ScriptEngine(ScriptHost* host) : host_(host ? host : &default_host
   register_variable_functions(functions);
 }
 
+namespace {
+
+// The storage kept for a nesting depth, made on first use; it stays at one
+// address however deep later calls go.
+template <class Storage>
+Storage& kept_at(std::vector<std::unique_ptr<Storage>>& kept, std::int32_t depth) {
+  while (kept.size() <= static_cast<std::size_t>(depth))
+    kept.push_back(std::make_unique<Storage>());
+  return *kept[static_cast<std::size_t>(depth)];
+}
+
+}  // namespace
+
 CVariableList& ScriptEngine::locals_at(std::int32_t depth) {
-  while (locals_.size() <= static_cast<std::size_t>(depth)) {
-    locals_.push_back(std::make_unique<CVariableList>());
-  }
-  return *locals_[static_cast<std::size_t>(depth)];
+  return kept_at(locals_, depth);
+}
+
+ArgumentSlots& ScriptEngine::call_arguments_at(std::int32_t depth) {
+  return kept_at(call_arguments_, depth);
 }
 
 std::int32_t ScriptEngine::variable_index(std::string_view name) {

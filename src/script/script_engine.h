@@ -110,6 +110,12 @@ class ScriptEngine {
   // The empty local variable list of the execution at a nesting depth. The
   // lists stay between executions, so that calls reuse their storage.
   CVariableList& locals_at(std::int32_t depth);
+  // Built-in and extension calls whose arguments are being evaluated or
+  // passed, one inside another.
+  std::int32_t call_depth = 0;
+  // The argument buffer of the built-in call at a depth. Every slot a call
+  // does not pass is real 0, so a call fills and clears only what it passes.
+  ArgumentSlots& call_arguments_at(std::int32_t depth);
   std::uint32_t random_seed = 0;  // the one random generator state of the whole program
   std::array<std::unique_ptr<LibraryTables>, static_cast<std::size_t>(LibraryFamily::count)>
       library_tables;
@@ -118,6 +124,7 @@ class ScriptEngine {
   ScriptHost default_host_;
   ScriptHost* host_;
   std::vector<std::unique_ptr<CVariableList>> locals_;
+  std::vector<std::unique_ptr<ArgumentSlots>> call_arguments_;
 };
 
 }  // namespace kestrel
