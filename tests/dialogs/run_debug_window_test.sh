@@ -16,7 +16,7 @@ export KESTREL_DEBUG_SCREENSHOT=${KESTREL_DEBUG_SCREENSHOT:-}
 play_in_xvfb <<'PLAY'
 SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy ./game >output.txt 2>&1 &
 game=$!
-debug=$(timeout 30 xdotool search --sync --onlyvisible --name "Debug Information" | head -1)
+debug=$(wait_for_window 30 "Debug Information")
 [[ -n $debug ]] || fail "the game opened no debug window"
 last_step() { grep -o '^step [0-9]*' output.txt | tail -1 | cut -d' ' -f2; }
 # wait_for PATTERN: a line of the output matches within ten seconds.

@@ -15,7 +15,7 @@ ASAN_OPTIONS=detect_leaks=0 SDL_AUDIODRIVER=dummy ./game >output.txt 2>&1 &
 game=$!
 answer() {
   local dialog
-  dialog=$(timeout 30 xdotool search --sync --onlyvisible --name "Error Messages" | head -1)
+  dialog=$(wait_for_window 30 "Error Messages")
   [[ -n $dialog ]] || fail "no error dialog for the $2 report"
   focus "$dialog"
   xdotool key "$1"

@@ -12,9 +12,8 @@ mkdir "$work/texts"
 echo "notes" >"$work/texts/notes.txt"
 
 play_in_xvfb <<'PLAY'
-SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy "$KESTREL_DEV" run game --real-time >output.txt 2>&1 &
-game=$!
-dialog=$(timeout 40 xdotool search --sync --onlyvisible --name "^Open$" | head -1)
+start_game
+dialog=$(wait_for_window 40 "^Open$")
 [[ -n $dialog ]] || fail "the game opened no file dialog"
 focus "$dialog" || fail "the file dialog takes no focus"
 # The location field takes a typed path.

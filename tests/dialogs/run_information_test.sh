@@ -27,7 +27,7 @@ done
 [[ -n $window ]] || fail "the game opened no window"
 focus "$window" || fail "the game window takes no focus"
 xdotool key F1
-info=$(timeout 20 xdotool search --sync --onlyvisible --name "Info Test Help" | head -1)
+info=$(wait_for_window 20 "Info Test Help")
 [[ -n $info ]] || fail "F1 showed no information window"
 sleep 0.5
 import -window "$info" info.png

@@ -15,7 +15,7 @@ cd game
 SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy "$KESTREL_DEV" run . --real-time >../output.txt 2>&1 &
 game=$!
 cd ..
-splash=$(timeout 40 xdotool search --sync --onlyvisible --name "^Open Splash$" | head -1)
+splash=$(wait_for_window 40 "^Open Splash$")
 [[ -n $splash ]] || fail "the game opened no splash window"
 window=$(xdotool search --onlyvisible --name "Open Splash Test" | head -1)
 for _ in $(seq 100); do

@@ -14,7 +14,7 @@ build_game "$1" "$2" "$3"
 play_in_xvfb <<'PLAY'
 SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy ./game >output.txt 2>&1 &
 game=$!
-window=$(timeout 30 xdotool search --sync --onlyvisible --name "Question Test" | head -1)
+window=$(wait_for_window 30 "Question Test")
 [[ -n $window ]] || fail "the game opened no window"
 # Answers one dialog with keys, then waits until it has gone; the next one
 # may already be there.

@@ -13,7 +13,7 @@ ASAN_OPTIONS=detect_leaks=0 "$4" "$work/clip.avi"
 play_in_xvfb <<'PLAY'
 SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy ./game >output.txt 2>&1 &
 game=$!
-window=$(timeout 30 xdotool search --sync --onlyvisible --name "Video Test" | head -1)
+window=$(wait_for_window 30 "Video Test")
 [[ -n $window ]] || fail "the game opened no window"
 # The middle of the window, as "r,g,b".
 middle() {

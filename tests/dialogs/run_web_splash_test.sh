@@ -13,11 +13,10 @@ copy_project "$1" "$2"
 echo '<html><body style="background:#2040c0"><h1>Kestrel</h1></body></html>' >"$work/page.html"
 
 play_in_xvfb <<'PLAY'
-SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy "$KESTREL_DEV" run game --real-time >output.txt 2>&1 &
-game=$!
-window=$(timeout 30 xdotool search --sync --onlyvisible --name "^Web Test$" | head -1)
+start_game
+window=$(wait_for_window 30 "^Web Test$")
 [[ -n $window ]] || fail "the game opened no window"
-page=$(timeout 40 xdotool search --sync --onlyvisible --name "Web Test Page" | head -1)
+page=$(wait_for_window 40 "Web Test Page")
 [[ -n $page ]] || fail "the page opened no window"
 # close_with_escape NAME WINDOW: a window that is still loading its page may
 # miss the first key.
@@ -30,7 +29,7 @@ close_with_escape() {
   fail "Escape did not close the page \"$1\""
 }
 close_with_escape "Web Test Page" "$page"
-beside=$(timeout 40 xdotool search --sync --onlyvisible --name "Web Test Beside" | head -1)
+beside=$(wait_for_window 40 "Web Test Beside")
 [[ -n $beside ]] || fail "the page beside the game opened no window"
 for _ in $(seq 100); do
   [[ $(xdotool getwindowname "$window" 2>/dev/null) == "Playing beside the page" ]] && break

@@ -42,7 +42,21 @@ play_in_xvfb() {
     "$work/play.sh" "$work" "$(realpath "${BASH_SOURCE[0]}")"
 }
 
-# In the played steps, with the game's process in $game and its output in output.txt:
+# In the played steps:
+# start_game plays the copied project in the background, with its process in
+# $game and its output in output.txt.
+start_game() {
+  SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy "$KESTREL_DEV" run game --real-time >output.txt 2>&1 &
+  game=$!
+}
+
+# wait_for_window SECONDS NAME prints the first visible window whose name
+# matches, once one is mapped; nothing when none is within the time.
+wait_for_window() {
+  timeout "$1" xdotool search --sync --onlyvisible --name "$2" | head -1
+}
+
+# With the game's process in $game and its output in output.txt:
 # fail MESSAGE ends the run with the message and the game's output.
 fail() {
   echo "$*" >&2
