@@ -5,6 +5,8 @@
 #include <utility>
 #include <vector>
 
+#include "run/Event_Main.h"
+
 namespace kestrel {
 
 class Runner;
@@ -17,6 +19,12 @@ class ObjectEventLists {
   // replaces stay until release_retired(), called when no step runs.
   void build(const Runner& runner);
   void release_retired() { retired_.clear(); }
+
+  // find_inherited_event, remembered per object and event until the next
+  // build or forget_resolved(): the step asks the same for every instance.
+  FoundEvent resolved(const Runner& runner, std::int32_t object, int type, int number);
+  // Called whenever prepared actions are replaced or dropped.
+  void forget_resolved() { resolved_.clear(); }
 
   // Empty for an event number outside the listed range.
   const std::vector<std::int32_t>& objects(int type, int number) const;
@@ -31,6 +39,13 @@ class ObjectEventLists {
   Lists lists_;
   Pairs collision_pairs_;
   std::vector<std::pair<Lists, Pairs>> retired_;
+  struct Resolved {
+    FoundEvent found;
+    bool known = false;
+  };
+  // By object, type and event number; numbers past the table's reach are
+  // resolved each time.
+  std::vector<std::array<std::vector<Resolved>, 12>> resolved_;
 };
 
 }  // namespace kestrel
