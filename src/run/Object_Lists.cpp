@@ -66,8 +66,8 @@ void ObjectEventLists::build(const Runner& runner) {
 
 FoundEvent ObjectEventLists::resolved(const Runner& runner, std::int32_t object, int type,
                                       int number) {
-  if (object < 0 || object >= runner.game.objects.count() || type < 0 || type >= 12 ||
-      number < 0 || number >= kResolvedNumbers) {
+  if (object < 0 || object >= runner.game.objects.count() || type < 0 || type >= 12 || number < 0 ||
+      number >= kResolvedNumbers) {
     return find_inherited_event(runner, object, type, number);
   }
   if (resolved_.size() <= static_cast<std::size_t>(object)) {
