@@ -64,8 +64,8 @@ void ObjectEventLists::build(const Runner& runner) {
   }
 }
 
-FoundEvent ObjectEventLists::resolved(const Runner& runner, std::int32_t object, int type,
-                                      int number) {
+FoundEvent ObjectEventLists::resolve(const Runner& runner, std::int32_t object, int type,
+                                     int number) {
   if (object < 0 || object >= runner.game.objects.count() || type < 0 || type >= 12 || number < 0 ||
       number >= kResolvedNumbers) {
     return find_inherited_event(runner, object, type, number);

@@ -22,7 +22,18 @@ class ObjectEventLists {
 
   // find_inherited_event, remembered per object and event until the next
   // build or forget_resolved(): the step asks the same for every instance.
-  FoundEvent resolved(const Runner& runner, std::int32_t object, int type, int number);
+  FoundEvent resolved(const Runner& runner, std::int32_t object, int type, int number) {
+    if (object >= 0 && static_cast<std::size_t>(object) < resolved_.size() && type >= 0 &&
+        type < 12 && number >= 0) {
+      const auto& numbers =
+          resolved_[static_cast<std::size_t>(object)][static_cast<std::size_t>(type)];
+      if (static_cast<std::size_t>(number) < numbers.size() &&
+          numbers[static_cast<std::size_t>(number)].known) {
+        return numbers[static_cast<std::size_t>(number)].found;
+      }
+    }
+    return resolve(runner, object, type, number);
+  }
   // Called whenever prepared actions are replaced or dropped.
   void forget_resolved() { resolved_.clear(); }
 
@@ -34,6 +45,8 @@ class ObjectEventLists {
   }
 
  private:
+  FoundEvent resolve(const Runner& runner, std::int32_t object, int type, int number);
+
   using Lists = std::array<std::vector<std::vector<std::int32_t>>, 12>;
   using Pairs = std::vector<std::pair<std::int32_t, std::int32_t>>;
   Lists lists_;
