@@ -114,6 +114,8 @@ const VideoFunctions* loaded_functions() {
   return loaded ? &*loaded : nullptr;
 }
 
+#undef KESTREL_VIDEO_FUNCTIONS
+
 // Only called once open_source found the libraries loaded.
 const VideoFunctions& av() {
   return *loaded_functions();
