@@ -28,8 +28,9 @@ class WebPageWindow {
   virtual State pump() = 0;
 };
 
-// Whether this build shows pages in windows of its own (with WebKitGTK);
-// without, they go to the desktop's browser.
+// Whether pages show in windows of their own: the build has WebKitGTK and
+// the library loads (at the first question); without, they go to the
+// desktop's browser.
 bool web_page_windows_built();
 
 // Navigates to the address in a new window; null where there is no display

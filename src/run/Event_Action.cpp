@@ -90,6 +90,20 @@ void evaluate_arguments(Runner& runner, const PreparedAction& action, CInstance&
   }
 }
 
+// Only the slots the action fills are saved: code may leave the others changed.
+void run_code_with_arguments(Runner& runner, const PreparedAction& action, CInstance& self,
+                             CInstance& other, RValue& result) {
+  ScriptEngine& engine = runner.engine;
+  const std::size_t count = action.arguments.size();
+  std::array<RValue, kMaxArguments> saved_arguments;
+  std::copy_n(engine.arguments.begin(), count, saved_arguments.begin());
+  std::array<RValue, kMaxArguments> values;
+  evaluate_arguments(runner, action, self, other, values);
+  std::copy_n(values.begin(), count, engine.arguments.begin());
+  execute_and_report(engine, *action.code, &self, &other, result);
+  std::copy_n(saved_arguments.begin(), count, engine.arguments.begin());
+}
+
 // A function action calls a built-in function, a script or an extension
 // function by its stored id (an id that names nothing does nothing); a
 // failing script or extension function is reported as the action's error.
@@ -141,17 +155,14 @@ void run_action(Runner& runner, const PreparedAction& action, CInstance& self, C
     call_action_function(engine, action.function, self, other, values.data(),
                          static_cast<int>(action.arguments.size()), result);
   } else {
-    // Only the slots the action fills are saved: code may leave the others changed.
-    const std::size_t count = action.arguments.size();
-    std::array<RValue, kMaxArguments> saved_arguments;
-    std::copy_n(engine.arguments.begin(), count, saved_arguments.begin());
     const bool saved_relative = runner.action_relative;
     runner.action_relative = relative;
-    std::array<RValue, kMaxArguments> values;
-    evaluate_arguments(runner, action, self, other, values);
-    std::copy_n(values.begin(), count, engine.arguments.begin());
-    execute_and_report(engine, *action.code, &self, &other, result);
-    std::copy_n(saved_arguments.begin(), count, engine.arguments.begin());
+    if (action.arguments.empty()) {
+      // The common code action: no argument slots to fill and restore.
+      execute_and_report(engine, *action.code, &self, &other, result);
+    } else {
+      run_code_with_arguments(runner, action, self, other, result);
+    }
     runner.action_relative = saved_relative;
   }
   answer = (result.real() >= 0.5) != action.is_not;

@@ -182,7 +182,7 @@ void run_action_list(Runner& runner, CInstance& self, CInstance& other, const Ac
 void perform_event(Runner& runner, CInstance& self, CInstance& other, std::int32_t object, int type,
                    int number) {
   if (runner.pending_transfer != kNoTransfer) return;
-  const FoundEvent found = find_inherited_event(runner, object, type, number);
+  const FoundEvent found = runner.event_lists.resolved(runner, object, type, number);
   if (found.actions == nullptr) return;
   run_action_list(runner, self, other, *found.actions, found.owner, type, number);
 }

@@ -230,7 +230,7 @@ void CInstance::add_motion(double direction, double length) {
   direction_from_speeds();
 }
 
-void CInstance::apply_friction_and_gravity() {
+void CInstance::slow_down_and_fall() {
   if (friction != 0) {
     const double slowed = speed_ > 0 ? speed_ - friction : speed_ + friction;
     if ((speed_ > 0 && slowed < 0) || (speed_ < 0 && slowed > 0))

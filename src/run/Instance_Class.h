@@ -68,7 +68,9 @@ class CInstance : public ScriptInstance {
   // Adds a vector of that direction and length to the motion.
   void add_motion(double direction, double length);
   // Friction, then gravity: once per step before the instance moves.
-  void apply_friction_and_gravity();
+  void apply_friction_and_gravity() {
+    if (friction != 0 || gravity != 0) slow_down_and_fall();
+  }
 
   // Inclusive pixel rectangle of the mask in the room; kNoBox without one.
   int bbox_left() const { return bbox_[0]; }
@@ -122,6 +124,7 @@ class CInstance : public ScriptInstance {
 
  private:
   void compute_bbox();
+  void slow_down_and_fall();
   void speeds_from_direction();
   void direction_from_speeds();
 

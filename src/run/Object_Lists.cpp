@@ -7,6 +7,10 @@
 namespace kestrel {
 namespace {
 
+// Event numbers from here on (collisions with objects of high indices) are
+// not remembered, which bounds the table of each object.
+constexpr int kResolvedNumbers = 1024;
+
 // The highest event number listed for each event type; triggers list one per trigger.
 int highest_number(const Runner& runner, int type) {
   switch (type) {
@@ -32,6 +36,7 @@ int highest_number(const Runner& runner, int type) {
 void ObjectEventLists::build(const Runner& runner) {
   const std::int32_t object_count = runner.game.objects.count();
   retired_.emplace_back(std::move(lists_), std::move(collision_pairs_));
+  forget_resolved();
   lists_ = {};
   collision_pairs_ = {};
   for (int type = 0; type < 12; ++type) {
@@ -57,6 +62,24 @@ void ObjectEventLists::build(const Runner& runner) {
       }
     }
   }
+}
+
+FoundEvent ObjectEventLists::resolve(const Runner& runner, std::int32_t object, int type,
+                                     int number) {
+  if (object < 0 || object >= runner.game.objects.count() || type < 0 || type >= 12 || number < 0 ||
+      number >= kResolvedNumbers) {
+    return find_inherited_event(runner, object, type, number);
+  }
+  if (resolved_.size() <= static_cast<std::size_t>(object)) {
+    resolved_.resize(static_cast<std::size_t>(object) + 1);
+  }
+  auto& numbers = resolved_[static_cast<std::size_t>(object)][static_cast<std::size_t>(type)];
+  if (numbers.size() <= static_cast<std::size_t>(number)) {
+    numbers.resize(static_cast<std::size_t>(number) + 1);
+  }
+  Resolved& entry = numbers[static_cast<std::size_t>(number)];
+  if (!entry.known) entry = {find_inherited_event(runner, object, type, number), true};
+  return entry.found;
 }
 
 const std::vector<std::int32_t>& ObjectEventLists::objects(int type, int number) const {

@@ -5,6 +5,8 @@
 #include <utility>
 #include <vector>
 
+#include "run/Event_Main.h"
+
 namespace kestrel {
 
 class Runner;
@@ -18,6 +20,23 @@ class ObjectEventLists {
   void build(const Runner& runner);
   void release_retired() { retired_.clear(); }
 
+  // find_inherited_event, remembered per object and event until the next
+  // build or forget_resolved(): the step asks the same for every instance.
+  FoundEvent resolved(const Runner& runner, std::int32_t object, int type, int number) {
+    if (object >= 0 && static_cast<std::size_t>(object) < resolved_.size() && type >= 0 &&
+        type < 12 && number >= 0) {
+      const auto& numbers =
+          resolved_[static_cast<std::size_t>(object)][static_cast<std::size_t>(type)];
+      if (static_cast<std::size_t>(number) < numbers.size() &&
+          numbers[static_cast<std::size_t>(number)].known) {
+        return numbers[static_cast<std::size_t>(number)].found;
+      }
+    }
+    return resolve(runner, object, type, number);
+  }
+  // Called whenever prepared actions are replaced or dropped.
+  void forget_resolved() { resolved_.clear(); }
+
   // Empty for an event number outside the listed range.
   const std::vector<std::int32_t>& objects(int type, int number) const;
   // Pairs (a, b), a <= b, where either object has a collision event with the other.
@@ -26,11 +45,20 @@ class ObjectEventLists {
   }
 
  private:
+  FoundEvent resolve(const Runner& runner, std::int32_t object, int type, int number);
+
   using Lists = std::array<std::vector<std::vector<std::int32_t>>, 12>;
   using Pairs = std::vector<std::pair<std::int32_t, std::int32_t>>;
   Lists lists_;
   Pairs collision_pairs_;
   std::vector<std::pair<Lists, Pairs>> retired_;
+  struct Resolved {
+    FoundEvent found;
+    bool known = false;
+  };
+  // By object, type and event number; numbers past the table's reach are
+  // resolved each time.
+  std::vector<std::array<std::vector<Resolved>, 12>> resolved_;
 };
 
 }  // namespace kestrel

@@ -419,7 +419,8 @@ void frame_step(Runner& runner) {
   if (pending(runner)) return;
   update_all_systems(runner.engine);
   runner.instances().remove_destroyed();
-  redraw_room(runner);
+  // A game that turned automatic drawing off draws when it asks to.
+  if (runner.automatic_draw) redraw_room(runner);
   for (CBack& back : runner.room->settings.backgrounds) {
     back.x += back.hspeed;
     back.y += back.vspeed;

@@ -210,6 +210,7 @@ const CCode* Runner::trigger_condition(int trigger) const {
 }
 
 bool Runner::prepare_objects() {
+  event_lists.forget_resolved();
   prepared_.clear();
   prepared_.resize(static_cast<std::size_t>(game.objects.count()));
   for (std::int32_t index = 0; index < game.objects.count(); ++index) {
@@ -249,6 +250,7 @@ bool Runner::prepare_event(std::int32_t object, int type, int number) {
       prepared_[static_cast<std::size_t>(object)][static_cast<std::size_t>(type)][number];
   retired_events_.push_back(std::move(list));
   list = std::move(fresh);
+  event_lists.forget_resolved();
   return true;
 }
 
@@ -256,6 +258,7 @@ void Runner::forget_object(std::int32_t object) {
   if (object < 0 || prepared_.size() <= static_cast<std::size_t>(object)) return;
   retired_objects_.push_back(std::move(prepared_[static_cast<std::size_t>(object)]));
   prepared_[static_cast<std::size_t>(object)] = ObjectEvents{};
+  event_lists.forget_resolved();
 }
 
 const ActionList* Runner::event_actions(std::int32_t object, int type, int number) const {

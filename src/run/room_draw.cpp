@@ -63,7 +63,8 @@ void draw_tile(Runner& runner, const RoomTile& tile, const Rect& rect) {
 
 void draw_instance(Runner& runner, CInstance& instance) {
   runner.graphics.set_depth(std::min(instance.depth, kNearestInstanceDepth));
-  if (find_inherited_event(runner, instance.object_index, kEventDraw, 0).actions != nullptr) {
+  if (runner.event_lists.resolved(runner, instance.object_index, kEventDraw, 0).actions !=
+      nullptr) {
     perform_event(runner, instance, instance, instance.object_index, kEventDraw, 0);
     return;
   }

@@ -58,9 +58,11 @@ void RoomInstances::rebuild_tables() {
 }
 
 void RoomInstances::remove_destroyed() {
+  const auto destroyed = [](const auto& i) { return i->destroyed; };
+  // Most steps destroy nothing; the partition would allocate a buffer each time.
+  if (std::none_of(list_.begin(), list_.end(), destroyed)) return;
   const auto first_destroyed = std::stable_partition(list_.begin(), list_.end(),
                                                      [](const auto& i) { return !i->destroyed; });
-  if (first_destroyed == list_.end()) return;
   list_.erase(first_destroyed, list_.end());
   rebuild_tables();
 }

@@ -2,6 +2,7 @@
 
 #include "code_action.h"
 #include "data/Runner_Load.h"
+#include "game_code.h"
 #include "run/Event_Main.h"
 #include "run/Runner.h"
 
@@ -83,6 +84,35 @@ TEST_F(EventTest, InheritedEventsRunWithTheOwnerAsEventObject) {
   start();
   EXPECT_EQ(run(2, kEventStep, 0), "0");
   EXPECT_EQ(run(2, kEventStep, 1), "") << "no begin-step event anywhere in the chain";
+}
+
+// The step asks for each instance which event its object runs; the answers
+// are remembered, so every change of parents and events must reach them.
+TEST_F(EventTest, EventsFollowChangesOfParentsAndEventsWhileTheGameRuns) {
+  objects({-1, -1, -1});
+  on(0, kEventStep, 0, {say("A")});
+  on(1, kEventStep, 0, {say("B")});
+  on(1, kEventDraw, 0, {say("D")});
+  start();
+  const struct {
+    const char* code;
+    std::string step;
+    std::string draw;
+  } changes[] = {
+      {"", "", ""},
+      {"object_set_parent(2, 0)", "A", ""},
+      {"object_set_parent(2, 1)", "B", "D"},
+      {"object_event_add(2, ev_step, ev_step_normal, 'log += \"C\"')", "C", "D"},
+      {"object_event_clear(2, ev_step, ev_step_normal)", "B", "D"},
+      {"object_event_clear(1, ev_draw, 0)", "B", ""},
+      {"object_delete(1)", "", ""},
+  };
+  for (const auto& change : changes) {
+    SCOPED_TRACE(change.code);
+    run_game_code(*runner_, change.code, false);
+    EXPECT_EQ(run(2, kEventStep, 0), change.step);
+    EXPECT_EQ(run(2, kEventDraw, 0), change.draw);
+  }
 }
 
 TEST_F(EventTest, CollisionWithAChildUsesTheHandlerForItsAncestor) {

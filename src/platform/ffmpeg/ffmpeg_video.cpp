@@ -1,3 +1,5 @@
+#include <dlfcn.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -8,15 +10,116 @@
 
 extern "C" {
 #include <libavcodec/avcodec.h>
+#include <libavcodec/version.h>
 #include <libavformat/avformat.h>
+#include <libavformat/version.h>
 #include <libavutil/channel_layout.h>
 #include <libavutil/error.h>
+#include <libavutil/version.h>
 #include <libswresample/swresample.h>
+#include <libswresample/version.h>
 #include <libswscale/swscale.h>
+#include <libswscale/version.h>
 }
 
 namespace kestrel::platform {
 namespace {
+
+// The video libraries and what they need take a twentieth of a second to
+// load, which every start of a game would pay: they are loaded when the
+// first video is opened.
+#define KESTREL_VIDEO_FUNCTIONS(X)          \
+  X(avutil, av_channel_layout_copy)         \
+  X(avutil, av_channel_layout_default)      \
+  X(avutil, av_channel_layout_uninit)       \
+  X(avutil, av_dict_free)                   \
+  X(avutil, av_dict_set)                    \
+  X(avutil, av_frame_alloc)                 \
+  X(avutil, av_frame_free)                  \
+  X(avutil, av_frame_unref)                 \
+  X(avutil, av_free)                        \
+  X(avutil, av_freep)                       \
+  X(avutil, av_log_set_level)               \
+  X(avutil, av_malloc)                      \
+  X(avutil, av_strerror)                    \
+  X(avcodec, av_packet_alloc)               \
+  X(avcodec, av_packet_free)                \
+  X(avcodec, av_packet_unref)               \
+  X(avcodec, avcodec_alloc_context3)        \
+  X(avcodec, avcodec_free_context)          \
+  X(avcodec, avcodec_open2)                 \
+  X(avcodec, avcodec_parameters_to_context) \
+  X(avcodec, avcodec_receive_frame)         \
+  X(avcodec, avcodec_send_packet)           \
+  X(avformat, av_find_best_stream)          \
+  X(avformat, av_read_frame)                \
+  X(avformat, avformat_alloc_context)       \
+  X(avformat, avformat_close_input)         \
+  X(avformat, avformat_find_stream_info)    \
+  X(avformat, avformat_open_input)          \
+  X(avformat, avio_alloc_context)           \
+  X(avformat, avio_context_free)            \
+  X(swscale, sws_freeContext)               \
+  X(swscale, sws_getCachedContext)          \
+  X(swscale, sws_scale)                     \
+  X(swresample, swr_alloc_set_opts2)        \
+  X(swresample, swr_convert)                \
+  X(swresample, swr_free)                   \
+  X(swresample, swr_get_out_samples)        \
+  X(swresample, swr_init)
+
+enum class VideoLibrary { avutil, avcodec, avformat, swscale, swresample };
+
+struct VideoFunctions {
+#define KESTREL_DECLARE(library, name) decltype(&::name) name = nullptr;
+  KESTREL_VIDEO_FUNCTIONS(KESTREL_DECLARE)
+#undef KESTREL_DECLARE
+};
+
+// The library of the major version of the headers built against; never
+// closed, as decoders may keep threads of their own.
+void* open_library(VideoLibrary library) {
+  static constexpr struct {
+    const char* name;
+    int major;
+  } kFiles[] = {{"libavutil.so.", LIBAVUTIL_VERSION_MAJOR},
+                {"libavcodec.so.", LIBAVCODEC_VERSION_MAJOR},
+                {"libavformat.so.", LIBAVFORMAT_VERSION_MAJOR},
+                {"libswscale.so.", LIBSWSCALE_VERSION_MAJOR},
+                {"libswresample.so.", LIBSWRESAMPLE_VERSION_MAJOR}};
+  const auto& file = kFiles[static_cast<int>(library)];
+  const std::string name = file.name + std::to_string(file.major);
+  return dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL);
+}
+
+// The loaded functions, null when a library or a function is missing.
+const VideoFunctions* loaded_functions() {
+  static const std::optional<VideoFunctions> loaded = []() -> std::optional<VideoFunctions> {
+    void* handles[5] = {};
+    for (int i = 0; i < 5; ++i) {
+      handles[i] = open_library(static_cast<VideoLibrary>(i));
+      if (handles[i] == nullptr) return std::nullopt;
+    }
+    VideoFunctions functions;
+    bool complete = true;
+#define KESTREL_LOAD(library, name)                                    \
+  functions.name = reinterpret_cast<decltype(functions.name)>(         \
+      dlsym(handles[static_cast<int>(VideoLibrary::library)], #name)); \
+  complete = complete && functions.name != nullptr;
+    KESTREL_VIDEO_FUNCTIONS(KESTREL_LOAD)
+#undef KESTREL_LOAD
+    if (!complete) return std::nullopt;
+    return functions;
+  }();
+  return loaded ? &*loaded : nullptr;
+}
+
+#undef KESTREL_VIDEO_FUNCTIONS
+
+// Only called once open_source found the libraries loaded.
+const VideoFunctions& av() {
+  return *loaded_functions();
+}
 
 // Larger pictures are refused rather than given memory a damaged header
 // asks for.
@@ -30,14 +133,14 @@ constexpr int kReadBufferSize = 1 << 16;
 
 std::string ffmpeg_error(int code) {
   char text[AV_ERROR_MAX_STRING_SIZE] = {};
-  av_strerror(code, text, sizeof text);
+  av().av_strerror(code, text, sizeof text);
   return text;
 }
 
 // The libraries' own messages go nowhere: readers report in their words.
 void quiet_libraries() {
   static std::once_flag once;
-  std::call_once(once, [] { av_log_set_level(AV_LOG_QUIET); });
+  std::call_once(once, [] { av().av_log_set_level(AV_LOG_QUIET); });
 }
 
 // Where a reader reads from: a file by name, or bytes it holds.
@@ -94,26 +197,27 @@ class Demuxer {
   Demuxer(const Demuxer&) = delete;
   Demuxer& operator=(const Demuxer&) = delete;
   ~Demuxer() {
-    avcodec_free_context(&decoder_);
-    avformat_close_input(&format_);
+    av().avcodec_free_context(&decoder_);
+    av().avformat_close_input(&format_);
     if (io_ != nullptr) {
-      av_freep(&io_->buffer);
-      avio_context_free(&io_);
+      av().av_freep(&io_->buffer);
+      av().avio_context_free(&io_);
     }
   }
 
   bool open(const Source& source, AVMediaType kind, std::string& error) {
     quiet_libraries();
-    format_ = avformat_alloc_context();
+    format_ = av().avformat_alloc_context();
     if (format_ == nullptr) return fail("out of memory", error);
     if (source.bytes) {
       memory_.bytes = source.bytes.get();
-      auto* buffer = static_cast<std::uint8_t*>(av_malloc(kReadBufferSize));
-      io_ = buffer != nullptr ? avio_alloc_context(buffer, kReadBufferSize, 0, &memory_,
-                                                   &MemoryInput::read, nullptr, &MemoryInput::seek)
-                              : nullptr;
+      auto* buffer = static_cast<std::uint8_t*>(av().av_malloc(kReadBufferSize));
+      io_ = buffer != nullptr
+                ? av().avio_alloc_context(buffer, kReadBufferSize, 0, &memory_, &MemoryInput::read,
+                                          nullptr, &MemoryInput::seek)
+                : nullptr;
       if (io_ == nullptr) {
-        av_free(buffer);
+        av().av_free(buffer);
         return fail("out of memory", error);
       }
       format_->pb = io_;
@@ -122,31 +226,31 @@ class Demuxer {
     // files only, and bytes none.
     if (source.bytes) format_->io_open = &refuse_nested_input;
     AVDictionary* options = nullptr;
-    av_dict_set(&options, "protocol_whitelist", "file", 0);
+    av().av_dict_set(&options, "protocol_whitelist", "file", 0);
     // The context is freed when opening fails.
-    const int code = avformat_open_input(&format_, source.path.c_str(), nullptr, &options);
-    av_dict_free(&options);
+    const int code = av().avformat_open_input(&format_, source.path.c_str(), nullptr, &options);
+    av().av_dict_free(&options);
     if (code < 0) {
       return fail("not a video file (" + ffmpeg_error(code) + ")", error);
     }
-    if (const int code = avformat_find_stream_info(format_, nullptr); code < 0) {
+    if (const int code = av().avformat_find_stream_info(format_, nullptr); code < 0) {
       return fail("damaged (" + ffmpeg_error(code) + ")", error);
     }
     const AVCodec* codec = nullptr;
-    stream_ = av_find_best_stream(format_, kind, -1, -1, &codec, 0);
+    stream_ = av().av_find_best_stream(format_, kind, -1, -1, &codec, 0);
     if (stream_ < 0 || codec == nullptr) {
       return fail(kind == AVMEDIA_TYPE_VIDEO ? "it has no video stream that can be decoded"
                                              : "it has no sound track that can be decoded",
                   error);
     }
-    decoder_ = avcodec_alloc_context3(codec);
+    decoder_ = av().avcodec_alloc_context3(codec);
     if (decoder_ == nullptr) return fail("out of memory", error);
     const AVCodecParameters* parameters = format_->streams[stream_]->codecpar;
-    if (avcodec_parameters_to_context(decoder_, parameters) < 0) {
+    if (av().avcodec_parameters_to_context(decoder_, parameters) < 0) {
       return fail("its stream cannot be decoded", error);
     }
     decoder_->thread_count = 1;
-    if (const int code = avcodec_open2(decoder_, codec, nullptr); code < 0) {
+    if (const int code = av().avcodec_open2(decoder_, codec, nullptr); code < 0) {
       return fail("its stream cannot be decoded (" + ffmpeg_error(code) + ")", error);
     }
     return true;
@@ -159,23 +263,23 @@ class Demuxer {
   // when a read failed for another cause than the end.
   bool next_frame(AVFrame* frame, AVPacket* packet, std::string& error) {
     for (;;) {
-      const int received = avcodec_receive_frame(decoder_, frame);
+      const int received = av().avcodec_receive_frame(decoder_, frame);
       if (received == 0) return true;
       if (received == AVERROR_EOF) return false;
       if (received != AVERROR(EAGAIN)) {
         error = "damaged (" + ffmpeg_error(received) + ")";
         return false;
       }
-      const int read = av_read_frame(format_, packet);
+      const int read = av().av_read_frame(format_, packet);
       if (read < 0) {
         if (read != AVERROR_EOF) error = "damaged (" + ffmpeg_error(read) + ")";
         // What the decoder still holds comes out before its end.
-        avcodec_send_packet(decoder_, nullptr);
+        av().avcodec_send_packet(decoder_, nullptr);
         continue;
       }
       // A damaged packet is left out; the decoder goes on with the next.
-      if (packet->stream_index == stream_) avcodec_send_packet(decoder_, packet);
-      av_packet_unref(packet);
+      if (packet->stream_index == stream_) av().avcodec_send_packet(decoder_, packet);
+      av().av_packet_unref(packet);
     }
   }
 
@@ -198,18 +302,18 @@ class Demuxer {
 };
 
 struct FrameDeleter {
-  void operator()(AVFrame* frame) const { av_frame_free(&frame); }
+  void operator()(AVFrame* frame) const { av().av_frame_free(&frame); }
 };
 struct PacketDeleter {
-  void operator()(AVPacket* packet) const { av_packet_free(&packet); }
+  void operator()(AVPacket* packet) const { av().av_packet_free(&packet); }
 };
 struct ScalerDeleter {
-  void operator()(SwsContext* scaler) const { sws_freeContext(scaler); }
+  void operator()(SwsContext* scaler) const { av().sws_freeContext(scaler); }
 };
 struct ResamplerDeleter {
   void operator()(SwrContext* resampler) const {
     SwrContext* owned = resampler;
-    swr_free(&owned);
+    av().swr_free(&owned);
   }
 };
 using FramePointer = std::unique_ptr<AVFrame, FrameDeleter>;
@@ -255,8 +359,8 @@ class FfmpegVideoReader final : public VideoReader {
               std::to_string(decoder->height) + " pixels";
       return false;
     }
-    frame_.reset(av_frame_alloc());
-    packet_.reset(av_packet_alloc());
+    frame_.reset(av().av_frame_alloc());
+    packet_.reset(av().av_packet_alloc());
     if (!frame_ || !packet_) {
       error = "out of memory";
       return false;
@@ -282,7 +386,7 @@ class FfmpegVideoReader final : public VideoReader {
     while (video_->next_frame(frame_.get(), packet_.get(), error_)) {
       const bool converted = convert(argb);
       const double shown = time_of(*frame_);
-      av_frame_unref(frame_.get());
+      av().av_frame_unref(frame_.get());
       if (!converted) continue;
       seconds = last_seconds_ = shown;
       return true;
@@ -316,7 +420,7 @@ class FfmpegVideoReader final : public VideoReader {
         frame.height > kLargestSide) {
       return false;
     }
-    scaler_.reset(sws_getCachedContext(
+    scaler_.reset(av().sws_getCachedContext(
         scaler_.release(), frame.width, frame.height, static_cast<AVPixelFormat>(frame.format),
         out_width_, out_height_, AV_PIX_FMT_RGB32, SWS_BILINEAR, nullptr, nullptr, nullptr));
     if (!scaler_) return false;
@@ -324,8 +428,8 @@ class FfmpegVideoReader final : public VideoReader {
     std::uint8_t* planes[4] = {reinterpret_cast<std::uint8_t*>(argb.data()), nullptr, nullptr,
                                nullptr};
     const int strides[4] = {out_width_ * 4, 0, 0, 0};
-    if (sws_scale(scaler_.get(), frame.data, frame.linesize, 0, frame.height, planes, strides) <=
-        0) {
+    if (av().sws_scale(scaler_.get(), frame.data, frame.linesize, 0, frame.height, planes,
+                       strides) <= 0) {
       return false;
     }
     // Videos without an alpha channel are opaque.
@@ -370,31 +474,32 @@ std::vector<std::uint8_t> FfmpegVideoReader::sound_as_wave(int sample_rate) {
   if (decoder->ch_layout.nb_channels < 1 || decoder->sample_rate < 1) return {};
   AVChannelLayout in_layout{};
   if (decoder->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC) {
-    av_channel_layout_default(&in_layout, decoder->ch_layout.nb_channels);
-  } else if (av_channel_layout_copy(&in_layout, &decoder->ch_layout) < 0) {
+    av().av_channel_layout_default(&in_layout, decoder->ch_layout.nb_channels);
+  } else if (av().av_channel_layout_copy(&in_layout, &decoder->ch_layout) < 0) {
     return {};
   }
   AVChannelLayout stereo = AV_CHANNEL_LAYOUT_STEREO;
   SwrContext* made = nullptr;
-  const int set = swr_alloc_set_opts2(&made, &stereo, AV_SAMPLE_FMT_S16, sample_rate, &in_layout,
-                                      decoder->sample_fmt, decoder->sample_rate, 0, nullptr);
-  av_channel_layout_uninit(&in_layout);
+  const int set =
+      av().swr_alloc_set_opts2(&made, &stereo, AV_SAMPLE_FMT_S16, sample_rate, &in_layout,
+                               decoder->sample_fmt, decoder->sample_rate, 0, nullptr);
+  av().av_channel_layout_uninit(&in_layout);
   std::unique_ptr<SwrContext, ResamplerDeleter> resampler(made);
-  if (set < 0 || swr_init(resampler.get()) < 0) return {};
+  if (set < 0 || av().swr_init(resampler.get()) < 0) return {};
 
   const std::size_t most_samples = static_cast<std::size_t>(sample_rate) * 2 * kLongestSoundSeconds;
   std::vector<std::int16_t> samples;
   const auto append = [&](const std::uint8_t** input, int input_count) {
-    const int room = swr_get_out_samples(resampler.get(), input_count);
+    const int room = av().swr_get_out_samples(resampler.get(), input_count);
     if (room <= 0) return;
     const std::size_t start = samples.size();
     samples.resize(start + static_cast<std::size_t>(room) * 2);
     auto* out = reinterpret_cast<std::uint8_t*>(samples.data() + start);
-    const int made_count = swr_convert(resampler.get(), &out, room, input, input_count);
+    const int made_count = av().swr_convert(resampler.get(), &out, room, input, input_count);
     samples.resize(start + static_cast<std::size_t>(std::max(made_count, 0)) * 2);
   };
-  FramePointer frame(av_frame_alloc());
-  PacketPointer packet(av_packet_alloc());
+  FramePointer frame(av().av_frame_alloc());
+  PacketPointer packet(av().av_packet_alloc());
   if (!frame || !packet) return {};
   while (samples.size() < most_samples && sound.next_frame(frame.get(), packet.get(), error)) {
     // A damaged frame may claim another layout than the stream's.
@@ -402,7 +507,7 @@ std::vector<std::uint8_t> FfmpegVideoReader::sound_as_wave(int sample_rate) {
         frame->format == decoder->sample_fmt && frame->sample_rate == decoder->sample_rate) {
       append(const_cast<const std::uint8_t**>(frame->extended_data), frame->nb_samples);
     }
-    av_frame_unref(frame.get());
+    av().av_frame_unref(frame.get());
   }
   append(nullptr, 0);
   samples.resize(std::min(samples.size(), most_samples));
@@ -411,6 +516,10 @@ std::vector<std::uint8_t> FfmpegVideoReader::sound_as_wave(int sample_rate) {
 }
 
 std::unique_ptr<VideoReader> open_source(Source source, std::string& error) {
+  if (loaded_functions() == nullptr) {
+    error = "the video libraries cannot be loaded";
+    return nullptr;
+  }
   auto reader = std::make_unique<FfmpegVideoReader>(std::move(source));
   if (!reader->open(error)) return nullptr;
   return reader;
