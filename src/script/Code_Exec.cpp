@@ -65,15 +65,6 @@ std::int32_t argument_slot_of(const RToken& node) {
 
 // The child position a real value starts at in a table of constant labels, or -1.
 std::int32_t case_of(const CaseTable& table, double value) {
-  if (!table.by_value.empty()) {
-    const double first = table.first;
-    if (!(value >= first && value < first + static_cast<double>(table.by_value.size()))) {
-      return table.default_position;
-    }
-    const auto whole = static_cast<std::int32_t>(value);
-    if (static_cast<double>(whole) != value) return table.default_position;
-    return table.by_value[static_cast<std::size_t>(whole - table.first)];
-  }
   for (const auto& [label, position] : table.labels) {
     if (label == value) return position;
   }
@@ -1118,7 +1109,8 @@ struct TwoOperandStep {
 // A binary operator.
 template <std::int32_t Op>
 struct RealOperation {
-  static bool apply(const RealStep&, CodeExecutor&, double left, double right, double& out) {
+  [[gnu::always_inline]] static bool apply(const RealStep&, CodeExecutor&, double left,
+                                           double right, double& out) {
     return real_operation(Op, left, right, out);
   }
 };
@@ -1436,30 +1428,6 @@ AssignFunction assign_function(const CCode& code, const RToken& node, AssignStep
   }
 }
 
-// Fills a table's positions by value where its labels are whole numbers
-// spread over a range not much longer than their count. The first of equal
-// labels wins, as in the scan.
-void index_by_value(CaseTable& table) {
-  constexpr double kLimit = 1 << 20;
-  if (table.labels.empty()) return;
-  double low = table.labels.front().first;
-  double high = low;
-  for (const auto& [label, position] : table.labels) {
-    if (!(label > -kLimit && label < kLimit) || label != static_cast<std::int32_t>(label)) return;
-    low = std::min(low, label);
-    high = std::max(high, label);
-  }
-  const auto span = static_cast<std::size_t>(high - low) + 1;
-  if (span > 4 * table.labels.size() + 8) return;
-  table.first = static_cast<std::int32_t>(low);
-  table.by_value.assign(span, table.default_position);
-  for (auto entry = table.labels.rbegin(); entry != table.labels.rend(); ++entry) {
-    table
-        .by_value[static_cast<std::size_t>(static_cast<std::int32_t>(entry->first) - table.first)] =
-        entry->second;
-  }
-}
-
 // A switch whose labels before its default are all constants gets a table,
 // so that a real value finds its case without going through the labels.
 void lower_cases(CCode& code, RToken& node) {
@@ -1477,7 +1445,6 @@ void lower_cases(CCode& code, RToken& node) {
     const RValue& value = code.constants[label.constant];
     if (value.is_real()) table.labels.emplace_back(value.real(), i);
   }
-  index_by_value(table);
   node.case_table = static_cast<std::int32_t>(code.case_tables.size());
   code.case_tables.push_back(std::move(table));
 }
