@@ -25,6 +25,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   ScriptEngine engine(&world);
   engine.settings.errors.show_errors = false;
   engine.limits.max_string_length = 1 << 16;
+  // A script for the code to call, which reads its arguments, leaves a value
+  // in a slot it was not passed and may call itself.
+  engine.scripts.add("scr_fuzz",
+                     "argument9 = argument0; if argument1 > 0 argument0 = scr_fuzz(argument0, "
+                     "argument1 - 1); return argument0 * argument1 + argument2 mod 3");
+  engine.scripts.compile_all(engine);
 
   for (const bool is_expression : {false, true}) {
     CCode code(text, is_expression);

@@ -1,5 +1,6 @@
 #include "script/Code_Exec.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,21 @@ bool plain_real(const RValue& value, double& out) {
   if (!value.is_real() || !value.text().empty()) return false;
   out = value.real();
   return true;
+}
+
+// The slot of a plain argument0..argument15 of self, other or no instance,
+// which all read the running script's arguments, or -1.
+std::int32_t argument_slot_of(const RToken& node) {
+  const auto slot = static_cast<std::uint32_t>(node.op - kFirstArgumentVariable);
+  if (node.kind != kNodeFixedVariable || slot >= kMaxArguments) return -1;
+  switch (node.fixed_instance) {
+    case kSelf:
+    case kUnspecified:
+    case kOther:
+      return static_cast<std::int32_t>(slot);
+    default:
+      return -1;
+  }
 }
 
 // The child position a real value starts at in a table of constant labels, or -1.
@@ -126,6 +142,8 @@ class CodeExecutor {
   int out_of_steps(std::int32_t position) { return error(position, "Step limit reached."); }
 
   int call(const RToken& node, RValue& out);
+  // A call's argument: as eval, with reads-only values made as plain reals.
+  int argument_value(std::int32_t index, RValue& out);
   int binary(const RToken& node, RValue& out);
 
  public:
@@ -179,10 +197,10 @@ class CodeExecutor {
   // The slot of argument0..argument15 as builtin_instance reads it, which
   // the getter would copy; null for any other reference.
   const RValue* argument_slot(const RToken& node) const {
-    const auto slot = static_cast<std::uint32_t>(node.op - kFirstArgumentVariable);
-    if (slot >= kMaxArguments || builtin_instance(node) == nullptr) return nullptr;
-    return &engine_.arguments[slot];
+    const std::int32_t slot = argument_slot_of(node);
+    return slot >= 0 ? &engine_.arguments[slot] : nullptr;
   }
+  const RValue& argument(std::int32_t slot) const { return engine_.arguments[slot]; }
   // The list storage of a variable, or null when it lives elsewhere.
   CVariableList* list_of(std::int32_t designator, std::int32_t variable);
   CVariableList& locals() { return locals_; }
@@ -485,52 +503,60 @@ int CodeExecutor::binary(const RToken& node, RValue& out) {
 
 namespace {
 
-// The engine's argument buffer for one built-in call, borrowed for the call
-// and handed back with the slots it passed cleared to real 0.
+// The engine's argument buffer for one call, borrowed for the call and
+// handed back with the slots it used cleared to real 0.
 class BorrowedArguments {
  public:
   BorrowedArguments(ScriptEngine& engine, std::int32_t count)
-      : engine_(engine), slots_(engine.call_arguments_at(engine.call_depth++)), count_(count) {}
+      : engine_(engine), slots_(engine.call_arguments_at(engine.call_depth++)), used_(count) {}
   BorrowedArguments(const BorrowedArguments&) = delete;
   BorrowedArguments& operator=(const BorrowedArguments&) = delete;
   ~BorrowedArguments() {
-    for (std::int32_t i = 0; i < count_; ++i) slots_[i].clear();
+    for (std::int32_t i = 0; i < used_; ++i) slots_[i].clear();
     --engine_.call_depth;
   }
   RValue& operator[](std::int32_t i) { return slots_[i]; }
   const RValue* data() const { return slots_.data(); }
+  ArgumentSlots& slots() { return slots_; }
+  // The callee may have left values past the slots passed.
+  void used_up_to(std::int32_t count) { used_ = std::max(used_, count); }
 
  private:
   ScriptEngine& engine_;
   ArgumentSlots& slots_;
-  std::int32_t count_;
+  std::int32_t used_;
 };
 
 }  // namespace
 
+int CodeExecutor::argument_value(std::int32_t index, RValue& out) {
+  const RToken& node = nodes_[index];
+  double real = 0.0;
+  if (node.reads_only && fast_operand(index, real)) {
+    out.set_real(real);
+    return kStatusNormal;
+  }
+  return eval(index, out);
+}
+
 int CodeExecutor::call(const RToken& node, RValue& out) {
   if (!step()) return out_of_steps(node.position);
   const std::int32_t count = node.child_count;
-  if (node.op >= kFirstScriptFunction && node.op < kFirstExtensionFunction) {
-    // The script takes the slots in as its arguments, so they are its own.
-    ArgumentSlots arguments;
-    for (std::int32_t i = 0; i < count; ++i) {
-      const int status = eval(child(node, i), arguments[i]);
-      if (status != kStatusNormal) return status;
-    }
-    out.clear();
-    // A failing script has recorded its error with the "In script" chain.
-    return engine_.scripts.call(engine_, node.op - kFirstScriptFunction, *self_, *other_, arguments,
-                                out)
-               ? kStatusNormal
-               : kStatusError;
-  }
   BorrowedArguments arguments(engine_, count);
   for (std::int32_t i = 0; i < count; ++i) {
-    const int status = eval(child(node, i), arguments[i]);
+    const int status = argument_value(child(node, i), arguments[i]);
     if (status != kStatusNormal) return status;
   }
   out.clear();
+  if (node.op >= kFirstScriptFunction && node.op < kFirstExtensionFunction) {
+    // The script takes the slots in as its arguments; a failing script has
+    // recorded its error with the "In script" chain.
+    int left = 0;
+    const bool ran = engine_.scripts.call(engine_, node.op - kFirstScriptFunction, *self_, *other_,
+                                          arguments.slots(), count, left, out);
+    arguments.used_up_to(left);
+    return ran ? kStatusNormal : kStatusError;
+  }
   if (node.op >= kFirstExtensionFunction) {
     return engine_.extensions.call(engine_, node.op - kFirstExtensionFunction, *self_, *other_,
                                    arguments.data(), count, out)
@@ -1049,6 +1075,11 @@ struct LocalOperand {
     return executor.fast_local(node, out);
   }
 };
+struct ArgumentOperand {
+  static bool get(CodeExecutor& executor, std::int32_t slot, double, double& out) {
+    return plain_real(executor.argument(slot), out);
+  }
+};
 struct StepOperand {
   static bool get(CodeExecutor& executor, std::int32_t step, double, double& out) {
     return executor.run_step(step, out);
@@ -1078,7 +1109,8 @@ struct TwoOperandStep {
 // A binary operator.
 template <std::int32_t Op>
 struct RealOperation {
-  static bool apply(const RealStep&, CodeExecutor&, double left, double right, double& out) {
+  [[gnu::always_inline]] static bool apply(const RealStep&, CodeExecutor&, double left,
+                                           double right, double& out) {
     return real_operation(Op, left, right, out);
   }
 };
@@ -1163,7 +1195,7 @@ bool tree_step(const RealStep& step, CodeExecutor& executor, double& out) {
   return executor.fast_tree(step.node, out);
 }
 
-enum class OperandKind { constant, local, step, any };
+enum class OperandKind { constant, local, argument, step, any };
 
 template <class Step, class Left>
 StepFunction step_with(OperandKind right) {
@@ -1172,6 +1204,8 @@ StepFunction step_with(OperandKind right) {
       return &Step::template run<Left, ConstantOperand>;
     case OperandKind::local:
       return &Step::template run<Left, LocalOperand>;
+    case OperandKind::argument:
+      return &Step::template run<Left, ArgumentOperand>;
     case OperandKind::step:
       return &Step::template run<Left, StepOperand>;
     default:
@@ -1187,6 +1221,8 @@ StepFunction step_of(OperandKind left, OperandKind right) {
       return step_with<Step, ConstantOperand>(right);
     case OperandKind::local:
       return step_with<Step, LocalOperand>(right);
+    case OperandKind::argument:
+      return step_with<Step, ArgumentOperand>(right);
     case OperandKind::step:
       return step_with<Step, StepOperand>(right);
     default:
@@ -1203,6 +1239,8 @@ AssignFunction assign_with(OperandKind value) {
       return &Step::template run<ConstantOperand>;
     case OperandKind::local:
       return &Step::template run<LocalOperand>;
+    case OperandKind::argument:
+      return &Step::template run<ArgumentOperand>;
     case OperandKind::step:
       return &Step::template run<StepOperand>;
     default:
@@ -1274,6 +1312,8 @@ StepFunction unary_of(OperandKind operand) {
       return &unary_step<Op, ConstantOperand>;
     case OperandKind::local:
       return &unary_step<Op, LocalOperand>;
+    case OperandKind::argument:
+      return &unary_step<Op, ArgumentOperand>;
     case OperandKind::step:
       return &unary_step<Op, StepOperand>;
     default:
@@ -1296,7 +1336,8 @@ StepFunction unary_function(std::int32_t op, OperandKind operand) {
 
 // A constant operand is taken by value only as a plain real; any other
 // constant makes the step fail, as the tree walk does.
-// An operand with a real step of its own is named by that step's index.
+// An operand with a real step of its own is named by that step's index, an
+// argument0..argument15 by its slot.
 OperandKind operand_kind(const CCode& code, std::int32_t& operand, double& constant) {
   const RToken& node = code.nodes[operand];
   if (node.kind == kNodeConstant) {
@@ -1305,6 +1346,10 @@ OperandKind operand_kind(const CCode& code, std::int32_t& operand, double& const
     return OperandKind::constant;
   }
   if (node.kind == kNodeFixedVariable && node.fixed_instance == kLocal) return OperandKind::local;
+  if (const std::int32_t slot = argument_slot_of(node); slot >= 0) {
+    operand = slot;
+    return OperandKind::argument;
+  }
   if (node.real_step >= 0) {
     operand = node.real_step;
     return OperandKind::step;
@@ -1330,6 +1375,8 @@ StepFunction reference_function(const CCode& code, const RToken& node, RealStep&
     switch (instance_kind) {
       case OperandKind::local:
         return &FieldStep::run<LocalOperand>;
+      case OperandKind::argument:
+        return &FieldStep::run<ArgumentOperand>;
       case OperandKind::step:
         return &FieldStep::run<StepOperand>;
       default:

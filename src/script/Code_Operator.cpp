@@ -1,5 +1,6 @@
 #include "script/Code_Operator.h"
 
+#include <cmath>
 #include <string>
 
 #include "script/Code_Main.h"
@@ -22,6 +23,15 @@ bool fail(std::string_view& message, std::string_view text) {
 }
 
 }  // namespace
+
+double wrapped_large_quotient(double quotient) {
+  const double truncated = std::trunc(quotient);
+  if (!std::isfinite(truncated)) return 0.0;
+  double wrapped = std::fmod(truncated, 4294967296.0);
+  if (wrapped < 0) wrapped += 4294967296.0;
+  if (wrapped >= 2147483648.0) wrapped -= 4294967296.0;
+  return wrapped;
+}
 
 double compare_values(const RValue& left, const RValue& right) {
   if (left.is_real()) return left.real() - right.real();

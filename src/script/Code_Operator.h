@@ -11,20 +11,39 @@ namespace kestrel {
 // Two reals closer than this compare equal.
 inline constexpr double kCompareEpsilon = 1e-13;
 
+// The quotient of div outside the range of 32 bits, wrapped to it.
+double wrapped_large_quotient(double quotient);
+
 // The quotient of div: truncated toward zero, wrapped to 32 bits.
-inline double wrapped_quotient(double left, double right) {
+[[gnu::always_inline]] inline double wrapped_quotient(double left, double right) {
   const double quotient = left / right;
   if (quotient > -2147483648.0 && quotient < 2147483648.0) [[likely]] {
     // The conversion truncates as std::trunc does, without its library call;
     // the sign keeps the zero of a small negative quotient negative.
     return std::copysign(static_cast<double>(static_cast<std::int32_t>(quotient)), quotient);
   }
-  const double truncated = std::trunc(quotient);
-  if (!std::isfinite(truncated)) return 0.0;
-  double wrapped = std::fmod(truncated, 4294967296.0);
-  if (wrapped < 0) wrapped += 4294967296.0;
-  if (wrapped >= 2147483648.0) wrapped -= 4294967296.0;
-  return wrapped;
+  return wrapped_large_quotient(quotient);
+}
+
+// True for a whole number strictly between -2^31 and 2^31, given back as an
+// integer.
+[[gnu::always_inline]] inline bool small_integer(double value, std::int32_t& out) {
+  if (!(value > -2147483648.0 && value < 2147483648.0)) return false;
+  out = static_cast<std::int32_t>(value);
+  return static_cast<double>(out) == value;
+}
+
+// The remainder of mod: left - wrapped_quotient(left, right) * right, for a
+// divisor other than 0. Between whole numbers of that range the quotient
+// never wraps and the real computation is exact, so the integer remainder
+// is the same value, zeros included (both give +0).
+[[gnu::always_inline]] inline double wrapped_remainder(double left, double right) {
+  std::int32_t dividend = 0;
+  std::int32_t divisor = 0;
+  if (small_integer(left, dividend) && small_integer(right, divisor)) [[likely]] {
+    return static_cast<double>(dividend % divisor);
+  }
+  return left - wrapped_quotient(left, right) * right;
 }
 
 // The commonest operators of two reals, which the executor applies inline;
@@ -70,7 +89,7 @@ inline double wrapped_quotient(double left, double right) {
       return true;
     case 215:  // mod, unless it must report a modulo by 0
       if (b == 0.0) return false;
-      result = a - wrapped_quotient(a, b) * b;
+      result = wrapped_remainder(a, b);
       return true;
     case 201:  // and
       result = (a >= 0.5 && b >= 0.5) ? 1.0 : 0.0;

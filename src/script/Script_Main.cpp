@@ -81,10 +81,19 @@ bool ScriptList::call(ScriptEngine& engine, std::int32_t number, ScriptInstance&
 
 bool ScriptList::call(ScriptEngine& engine, std::int32_t number, ScriptInstance& self,
                       ScriptInstance& other, ArgumentSlots& slots, RValue& result) const {
+  int left = 0;
+  return call(engine, number, self, other, slots, slots_in_use(slots), left, result);
+}
+
+bool ScriptList::call(ScriptEngine& engine, std::int32_t number, ScriptInstance& self,
+                      ScriptInstance& other, ArgumentSlots& slots, int passed, int& left,
+                      RValue& result) const {
+  left = 0;
   if (!exists(number)) return false;
   const CScript& script = *scripts_[static_cast<std::size_t>(number)];
   if (script.code == nullptr) return false;
-  const bool ran = call_with_argument_slots(engine, *script.code, self, other, slots, result);
+  const bool ran =
+      call_with_argument_slots(engine, *script.code, self, other, slots, passed, left, result);
   if (!ran) {
     engine.errors.last_text = "In script " + script.name + ":" + kCr + engine.errors.last_text;
   }
@@ -102,14 +111,22 @@ bool call_with_argument_slots(ScriptEngine& engine, const CCode& code, ScriptIns
 
 bool call_with_argument_slots(ScriptEngine& engine, const CCode& code, ScriptInstance& self,
                               ScriptInstance& other, ArgumentSlots& slots, RValue& result) {
+  int left = 0;
+  return call_with_argument_slots(engine, code, self, other, slots, slots_in_use(slots), left,
+                                  result);
+}
+
+bool call_with_argument_slots(ScriptEngine& engine, const CCode& code, ScriptInstance& self,
+                              ScriptInstance& other, ArgumentSlots& slots, int passed, int& left,
+                              RValue& result) {
   // The call's slots are swapped in and the caller's swapped back, so that
   // the caller's values are moved, not copied. Slots past the last one in
   // use on either side hold fresh values on both, so they stay where they are.
-  const int swapped_in = std::max(slots_in_use(slots), slots_in_use(engine.arguments));
+  const int swapped_in = std::max(passed, slots_in_use(engine.arguments));
   std::swap_ranges(slots.begin(), slots.begin() + swapped_in, engine.arguments.begin());
   const bool ran = execute_for_value(engine, code, &self, &other, result);
-  const int swapped_out = std::max(swapped_in, slots_in_use(engine.arguments));
-  std::swap_ranges(slots.begin(), slots.begin() + swapped_out, engine.arguments.begin());
+  left = std::max(swapped_in, slots_in_use(engine.arguments));
+  std::swap_ranges(slots.begin(), slots.begin() + left, engine.arguments.begin());
   return ran;
 }
 

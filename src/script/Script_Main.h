@@ -52,6 +52,11 @@ class ScriptList {
   // afterwards they hold what the script left there.
   bool call(ScriptEngine& engine, std::int32_t number, ScriptInstance& self, ScriptInstance& other,
             ArgumentSlots& slots, RValue& result) const;
+  // As above for slots whose first `passed` hold the arguments and whose
+  // others are fresh; afterwards the first `left` may hold what the script
+  // left there, and the others are fresh.
+  bool call(ScriptEngine& engine, std::int32_t number, ScriptInstance& self, ScriptInstance& other,
+            ArgumentSlots& slots, int passed, int& left, RValue& result) const;
 
  private:
   std::vector<std::unique_ptr<CScript>> scripts_;
@@ -67,6 +72,12 @@ bool call_with_argument_slots(ScriptEngine& engine, const CCode& code, ScriptIns
 // engine's, so afterwards they hold what the code left there.
 bool call_with_argument_slots(ScriptEngine& engine, const CCode& code, ScriptInstance& self,
                               ScriptInstance& other, ArgumentSlots& slots, RValue& result);
+// As above for slots whose first `passed` hold the arguments and whose
+// others are fresh; afterwards the first `left` may hold what the code left
+// there, and the others are fresh.
+bool call_with_argument_slots(ScriptEngine& engine, const CCode& code, ScriptInstance& self,
+                              ScriptInstance& other, ArgumentSlots& slots, int passed, int& left,
+                              RValue& result);
 
 // script_execute, script_exists, script_get_name, script_name, script_get_text.
 void register_script_functions(ScriptEngine& engine);

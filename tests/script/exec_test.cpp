@@ -229,13 +229,29 @@ TEST_F(ScriptFixture, ExecuteStringRunsWithItsOwnArguments) {
 
 TEST_F(ScriptFixture, ScriptCallsHaveTheirOwnArgumentSlots) {
   engine.scripts.add("scr_inner",
-                     "inner_high = argument9; argument12 = 7; return argument0 + argument1");
+                     "inner_high = argument9; left_before = argument12; argument12 = 7;"
+                     "return argument0 + argument1");
   ASSERT_TRUE(engine.scripts.compile_all(engine));
   ASSERT_TRUE(run("argument9 = 3; r = scr_inner(1, 2); high = argument12; kept = argument9"));
   EXPECT_EQ(real_of("r"), 3);
   EXPECT_EQ(real_of("inner_high"), 0);
   EXPECT_EQ(real_of("high"), 0);
   EXPECT_EQ(real_of("kept"), 3);
+  // What a call left in a slot it was not passed is gone by the next call.
+  ASSERT_TRUE(run("r = scr_inner(1, 2) + scr_inner(3, 4)"));
+  EXPECT_EQ(real_of("r"), 10);
+  EXPECT_EQ(real_of("left_before"), 0);
+}
+
+TEST_F(ScriptFixture, ArgumentsInExpressionsKeepTheirKinds) {
+  engine.scripts.add("scr_combine", "return argument0 * argument1 + argument2 mod 3");
+  engine.scripts.add("scr_twice", "return argument0 * argument1");
+  ASSERT_TRUE(engine.scripts.compile_all(engine));
+  ASSERT_TRUE(run("r = scr_combine(4, 2.5, 7); s = scr_twice(2, 'ab')"));
+  EXPECT_EQ(real_of("r"), 11);
+  EXPECT_EQ(text_of("s"), "abab");
+  EXPECT_FALSE(run("r = scr_combine(1, 2, 'x')"));
+  EXPECT_NE(error().find("Wrong type of arguments to mod."), std::string::npos) << error();
 }
 
 TEST_F(ScriptFixture, ExecuteStringReportsItsErrorsAndGoesOn) {
