@@ -8,7 +8,7 @@ for i = 0, n - 1 do
   end
 end
 local total = 0
-for _ = 1, 70 do
+for _ = 1, 140 do
   for i = 0, n - 1 do
     for j = 0, n - 1 do
       total = total + grid[i][j]

@@ -1,5 +1,5 @@
 local s = 0
-for i = 0, 15000000 - 1 do
+for i = 0, 25000000 - 1 do
   s = s + ((i * 3 + 1) % 7 - i / 1000000)
 end
 print(string.format("%.4f", s))

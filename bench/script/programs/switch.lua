@@ -1,5 +1,5 @@
 local a, b, c = 0, 0, 0
-for i = 0, 15000000 - 1 do
+for i = 0, 25000000 - 1 do
   local k = i % 6
   if k == 0 then a = a + 1
   elseif k == 1 then b = b + 2

@@ -1,6 +1,6 @@
 local instances = {}
 for i = 1, 1000 do instances[i] = {x = 0} end
-for _ = 1, 10000 do
+for _ = 1, 16000 do
   for _, self in ipairs(instances) do
     self.x = self.x + 1
   end
