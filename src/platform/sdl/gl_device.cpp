@@ -7,6 +7,7 @@
 #include <glm/ext/matrix_transform.hpp>
 #include <glm/gtc/type_ptr.hpp>
 #include <glm/matrix.hpp>
+#include <string_view>
 #include <utility>
 
 namespace kestrel::platform::sdl {
@@ -228,6 +229,21 @@ void switch_capability(GLenum capability, bool on) {
     glDisable(capability);
 }
 
+// The offscreen video driver's windows are single buffers: a swap leaves
+// their picture in place, as the region must stay between frames. Other
+// drivers may hand back any buffer after a swap.
+bool swaps_keep_picture() {
+  const char* driver = SDL_GetCurrentVideoDriver();
+  return driver != nullptr && std::string_view(driver) == "offscreen";
+}
+
+// The bits of one buffer of the window's framebuffer.
+GLint window_bits(GLenum buffer, GLenum size) {
+  GLint bits = 0;
+  glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, buffer, size, &bits);
+  return bits;
+}
+
 glm::vec4 rgba_of(std::uint32_t argb) {
   return {static_cast<float>((argb >> 16) & 0xFF) / 255.0f,
           static_cast<float>((argb >> 8) & 0xFF) / 255.0f, static_cast<float>(argb & 0xFF) / 255.0f,
@@ -235,6 +251,14 @@ glm::vec4 rgba_of(std::uint32_t argb) {
 }
 
 }  // namespace
+
+void GlDevice::choose_window_format() {
+  if (!swaps_keep_picture()) return;
+  // As the offscreen region stores them: blending with the destination's
+  // alpha needs the alpha, and depth tests need the same precision.
+  SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 8);
+  SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+}
 
 GlDevice::GlDevice(SDL_Window* window) : window_(window) {}
 
@@ -327,6 +351,13 @@ bool GlDevice::initialize(int width, int height, std::string& error) {
   apply_sampler_state(false);
 
   glGetIntegerv(GL_MAX_TEXTURE_SIZE, &max_texture_size_);
+  glBindFramebuffer(GL_FRAMEBUFFER, 0);
+  window_can_hold_region_ = swaps_keep_picture() &&
+                            window_bits(GL_BACK_LEFT, GL_FRAMEBUFFER_ATTACHMENT_RED_SIZE) == 8 &&
+                            window_bits(GL_BACK_LEFT, GL_FRAMEBUFFER_ATTACHMENT_GREEN_SIZE) == 8 &&
+                            window_bits(GL_BACK_LEFT, GL_FRAMEBUFFER_ATTACHMENT_BLUE_SIZE) == 8 &&
+                            window_bits(GL_BACK_LEFT, GL_FRAMEBUFFER_ATTACHMENT_ALPHA_SIZE) == 8 &&
+                            window_bits(GL_DEPTH, GL_FRAMEBUFFER_ATTACHMENT_DEPTH_SIZE) == 24;
   glEnable(GL_BLEND);
   set_blend(BlendFactor::SourceAlpha, BlendFactor::InverseSourceAlpha);
 
@@ -348,6 +379,8 @@ bool GlDevice::set_region_size(int width, int height) {
     return false;
   }
   flush();
+  // The window shows the region again once a present finds it the same size.
+  in_window_ = false;
   glBindTexture(GL_TEXTURE_2D, color_target_);
   glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV,
                nullptr);
@@ -793,7 +826,7 @@ bool GlDevice::read_pixels(int x, int y, int width, int height, std::uint32_t* a
   // Only the read's own failure counts, not one left by an earlier call.
   while (glGetError() != GL_NO_ERROR) {
   }
-  glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer_);
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, region_framebuffer());
   glPixelStorei(GL_PACK_ALIGNMENT, 4);
   glReadPixels(x, region_height_ - y - height, width, height, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV,
                argb);
@@ -802,6 +835,12 @@ bool GlDevice::read_pixels(int x, int y, int width, int height, std::uint32_t* a
     std::swap_ranges(argb + top * width, argb + (top + 1) * width, argb + bottom * width);
   }
   return glGetError() == GL_NO_ERROR;
+}
+
+bool GlDevice::shows_region_whole(int x, int y, int width, int height, int window_width,
+                                  int window_height) const {
+  return x == 0 && y == 0 && width == region_width_ && height == region_height_ &&
+         window_width == region_width_ && window_height == region_height_;
 }
 
 void GlDevice::present(int x, int y, int width, int height, std::uint32_t border_argb) {
@@ -819,6 +858,21 @@ void GlDevice::present(int x, int y, int width, int height, std::uint32_t border
     y = y * window_height / client_height;
     height = height * window_height / client_height;
   }
+  const bool whole = shows_region_whole(x, y, width, height, window_width, window_height);
+  if (in_window_ && whole) {
+    SDL_GL_SwapWindow(window_);
+    return;
+  }
+  if (in_window_) {
+    // The window stops showing the region as it is: the region moves to the
+    // offscreen framebuffer, whose rows the window's bottom rows match. Each
+    // frame clears the depth, so only the colour moves.
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, framebuffer_);
+    glBlitFramebuffer(0, 0, region_width_, region_height_, 0, 0, region_width_, region_height_,
+                      GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    in_window_ = false;
+  }
   glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
   glViewport(0, 0, window_width, window_height);
   // A picture that covers the whole window leaves no border to paint; a
@@ -835,6 +889,9 @@ void GlDevice::present(int x, int y, int width, int height, std::uint32_t border
   glBlitFramebuffer(0, 0, region_width_, region_height_, x, window_height - y - height, x + width,
                     window_height - y, GL_COLOR_BUFFER_BIT, scaled ? GL_LINEAR : GL_NEAREST);
   SDL_GL_SwapWindow(window_);
+  // The window now shows the region pixel for pixel and keeps it: the next
+  // frames are drawn there.
+  in_window_ = whole && window_can_hold_region_;
   bind_region();
 }
 
@@ -844,7 +901,8 @@ void GlDevice::set_vsync(bool on) {
 }
 
 void GlDevice::bind_region() {
-  glBindFramebuffer(GL_FRAMEBUFFER, target_ != kNoTexture ? target_framebuffer_ : framebuffer_);
+  glBindFramebuffer(GL_FRAMEBUFFER,
+                    target_ != kNoTexture ? target_framebuffer_ : region_framebuffer());
   glViewport(viewport_[0], viewport_[1], viewport_[2], viewport_[3]);
 }
 

@@ -13,9 +13,16 @@ namespace kestrel::platform::sdl {
 
 // The drawing device over an OpenGL 3.3 core context. The region is an
 // offscreen framebuffer, so drawing and reading back do not depend on the
-// window's own buffers, and present() scales it into the window.
+// window's own buffers, and present() scales it into the window. Where the
+// window keeps its picture from one present to the next and shows the region
+// pixel for pixel, the region is drawn straight into the window instead,
+// which spares a software renderer a copy of every pixel each frame.
 class GlDevice final : public RenderDevice {
  public:
+  // Asks for a window format the region can be drawn into directly; called
+  // before the window is made.
+  static void choose_window_format();
+
   // The window's GL context must be current.
   explicit GlDevice(SDL_Window* window);
   ~GlDevice() override;
@@ -97,6 +104,11 @@ class GlDevice final : public RenderDevice {
   void flush();
   // Binds the framebuffer drawing goes to (the region's or the target texture's).
   void bind_region();
+  // The framebuffer that holds the region: the window's or the offscreen one.
+  GLuint region_framebuffer() const { return in_window_ ? 0 : framebuffer_; }
+  // Whether the window shows the region pixel for pixel when presented there.
+  bool shows_region_whole(int x, int y, int width, int height, int window_width,
+                          int window_height) const;
   void upload_transform();
   // Attaches the texture to the framebuffer `name` as its colour; false when
   // it cannot be drawn into or read.
@@ -145,6 +157,10 @@ class GlDevice final : public RenderDevice {
   int region_height_ = 0;
   GLint max_texture_size_ = 0;
   GLint viewport_[4] = {};  // in GL's bottom-up rows
+  // Whether the window's buffer can hold the region: it keeps its picture
+  // across presents and stores colour, alpha and depth as the region does.
+  bool window_can_hold_region_ = false;
+  bool in_window_ = false;  // the region is drawn into the window now
 
   std::vector<Texture> textures_;  // id - 1 indexes this; a freed entry has name 0
   std::vector<Mesh> meshes_;       // likewise; a freed entry has no vertex array
