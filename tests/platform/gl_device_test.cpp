@@ -137,6 +137,11 @@ TEST_F(GlDeviceTest, RegionKeepsItsPictureAcrossPresents) {
       EXPECT_EQ(pixel(x, y), i <= done ? steps[i].colour : kOpaqueBlue) << "quarter " << i;
     }
   }
+  // Turning depth tests on moves the region offscreen, picture and all: the
+  // last quarter was drawn since the region last left the window.
+  device().set_hidden_surface_removal(true);
+  EXPECT_EQ(pixel(kSize - 4, kSize - 4), kWhite);
+  device().set_hidden_surface_removal(false);
   // The region's alpha is kept too, which blending with the destination's alpha reads.
   device().clear(0x80FFFFFF);
   device().present(0, 0, kSize, kSize, 0xFF000000);

@@ -76,6 +76,14 @@ class GlDevice final : public RenderDevice {
   std::uint64_t draw_calls() const override { return draw_calls_; }
 
  private:
+  // Where a linked shader pair takes each setting.
+  struct Program {
+    GLuint name = 0;
+    GLint world = -1, view = -1, projection = -1, normal_matrix = -1, offset = -1;
+    GLint drawing_color = -1, textured = -1, modulate = -1, smooth = -1, alpha_test = -1;
+    GLint lighting = -1, light_count = -1, light_vector = -1, light_color = -1;
+    GLint light_falloff = -1, fog = -1, fog_color = -1, fog_start = -1, fog_end = -1;
+  };
   struct Texture {
     GLuint name = 0;
     int width = 0;
@@ -109,7 +117,17 @@ class GlDevice final : public RenderDevice {
   // Whether the window shows the region pixel for pixel when presented there.
   bool shows_region_whole(int x, int y, int width, int height, int window_width,
                           int window_height) const;
+  // Moves the region from the window to the offscreen framebuffer.
+  void leave_window();
   void upload_transform();
+  // Compiles and links a shader pair with the given definitions and sends it
+  // the settings; false with a reason when it fails.
+  bool build_program(Program& program, const char* defines, std::string& error);
+  // Puts the pair that the lighting and fog need in use.
+  void use_program();
+  // Sends every setting to the pair in use.
+  void upload_settings();
+  void upload_fog();
   // Attaches the texture to the framebuffer `name` as its colour; false when
   // it cannot be drawn into or read.
   bool attach_texture(GLenum binding, GLuint name, const Texture& texture);
@@ -121,26 +139,15 @@ class GlDevice final : public RenderDevice {
   Mesh* find_mesh(MeshId mesh);
 
   SDL_Window* window_;
-  GLuint program_ = 0;
-  GLint world_location_ = -1;
-  GLint view_location_ = -1;
-  GLint projection_location_ = -1;
-  GLint normal_matrix_location_ = -1;
-  GLint offset_location_ = -1;
-  GLint drawing_color_location_ = -1;
-  GLint textured_location_ = -1;
-  GLint modulate_location_ = -1;
-  GLint smooth_location_ = -1;
-  GLint alpha_test_location_ = -1;
-  GLint lighting_location_ = -1;
-  GLint light_count_location_ = -1;
-  GLint light_vector_location_ = -1;
-  GLint light_color_location_ = -1;
-  GLint light_falloff_location_ = -1;
-  GLint fog_location_ = -1;
-  GLint fog_color_location_ = -1;
-  GLint fog_start_location_ = -1;
-  GLint fog_end_location_ = -1;
+  // The plain pair, and the one with lighting and fog, used while either is on.
+  Program programs_[2];
+  Program* program_ = nullptr;  // the pair in use
+  // The settings, which a pair gets when it comes into use.
+  bool modulate_ = true;
+  bool smooth_ = true;
+  bool alpha_test_ = false;
+  bool lighting_ = false;
+  Fog fog_;
   GLuint vertex_array_ = 0;
   GLuint vertex_buffer_ = 0;
   GLuint index_buffer_ = 0;
@@ -160,7 +167,8 @@ class GlDevice final : public RenderDevice {
   // Whether the window's buffer can hold the region: it keeps its picture
   // across presents and stores colour, alpha and depth as the region does.
   bool window_can_hold_region_ = false;
-  bool in_window_ = false;  // the region is drawn into the window now
+  bool in_window_ = false;     // the region is drawn into the window now
+  bool depth_tested_ = false;  // depth testing has been on, which keeps the region offscreen
 
   std::vector<Texture> textures_;  // id - 1 indexes this; a freed entry has name 0
   std::vector<Mesh> meshes_;       // likewise; a freed entry has no vertex array
