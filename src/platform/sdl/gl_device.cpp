@@ -394,6 +394,7 @@ bool GlDevice::initialize(int width, int height, std::string& error) {
   apply_sampler_state(false);
 
   glGetIntegerv(GL_MAX_TEXTURE_SIZE, &max_texture_size_);
+  SDL_GL_GetDrawableSize(window_, &surface_width_, &surface_height_);
   glBindFramebuffer(GL_FRAMEBUFFER, 0);
   window_can_hold_region_ = swaps_keep_picture() &&
                             window_bits(GL_BACK_LEFT, GL_FRAMEBUFFER_ATTACHMENT_RED_SIZE) == 8 &&
@@ -901,7 +902,8 @@ bool GlDevice::read_pixels(int x, int y, int width, int height, std::uint32_t* a
 bool GlDevice::shows_region_whole(int x, int y, int width, int height, int window_width,
                                   int window_height) const {
   return x == 0 && y == 0 && width == region_width_ && height == region_height_ &&
-         window_width == region_width_ && window_height == region_height_;
+         window_width == region_width_ && window_height == region_height_ &&
+         surface_width_ == region_width_ && surface_height_ == region_height_;
 }
 
 void GlDevice::present(int x, int y, int width, int height, std::uint32_t border_argb) {

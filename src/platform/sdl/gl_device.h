@@ -167,6 +167,10 @@ class GlDevice final : public RenderDevice {
   // Whether the window's buffer can hold the region: it keeps its picture
   // across presents and stores colour, alpha and depth as the region does.
   bool window_can_hold_region_ = false;
+  // The size of the window's buffer, which it keeps: the offscreen driver
+  // does not resize it with the window, whatever size the window reports.
+  int surface_width_ = 0;
+  int surface_height_ = 0;
   bool in_window_ = false;     // the region is drawn into the window now
   bool depth_tested_ = false;  // depth testing has been on, which keeps the region offscreen
 
