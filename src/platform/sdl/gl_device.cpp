@@ -16,7 +16,8 @@ namespace {
 // The fixed-function states that drawing relies on, emulated by one shader
 // pair. Built without LIGHTING_AND_FOG it leaves out what plain drawing
 // never uses, which a software renderer would otherwise run for each corner
-// and pixel.
+// and pixel; built with SIMPLE it only multiplies texel and colour, which
+// is all that smooth, modulated drawing without the alpha test does.
 constexpr const char* kVertexShader = R"(
 layout(location = 0) in vec3 a_position;
 layout(location = 1) in vec4 a_color;
@@ -102,6 +103,9 @@ uniform float u_fog_end;
 #endif
 out vec4 o_color;
 void main() {
+#ifdef SIMPLE
+  o_color = texture(u_texture, v_uv) * v_color;
+#else
   vec4 color = u_smooth ? v_color : v_flat_color;
   if (u_textured) {
     vec4 texel = texture(u_texture, v_uv);
@@ -118,6 +122,7 @@ void main() {
   }
 #endif
   o_color = color;
+#endif
 }
 )";
 
@@ -289,6 +294,7 @@ GlDevice::~GlDevice() {
   glDeleteBuffers(1, &index_buffer_);
   glDeleteVertexArrays(1, &vertex_array_);
   for (const Program& program : programs_) glDeleteProgram(program.name);
+  glDeleteTextures(1, &white_texture_);
 }
 
 bool GlDevice::build_program(Program& program, const char* defines, std::string& error) {
@@ -341,7 +347,10 @@ bool GlDevice::build_program(Program& program, const char* defines, std::string&
 }
 
 void GlDevice::use_program() {
-  Program* wanted = &programs_[lighting_ || fog_.enabled ? 1 : 0];
+  const std::size_t pair = lighting_ || fog_.enabled              ? 2
+                           : smooth_ && modulate_ && !alpha_test_ ? 0
+                                                                  : 1;
+  Program* wanted = &programs_[pair];
   if (wanted == program_) return;
   program_ = wanted;
   glUseProgram(program_->name);
@@ -365,8 +374,9 @@ bool GlDevice::initialize(int width, int height, std::string& error) {
             std::to_string(epoxy_gl_version() % 10) + "; drawing needs 3.3.";
     return false;
   }
-  if (!build_program(programs_[0], "", error) ||
-      !build_program(programs_[1], "#define LIGHTING_AND_FOG\n", error)) {
+  if (!build_program(programs_[0], "#define SIMPLE\n", error) ||
+      !build_program(programs_[1], "", error) ||
+      !build_program(programs_[2], "#define LIGHTING_AND_FOG\n", error)) {
     return false;
   }
   program_ = &programs_[0];
@@ -388,6 +398,11 @@ bool GlDevice::initialize(int width, int height, std::string& error) {
   set_vertex_layout();
   // Corners drawn one by one carry their own colour (the attribute is left off).
   glVertexAttrib1f(4, 0.0f);
+
+  const std::uint32_t white = 0xFFFFFFFF;
+  glGenTextures(1, &white_texture_);
+  glBindTexture(GL_TEXTURE_2D, white_texture_);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 1, 1, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, &white);
 
   glGenSamplers(1, &sampler_);
   glBindSampler(0, sampler_);
@@ -615,6 +630,7 @@ void GlDevice::set_hidden_surface_removal(bool on) {
   switch_capability(GL_DEPTH_TEST, on);
   alpha_test_ = on;
   glUniform1i(program_->alpha_test, on ? GL_TRUE : GL_FALSE);
+  use_program();
 }
 
 void GlDevice::set_culling(bool on) {
@@ -626,6 +642,7 @@ void GlDevice::set_smooth_shading(bool on) {
   flush();
   smooth_ = on;
   glUniform1i(program_->smooth, on ? GL_TRUE : GL_FALSE);
+  use_program();
 }
 
 void GlDevice::set_lighting(bool on) {
@@ -707,6 +724,7 @@ void GlDevice::set_texture_blending(bool modulate) {
   flush();
   modulate_ = modulate;
   glUniform1i(program_->modulate, modulate ? GL_TRUE : GL_FALSE);
+  use_program();
 }
 
 void GlDevice::clear(std::uint32_t argb) {
@@ -763,10 +781,9 @@ void GlDevice::draw(Primitive primitive, TextureId texture, std::span<const Vert
 
 void GlDevice::bind_texture(Texture* texture) {
   glUniform1i(program_->textured, texture != nullptr ? GL_TRUE : GL_FALSE);
-  if (texture != nullptr) {
-    glActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_2D, texture->name);
-  }
+  // The simple pair samples a texture either way; white leaves the colour as it is.
+  glActiveTexture(GL_TEXTURE0);
+  glBindTexture(GL_TEXTURE_2D, texture != nullptr ? texture->name : white_texture_);
 }
 
 void GlDevice::flush() {

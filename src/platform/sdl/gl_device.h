@@ -123,7 +123,7 @@ class GlDevice final : public RenderDevice {
   // Compiles and links a shader pair with the given definitions and sends it
   // the settings; false with a reason when it fails.
   bool build_program(Program& program, const char* defines, std::string& error);
-  // Puts the pair that the lighting and fog need in use.
+  // Puts the pair that the settings need in use.
   void use_program();
   // Sends every setting to the pair in use.
   void upload_settings();
@@ -139,8 +139,10 @@ class GlDevice final : public RenderDevice {
   Mesh* find_mesh(MeshId mesh);
 
   SDL_Window* window_;
-  // The plain pair, and the one with lighting and fog, used while either is on.
-  Program programs_[2];
+  // The simple pair, used while drawing is smooth, modulated and without the
+  // alpha test; the plain pair for the rest; and the one with lighting and
+  // fog, used while either is on.
+  Program programs_[3];
   Program* program_ = nullptr;  // the pair in use
   // The settings, which a pair gets when it comes into use.
   bool modulate_ = true;
@@ -152,6 +154,7 @@ class GlDevice final : public RenderDevice {
   GLuint vertex_buffer_ = 0;
   GLuint index_buffer_ = 0;
   GLuint sampler_ = 0;
+  GLuint white_texture_ = 0;  // what untextured drawing samples
   GLuint framebuffer_ = 0;
   // The framebuffers of a texture that is drawn into, and of one copied from.
   GLuint target_framebuffer_ = 0;
