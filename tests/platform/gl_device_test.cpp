@@ -137,8 +137,7 @@ TEST_F(GlDeviceTest, RegionKeepsItsPictureAcrossPresents) {
       EXPECT_EQ(pixel(x, y), i <= done ? steps[i].colour : kOpaqueBlue) << "quarter " << i;
     }
   }
-  // Turning depth tests on moves the region offscreen, picture and all: the
-  // last quarter was drawn since the region last left the window.
+  // Turning depth tests on leaves the picture as it is.
   device().set_hidden_surface_removal(true);
   EXPECT_EQ(pixel(kSize - 4, kSize - 4), kWhite);
   device().set_hidden_surface_removal(false);

@@ -246,19 +246,11 @@ void switch_capability(GLenum capability, bool on) {
     glDisable(capability);
 }
 
-// The offscreen video driver's windows are single buffers: a swap leaves
-// their picture in place, as the region must stay between frames. Other
-// drivers may hand back any buffer after a swap.
-bool swaps_keep_picture() {
+// The offscreen video driver's windows are never shown anywhere: a frame
+// presented there is a copy of every pixel that no one sees.
+bool window_is_seen() {
   const char* driver = SDL_GetCurrentVideoDriver();
-  return driver != nullptr && std::string_view(driver) == "offscreen";
-}
-
-// The bits of one buffer of the window's framebuffer.
-GLint window_bits(GLenum buffer, GLenum size) {
-  GLint bits = 0;
-  glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, buffer, size, &bits);
-  return bits;
+  return driver == nullptr || std::string_view(driver) != "offscreen";
 }
 
 glm::vec4 rgba_of(std::uint32_t argb) {
@@ -268,14 +260,6 @@ glm::vec4 rgba_of(std::uint32_t argb) {
 }
 
 }  // namespace
-
-void GlDevice::choose_window_format() {
-  if (!swaps_keep_picture()) return;
-  // As the offscreen region stores them: blending with the destination's
-  // alpha needs the alpha, and depth tests need the same precision.
-  SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 8);
-  SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
-}
 
 GlDevice::GlDevice(SDL_Window* window) : window_(window) {}
 
@@ -409,14 +393,7 @@ bool GlDevice::initialize(int width, int height, std::string& error) {
   apply_sampler_state(false);
 
   glGetIntegerv(GL_MAX_TEXTURE_SIZE, &max_texture_size_);
-  SDL_GL_GetDrawableSize(window_, &surface_width_, &surface_height_);
-  glBindFramebuffer(GL_FRAMEBUFFER, 0);
-  window_can_hold_region_ = swaps_keep_picture() &&
-                            window_bits(GL_BACK_LEFT, GL_FRAMEBUFFER_ATTACHMENT_RED_SIZE) == 8 &&
-                            window_bits(GL_BACK_LEFT, GL_FRAMEBUFFER_ATTACHMENT_GREEN_SIZE) == 8 &&
-                            window_bits(GL_BACK_LEFT, GL_FRAMEBUFFER_ATTACHMENT_BLUE_SIZE) == 8 &&
-                            window_bits(GL_BACK_LEFT, GL_FRAMEBUFFER_ATTACHMENT_ALPHA_SIZE) == 8 &&
-                            window_bits(GL_DEPTH, GL_FRAMEBUFFER_ATTACHMENT_DEPTH_SIZE) == 24;
+  window_seen_ = window_is_seen();
   glEnable(GL_BLEND);
   set_blend(BlendFactor::SourceAlpha, BlendFactor::InverseSourceAlpha);
 
@@ -438,8 +415,6 @@ bool GlDevice::set_region_size(int width, int height) {
     return false;
   }
   flush();
-  // The window shows the region again once a present finds it the same size.
-  in_window_ = false;
   glBindTexture(GL_TEXTURE_2D, color_target_);
   glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV,
                nullptr);
@@ -620,13 +595,6 @@ bool GlDevice::copy_texture(TextureId destination, int x, int y, TextureId sourc
 
 void GlDevice::set_hidden_surface_removal(bool on) {
   flush();
-  if (on && !depth_tested_) {
-    // The window's depth buffer may round depths unlike the offscreen one,
-    // which would change where surfaces meet: a game that tests depth is
-    // drawn offscreen from now on.
-    depth_tested_ = true;
-    leave_window();
-  }
   switch_capability(GL_DEPTH_TEST, on);
   alpha_test_ = on;
   glUniform1i(program_->alpha_test, on ? GL_TRUE : GL_FALSE);
@@ -905,7 +873,7 @@ bool GlDevice::read_pixels(int x, int y, int width, int height, std::uint32_t* a
   // Only the read's own failure counts, not one left by an earlier call.
   while (glGetError() != GL_NO_ERROR) {
   }
-  glBindFramebuffer(GL_READ_FRAMEBUFFER, region_framebuffer());
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer_);
   glPixelStorei(GL_PACK_ALIGNMENT, 4);
   glReadPixels(x, region_height_ - y - height, width, height, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV,
                argb);
@@ -916,15 +884,13 @@ bool GlDevice::read_pixels(int x, int y, int width, int height, std::uint32_t* a
   return glGetError() == GL_NO_ERROR;
 }
 
-bool GlDevice::shows_region_whole(int x, int y, int width, int height, int window_width,
-                                  int window_height) const {
-  return x == 0 && y == 0 && width == region_width_ && height == region_height_ &&
-         window_width == region_width_ && window_height == region_height_ &&
-         surface_width_ == region_width_ && surface_height_ == region_height_;
-}
-
 void GlDevice::present(int x, int y, int width, int height, std::uint32_t border_argb) {
   flush();
+  // The region stays as it is for reads; only the copy no one would see is left out.
+  if (!window_seen_) {
+    SDL_GL_SwapWindow(window_);
+    return;
+  }
   int window_width = 0;
   int window_height = 0;
   SDL_GL_GetDrawableSize(window_, &window_width, &window_height);
@@ -938,12 +904,6 @@ void GlDevice::present(int x, int y, int width, int height, std::uint32_t border
     y = y * window_height / client_height;
     height = height * window_height / client_height;
   }
-  const bool whole = shows_region_whole(x, y, width, height, window_width, window_height);
-  if (in_window_ && whole) {
-    SDL_GL_SwapWindow(window_);
-    return;
-  }
-  leave_window();
   glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
   glViewport(0, 0, window_width, window_height);
   // A picture that covers the whole window leaves no border to paint; a
@@ -960,26 +920,6 @@ void GlDevice::present(int x, int y, int width, int height, std::uint32_t border
   glBlitFramebuffer(0, 0, region_width_, region_height_, x, window_height - y - height, x + width,
                     window_height - y, GL_COLOR_BUFFER_BIT, scaled ? GL_LINEAR : GL_NEAREST);
   SDL_GL_SwapWindow(window_);
-  // The window now shows the region pixel for pixel and keeps it: the next
-  // frames are drawn there.
-  in_window_ = whole && window_can_hold_region_ && !depth_tested_;
-  bind_region();
-}
-
-void GlDevice::leave_window() {
-  if (!in_window_) return;
-  // The window's bottom rows hold the region, as the offscreen framebuffer's do.
-  glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
-  glBindFramebuffer(GL_DRAW_FRAMEBUFFER, framebuffer_);
-  glBlitFramebuffer(0, 0, region_width_, region_height_, 0, 0, region_width_, region_height_,
-                    GL_COLOR_BUFFER_BIT, GL_NEAREST);
-  // Depth goes apart: a driver that stores it differently refuses this copy
-  // alone, and a frame clears depth before it tests it anyway.
-  glBlitFramebuffer(0, 0, region_width_, region_height_, 0, 0, region_width_, region_height_,
-                    GL_DEPTH_BUFFER_BIT, GL_NEAREST);
-  while (glGetError() != GL_NO_ERROR) {
-  }
-  in_window_ = false;
   bind_region();
 }
 
@@ -989,8 +929,7 @@ void GlDevice::set_vsync(bool on) {
 }
 
 void GlDevice::bind_region() {
-  glBindFramebuffer(GL_FRAMEBUFFER,
-                    target_ != kNoTexture ? target_framebuffer_ : region_framebuffer());
+  glBindFramebuffer(GL_FRAMEBUFFER, target_ != kNoTexture ? target_framebuffer_ : framebuffer_);
   glViewport(viewport_[0], viewport_[1], viewport_[2], viewport_[3]);
 }
 

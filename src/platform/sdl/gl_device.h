@@ -13,16 +13,10 @@ namespace kestrel::platform::sdl {
 
 // The drawing device over an OpenGL 3.3 core context. The region is an
 // offscreen framebuffer, so drawing and reading back do not depend on the
-// window's own buffers, and present() scales it into the window. Where the
-// window keeps its picture from one present to the next and shows the region
-// pixel for pixel, the region is drawn straight into the window instead,
-// which spares a software renderer a copy of every pixel each frame.
+// window's own buffers, and present() scales it into the window, unless no
+// one can see the window.
 class GlDevice final : public RenderDevice {
  public:
-  // Asks for a window format the region can be drawn into directly; called
-  // before the window is made.
-  static void choose_window_format();
-
   // The window's GL context must be current.
   explicit GlDevice(SDL_Window* window);
   ~GlDevice() override;
@@ -112,13 +106,6 @@ class GlDevice final : public RenderDevice {
   void flush();
   // Binds the framebuffer drawing goes to (the region's or the target texture's).
   void bind_region();
-  // The framebuffer that holds the region: the window's or the offscreen one.
-  GLuint region_framebuffer() const { return in_window_ ? 0 : framebuffer_; }
-  // Whether the window shows the region pixel for pixel when presented there.
-  bool shows_region_whole(int x, int y, int width, int height, int window_width,
-                          int window_height) const;
-  // Moves the region from the window to the offscreen framebuffer.
-  void leave_window();
   void upload_transform();
   // Compiles and links a shader pair with the given definitions and sends it
   // the settings; false with a reason when it fails.
@@ -166,16 +153,8 @@ class GlDevice final : public RenderDevice {
   int region_width_ = 0;
   int region_height_ = 0;
   GLint max_texture_size_ = 0;
-  GLint viewport_[4] = {};  // in GL's bottom-up rows
-  // Whether the window's buffer can hold the region: it keeps its picture
-  // across presents and stores colour, alpha and depth as the region does.
-  bool window_can_hold_region_ = false;
-  // The size of the window's buffer, which it keeps: the offscreen driver
-  // does not resize it with the window, whatever size the window reports.
-  int surface_width_ = 0;
-  int surface_height_ = 0;
-  bool in_window_ = false;     // the region is drawn into the window now
-  bool depth_tested_ = false;  // depth testing has been on, which keeps the region offscreen
+  GLint viewport_[4] = {};   // in GL's bottom-up rows
+  bool window_seen_ = true;  // false for the offscreen video driver's windows
 
   std::vector<Texture> textures_;  // id - 1 indexes this; a freed entry has name 0
   std::vector<Mesh> meshes_;       // likewise; a freed entry has no vertex array
