@@ -119,8 +119,8 @@ class TypeLookup {
 
 // Ages particle i and makes its step or death particles, appended to the
 // system; whether it dies.
-bool age_particle(ScriptEngine& engine, ParticleSystem& system, std::size_t i,
-                  TypeLookup& type_of) {
+inline bool age_particle(ScriptEngine& engine, ParticleSystem& system, std::size_t i,
+                         TypeLookup& type_of) {
   Particle& p = system.particles[i];
   ++p.age;
   const bool dies = p.lifetime <= p.age;
@@ -160,7 +160,38 @@ void live(ScriptEngine& engine, ParticleSystem& system, TypeLookup& type_of, Sur
   system.particles.keep(dropped, kept);
 }
 
-void move_particle(Particle& p, const ParticleType& type, const ParticleSystem& system) {
+// Gravity and the attractors turned into the particle's speed and direction;
+// the pull of attractors that do not add to the motion goes to `extra`.
+// Kept apart from the plain motion, which most particles have.
+[[gnu::noinline]] void pull_particle(Particle& p, const ParticleType& type,
+                                     const ParticleSystem& system, double& extra_x,
+                                     double& extra_y) {
+  double vx = p.speed * std::cos(p.direction * kDegrees);
+  double vy = -p.speed * std::sin(p.direction * kDegrees);
+  if (type.gravity != 0) {
+    vx += type.gravity * std::cos(type.gravity_direction * kDegrees);
+    vy -= type.gravity * std::sin(type.gravity_direction * kDegrees);
+  }
+  system.attractors.each([&](const ParticleAttractor& a) {
+    if (a.force == 0 || a.distance == 0) return;
+    const double d = std::hypot(a.x - p.x, a.y - p.y);
+    if (!(d > 0 && d <= a.distance)) return;
+    double scale = a.force / d;
+    const double near = (a.distance - d) / a.distance;
+    if (a.kind == 1) scale *= near;
+    if (a.kind == 2) scale *= near * near;
+    const double fx = scale * (a.x - p.x), fy = scale * (a.y - p.y);
+    if (a.additive) {
+      vx += fx, vy += fy;
+    } else {
+      extra_x += fx, extra_y += fy;
+    }
+  });
+  p.speed = std::hypot(vx, vy);
+  p.direction = direction_of(vx, vy);
+}
+
+inline void move_particle(Particle& p, const ParticleType& type, const ParticleSystem& system) {
   p.previous_x = p.x;
   p.previous_y = p.y;
   p.speed = std::max(p.speed + type.speed_increment, 0.0);
@@ -168,29 +199,7 @@ void move_particle(Particle& p, const ParticleType& type, const ParticleSystem& 
   p.angle += type.angle_increment;
   double extra_x = 0, extra_y = 0;
   if (type.gravity != 0 || !system.attractors.empty()) {
-    double vx = p.speed * std::cos(p.direction * kDegrees);
-    double vy = -p.speed * std::sin(p.direction * kDegrees);
-    if (type.gravity != 0) {
-      vx += type.gravity * std::cos(type.gravity_direction * kDegrees);
-      vy -= type.gravity * std::sin(type.gravity_direction * kDegrees);
-    }
-    system.attractors.each([&](const ParticleAttractor& a) {
-      if (a.force == 0 || a.distance == 0) return;
-      const double d = std::hypot(a.x - p.x, a.y - p.y);
-      if (!(d > 0 && d <= a.distance)) return;
-      double scale = a.force / d;
-      const double near = (a.distance - d) / a.distance;
-      if (a.kind == 1) scale *= near;
-      if (a.kind == 2) scale *= near * near;
-      const double fx = scale * (a.x - p.x), fy = scale * (a.y - p.y);
-      if (a.additive) {
-        vx += fx, vy += fy;
-      } else {
-        extra_x += fx, extra_y += fy;
-      }
-    });
-    p.speed = std::hypot(vx, vy);
-    p.direction = direction_of(vx, vy);
+    pull_particle(p, type, system, extra_x, extra_y);
   }
   double length = p.speed, direction = p.direction;
   if (type.speed_wiggle != 0 || type.direction_wiggle != 0) {
@@ -274,28 +283,32 @@ std::int32_t colour_at_age(const ParticleType& type, const Particle& p) {
 }
 
 // Size, colour and alpha at a particle's age. Particles made together share
-// their type, age and life, and so their colour: a run of them takes the
-// colour worked out for the first.
+// their type, age and life, and so their colour and alpha: a run of them
+// takes those worked out for the first.
 class Appearance {
  public:
   void age(Particle& p, const ParticleType& type) {
     p.size = std::max(p.size + type.size_increment, 0.0);
-    if (type.colour_mode == ColourMode::two || type.colour_mode == ColourMode::three) {
-      if (&type != last_type_ || p.age != last_age_ || p.lifetime != last_lifetime_) {
-        last_type_ = &type, last_age_ = p.age, last_lifetime_ = p.lifetime;
+    if (&type != last_type_ || p.age != last_age_ || p.lifetime != last_lifetime_) {
+      last_type_ = &type, last_age_ = p.age, last_lifetime_ = p.lifetime;
+      if (type.colour_mode == ColourMode::two || type.colour_mode == ColourMode::three) {
         last_colour_ = colour_at_age(type, p);
       }
+      const double life = p.lifetime;
+      const double t = life < 1 ? 1 : 2 * p.age / life;
+      last_alpha_ = t < 1 ? (1 - t) * type.alphas[0] + t * type.alphas[1]
+                          : (2 - t) * type.alphas[1] + (t - 1) * type.alphas[2];
+    }
+    if (type.colour_mode == ColourMode::two || type.colour_mode == ColourMode::three) {
       p.colour = last_colour_;
     }
-    const double life = p.lifetime;
-    const double t = life < 1 ? 1 : 2 * p.age / life;
-    p.alpha = t < 1 ? (1 - t) * type.alphas[0] + t * type.alphas[1]
-                    : (2 - t) * type.alphas[1] + (t - 1) * type.alphas[2];
+    p.alpha = last_alpha_;
   }
 
  private:
   const ParticleType* last_type_ = nullptr;
   std::int32_t last_age_ = 0, last_lifetime_ = 0, last_colour_ = 0;
+  double last_alpha_ = 1;
 };
 
 void age_appearance(ParticleSystem& system, TypeLookup& type_of) {

@@ -108,6 +108,45 @@ TEST_F(GlDeviceTest, ViewportCountsRowsFromTheTop) {
   EXPECT_EQ(pixel(0, kSize - 1) & 0xFFFFFF, 0x0000FFu);
 }
 
+// The region stays as drawn from one present to the next, whether it is
+// shown pixel for pixel or scaled with a border, and moving between the two
+// loses nothing: later drawing adds to it, and reads see all of it.
+TEST_F(GlDeviceTest, RegionKeepsItsPictureAcrossPresents) {
+  constexpr std::uint32_t kRed = 0xFFFF0000, kGreen = 0xFF00FF00, kYellow = 0xFFFFFF00;
+  constexpr float kHalf = kSize / 2.0f;
+  struct Step {
+    const char* name;
+    int present_width;  // of the window's client area from its top left
+    float left, top;    // of a quarter drawn after the present
+    std::uint32_t colour;
+  };
+  const Step steps[] = {
+      {"whole", kSize, 0, 0, kRed},
+      {"whole again", kSize, kHalf, 0, kGreen},
+      {"scaled", kSize / 2, 0, kHalf, kYellow},
+      {"whole after scaled", kSize, kHalf, kHalf, kWhite},
+  };
+  for (std::size_t done = 0; done < std::size(steps); ++done) {
+    const Step& step = steps[done];
+    SCOPED_TRACE(step.name);
+    device().present(0, 0, step.present_width, step.present_width, 0xFF000000);
+    draw_quad(kNoTexture, step.left, step.top, step.left + kHalf, step.top + kHalf, step.colour);
+    for (std::size_t i = 0; i < std::size(steps); ++i) {
+      const int x = static_cast<int>(steps[i].left) + 4;
+      const int y = static_cast<int>(steps[i].top) + 4;
+      EXPECT_EQ(pixel(x, y), i <= done ? steps[i].colour : kOpaqueBlue) << "quarter " << i;
+    }
+  }
+  // Turning depth tests on leaves the picture as it is.
+  device().set_hidden_surface_removal(true);
+  EXPECT_EQ(pixel(kSize - 4, kSize - 4), kWhite);
+  device().set_hidden_surface_removal(false);
+  // The region's alpha is kept too, which blending with the destination's alpha reads.
+  device().clear(0x80FFFFFF);
+  device().present(0, 0, kSize, kSize, 0xFF000000);
+  EXPECT_EQ(pixel(1, 1), 0x80FFFFFFu);
+}
+
 TEST_F(GlDeviceTest, RefusesWhatItCannotDo) {
   std::uint32_t argb = 0;
   EXPECT_EQ(device().create_texture(0, 16), kNoTexture);

@@ -7,13 +7,18 @@
 #include <glm/ext/matrix_transform.hpp>
 #include <glm/gtc/type_ptr.hpp>
 #include <glm/matrix.hpp>
+#include <string_view>
 #include <utility>
 
 namespace kestrel::platform::sdl {
 namespace {
 
-// The fixed-function states that drawing relies on, emulated by one shader pair.
-constexpr const char* kVertexShader = R"(#version 330 core
+// The fixed-function states that drawing relies on, emulated by one shader
+// pair. Built without LIGHTING_AND_FOG it leaves out what plain drawing
+// never uses, which a software renderer would otherwise run for each corner
+// and pixel; built with SIMPLE it only multiplies texel and colour, which
+// is all that smooth, modulated drawing without the alpha test does.
+constexpr const char* kVertexShader = R"(
 layout(location = 0) in vec3 a_position;
 layout(location = 1) in vec4 a_color;
 layout(location = 2) in vec2 a_uv;
@@ -25,6 +30,10 @@ uniform mat4 u_projection;
 uniform mat3 u_normal_matrix;
 uniform vec3 u_offset;
 uniform vec4 u_drawing_color;
+out vec4 v_color;
+flat out vec4 v_flat_color;
+out vec2 v_uv;
+#ifdef LIGHTING_AND_FOG
 uniform bool u_lighting;
 uniform int u_light_count;
 // xyz: the direction of a directional light (w = 0) or the place of a point light (w = 1).
@@ -32,9 +41,6 @@ uniform vec4 u_light_vector[8];
 uniform vec3 u_light_color[8];
 // range, constant and linear attenuation of point lights.
 uniform vec3 u_light_falloff[8];
-out vec4 v_color;
-flat out vec4 v_flat_color;
-out vec2 v_uv;
 out float v_eye_depth;
 
 // Per-vertex lighting as fixed-function hardware does it: the vertex colour is
@@ -57,41 +63,49 @@ vec3 light_sum(vec3 world_position, vec3 normal) {
   }
   return sum;
 }
+#endif
 
 void main() {
   vec4 world = u_world * vec4(a_position + u_offset, 1.0);
   vec4 eye = u_view * world;
   gl_Position = u_projection * eye;
-  v_eye_depth = eye.z;
   vec4 color = mix(a_color, u_drawing_color, a_takes_drawing_color);
+#ifdef LIGHTING_AND_FOG
+  v_eye_depth = eye.z;
   if (u_lighting) {
     vec3 normal = u_normal_matrix * a_normal;
     float length_of_normal = length(normal);
     if (length_of_normal > 0.0) normal /= length_of_normal;
     color.rgb *= min(light_sum(world.xyz, normal), vec3(1.0));
   }
+#endif
   v_color = color;
   v_flat_color = color;
   v_uv = a_uv;
 }
 )";
 
-constexpr const char* kFragmentShader = R"(#version 330 core
+constexpr const char* kFragmentShader = R"(
 in vec4 v_color;
 flat in vec4 v_flat_color;
 in vec2 v_uv;
-in float v_eye_depth;
 uniform sampler2D u_texture;
 uniform bool u_textured;
 uniform bool u_modulate;
 uniform bool u_smooth;
 uniform bool u_alpha_test;
+#ifdef LIGHTING_AND_FOG
+in float v_eye_depth;
 uniform bool u_fog;
 uniform vec3 u_fog_color;
 uniform float u_fog_start;
 uniform float u_fog_end;
+#endif
 out vec4 o_color;
 void main() {
+#ifdef SIMPLE
+  o_color = texture(u_texture, v_uv) * v_color;
+#else
   vec4 color = u_smooth ? v_color : v_flat_color;
   if (u_textured) {
     vec4 texel = texture(u_texture, v_uv);
@@ -99,19 +113,23 @@ void main() {
   }
   // Only pixels with an alpha byte above 0 pass.
   if (u_alpha_test && color.a < 0.5 / 255.0) discard;
+#ifdef LIGHTING_AND_FOG
   if (u_fog) {
     float span = u_fog_end - u_fog_start;
     float clear = span != 0.0 ? clamp((u_fog_end - v_eye_depth) / span, 0.0, 1.0)
                               : (v_eye_depth < u_fog_end ? 1.0 : 0.0);
     color.rgb = mix(u_fog_color, color.rgb, clear);
   }
+#endif
   o_color = color;
+#endif
 }
 )";
 
-GLuint compile_shader(GLenum kind, const char* source, std::string& error) {
+GLuint compile_shader(GLenum kind, const char* defines, const char* source, std::string& error) {
   GLuint shader = glCreateShader(kind);
-  glShaderSource(shader, 1, &source, nullptr);
+  const char* parts[] = {"#version 330 core\n", defines, source};
+  glShaderSource(shader, 3, parts, nullptr);
   glCompileShader(shader);
   GLint ok = GL_FALSE;
   glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
@@ -228,6 +246,13 @@ void switch_capability(GLenum capability, bool on) {
     glDisable(capability);
 }
 
+// The offscreen video driver's windows are never shown anywhere: a frame
+// presented there is a copy of every pixel that no one sees.
+bool window_is_seen() {
+  const char* driver = SDL_GetCurrentVideoDriver();
+  return driver == nullptr || std::string_view(driver) != "offscreen";
+}
+
 glm::vec4 rgba_of(std::uint32_t argb) {
   return {static_cast<float>((argb >> 16) & 0xFF) / 255.0f,
           static_cast<float>((argb >> 8) & 0xFF) / 255.0f, static_cast<float>(argb & 0xFF) / 255.0f,
@@ -252,7 +277,79 @@ GlDevice::~GlDevice() {
   glDeleteBuffers(1, &vertex_buffer_);
   glDeleteBuffers(1, &index_buffer_);
   glDeleteVertexArrays(1, &vertex_array_);
-  glDeleteProgram(program_);
+  for (const Program& program : programs_) glDeleteProgram(program.name);
+  glDeleteTextures(1, &white_texture_);
+}
+
+bool GlDevice::build_program(Program& program, const char* defines, std::string& error) {
+  GLuint vertex = compile_shader(GL_VERTEX_SHADER, defines, kVertexShader, error);
+  if (vertex == 0) return false;
+  GLuint fragment = compile_shader(GL_FRAGMENT_SHADER, defines, kFragmentShader, error);
+  if (fragment == 0) {
+    glDeleteShader(vertex);
+    return false;
+  }
+  program.name = glCreateProgram();
+  glAttachShader(program.name, vertex);
+  glAttachShader(program.name, fragment);
+  glLinkProgram(program.name);
+  glDeleteShader(vertex);
+  glDeleteShader(fragment);
+  GLint linked = GL_FALSE;
+  glGetProgramiv(program.name, GL_LINK_STATUS, &linked);
+  if (linked != GL_TRUE) {
+    error = "Failed to link the drawing shaders.";
+    return false;
+  }
+  // A setting the pair was built without has no location (-1); GL ignores
+  // values sent there.
+  const auto uniform = [&](const char* name) { return glGetUniformLocation(program.name, name); };
+  program.world = uniform("u_world");
+  program.view = uniform("u_view");
+  program.projection = uniform("u_projection");
+  program.normal_matrix = uniform("u_normal_matrix");
+  program.offset = uniform("u_offset");
+  program.drawing_color = uniform("u_drawing_color");
+  program.textured = uniform("u_textured");
+  program.modulate = uniform("u_modulate");
+  program.smooth = uniform("u_smooth");
+  program.alpha_test = uniform("u_alpha_test");
+  program.lighting = uniform("u_lighting");
+  program.light_count = uniform("u_light_count");
+  program.light_vector = uniform("u_light_vector");
+  program.light_color = uniform("u_light_color");
+  program.light_falloff = uniform("u_light_falloff");
+  program.fog = uniform("u_fog");
+  program.fog_color = uniform("u_fog_color");
+  program.fog_start = uniform("u_fog_start");
+  program.fog_end = uniform("u_fog_end");
+  program_ = &program;
+  glUseProgram(program.name);
+  glUniform1i(uniform("u_texture"), 0);
+  upload_settings();
+  return true;
+}
+
+void GlDevice::use_program() {
+  const std::size_t pair = lighting_ || fog_.enabled              ? 2
+                           : smooth_ && modulate_ && !alpha_test_ ? 0
+                                                                  : 1;
+  Program* wanted = &programs_[pair];
+  if (wanted == program_) return;
+  program_ = wanted;
+  glUseProgram(program_->name);
+  upload_settings();
+}
+
+void GlDevice::upload_settings() {
+  upload_transform();
+  glUniform1i(program_->modulate, modulate_ ? GL_TRUE : GL_FALSE);
+  glUniform1i(program_->smooth, smooth_ ? GL_TRUE : GL_FALSE);
+  glUniform1i(program_->alpha_test, alpha_test_ ? GL_TRUE : GL_FALSE);
+  glUniform1i(program_->lighting, lighting_ ? GL_TRUE : GL_FALSE);
+  glUniform3f(program_->offset, 0.0f, 0.0f, 0.0f);
+  upload_lights();
+  upload_fog();
 }
 
 bool GlDevice::initialize(int width, int height, std::string& error) {
@@ -261,49 +358,13 @@ bool GlDevice::initialize(int width, int height, std::string& error) {
             std::to_string(epoxy_gl_version() % 10) + "; drawing needs 3.3.";
     return false;
   }
-  GLuint vertex = compile_shader(GL_VERTEX_SHADER, kVertexShader, error);
-  if (vertex == 0) return false;
-  GLuint fragment = compile_shader(GL_FRAGMENT_SHADER, kFragmentShader, error);
-  if (fragment == 0) {
-    glDeleteShader(vertex);
+  if (!build_program(programs_[0], "#define SIMPLE\n", error) ||
+      !build_program(programs_[1], "", error) ||
+      !build_program(programs_[2], "#define LIGHTING_AND_FOG\n", error)) {
     return false;
   }
-  program_ = glCreateProgram();
-  glAttachShader(program_, vertex);
-  glAttachShader(program_, fragment);
-  glLinkProgram(program_);
-  glDeleteShader(vertex);
-  glDeleteShader(fragment);
-  GLint linked = GL_FALSE;
-  glGetProgramiv(program_, GL_LINK_STATUS, &linked);
-  if (linked != GL_TRUE) {
-    error = "Failed to link the drawing shaders.";
-    return false;
-  }
-  glUseProgram(program_);
-  const auto uniform = [this](const char* name) { return glGetUniformLocation(program_, name); };
-  world_location_ = uniform("u_world");
-  view_location_ = uniform("u_view");
-  projection_location_ = uniform("u_projection");
-  normal_matrix_location_ = uniform("u_normal_matrix");
-  offset_location_ = uniform("u_offset");
-  drawing_color_location_ = uniform("u_drawing_color");
-  textured_location_ = uniform("u_textured");
-  modulate_location_ = uniform("u_modulate");
-  smooth_location_ = uniform("u_smooth");
-  alpha_test_location_ = uniform("u_alpha_test");
-  lighting_location_ = uniform("u_lighting");
-  light_count_location_ = uniform("u_light_count");
-  light_vector_location_ = uniform("u_light_vector");
-  light_color_location_ = uniform("u_light_color");
-  light_falloff_location_ = uniform("u_light_falloff");
-  fog_location_ = uniform("u_fog");
-  fog_color_location_ = uniform("u_fog_color");
-  fog_start_location_ = uniform("u_fog_start");
-  fog_end_location_ = uniform("u_fog_end");
-  glUniform1i(uniform("u_texture"), 0);
-  glUniform1i(modulate_location_, GL_TRUE);
-  glUniform1i(smooth_location_, GL_TRUE);
+  program_ = &programs_[0];
+  glUseProgram(program_->name);
   set_transforms(glm::mat4(1.0f), glm::mat4(1.0f), glm::mat4(1.0f));
   // Flat shading takes the colour of a triangle's first corner.
   glProvokingVertex(GL_FIRST_VERTEX_CONVENTION);
@@ -322,11 +383,17 @@ bool GlDevice::initialize(int width, int height, std::string& error) {
   // Corners drawn one by one carry their own colour (the attribute is left off).
   glVertexAttrib1f(4, 0.0f);
 
+  const std::uint32_t white = 0xFFFFFFFF;
+  glGenTextures(1, &white_texture_);
+  glBindTexture(GL_TEXTURE_2D, white_texture_);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 1, 1, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, &white);
+
   glGenSamplers(1, &sampler_);
   glBindSampler(0, sampler_);
   apply_sampler_state(false);
 
   glGetIntegerv(GL_MAX_TEXTURE_SIZE, &max_texture_size_);
+  window_seen_ = window_is_seen();
   glEnable(GL_BLEND);
   set_blend(BlendFactor::SourceAlpha, BlendFactor::InverseSourceAlpha);
 
@@ -444,12 +511,12 @@ void GlDevice::upload_transform() {
       upside_down ? glm::scale(glm::mat4(1.0f), glm::vec3(1.0f, -1.0f, 1.0f)) * projection_
                   : projection_;
   glFrontFace(upside_down ? GL_CCW : GL_CW);
-  glUniformMatrix4fv(world_location_, 1, GL_FALSE, glm::value_ptr(world_));
-  glUniformMatrix4fv(view_location_, 1, GL_FALSE, glm::value_ptr(view_));
-  glUniformMatrix4fv(projection_location_, 1, GL_FALSE, glm::value_ptr(projection));
+  glUniformMatrix4fv(program_->world, 1, GL_FALSE, glm::value_ptr(world_));
+  glUniformMatrix4fv(program_->view, 1, GL_FALSE, glm::value_ptr(view_));
+  glUniformMatrix4fv(program_->projection, 1, GL_FALSE, glm::value_ptr(projection));
   // Normals follow the world transform without its scaling's distortion.
   const glm::mat3 normal_matrix = glm::transpose(glm::inverse(glm::mat3(world_)));
-  glUniformMatrix3fv(normal_matrix_location_, 1, GL_FALSE, glm::value_ptr(normal_matrix));
+  glUniformMatrix3fv(program_->normal_matrix, 1, GL_FALSE, glm::value_ptr(normal_matrix));
 }
 
 bool GlDevice::attach_texture(GLenum binding, GLuint name, const Texture& texture) {
@@ -529,7 +596,9 @@ bool GlDevice::copy_texture(TextureId destination, int x, int y, TextureId sourc
 void GlDevice::set_hidden_surface_removal(bool on) {
   flush();
   switch_capability(GL_DEPTH_TEST, on);
-  glUniform1i(alpha_test_location_, on ? GL_TRUE : GL_FALSE);
+  alpha_test_ = on;
+  glUniform1i(program_->alpha_test, on ? GL_TRUE : GL_FALSE);
+  use_program();
 }
 
 void GlDevice::set_culling(bool on) {
@@ -539,12 +608,16 @@ void GlDevice::set_culling(bool on) {
 
 void GlDevice::set_smooth_shading(bool on) {
   flush();
-  glUniform1i(smooth_location_, on ? GL_TRUE : GL_FALSE);
+  smooth_ = on;
+  glUniform1i(program_->smooth, on ? GL_TRUE : GL_FALSE);
+  use_program();
 }
 
 void GlDevice::set_lighting(bool on) {
   flush();
-  glUniform1i(lighting_location_, on ? GL_TRUE : GL_FALSE);
+  lighting_ = on;
+  glUniform1i(program_->lighting, on ? GL_TRUE : GL_FALSE);
+  use_program();
 }
 
 void GlDevice::set_light(int slot, const Light& light) {
@@ -568,19 +641,25 @@ void GlDevice::upload_lights() {
     falloffs[count] = {light.range, light.attenuation0, light.attenuation1};
     ++count;
   }
-  glUniform1i(light_count_location_, count);
+  glUniform1i(program_->light_count, count);
   if (count == 0) return;
-  glUniform4fv(light_vector_location_, count, glm::value_ptr(vectors[0]));
-  glUniform3fv(light_color_location_, count, glm::value_ptr(colours[0]));
-  glUniform3fv(light_falloff_location_, count, glm::value_ptr(falloffs[0]));
+  glUniform4fv(program_->light_vector, count, glm::value_ptr(vectors[0]));
+  glUniform3fv(program_->light_color, count, glm::value_ptr(colours[0]));
+  glUniform3fv(program_->light_falloff, count, glm::value_ptr(falloffs[0]));
 }
 
 void GlDevice::set_fog(const Fog& fog) {
   flush();
-  glUniform1i(fog_location_, fog.enabled ? GL_TRUE : GL_FALSE);
-  glUniform3fv(fog_color_location_, 1, glm::value_ptr(glm::vec3(rgba_of(fog.argb))));
-  glUniform1f(fog_start_location_, fog.start);
-  glUniform1f(fog_end_location_, fog.end);
+  fog_ = fog;
+  upload_fog();
+  use_program();
+}
+
+void GlDevice::upload_fog() {
+  glUniform1i(program_->fog, fog_.enabled ? GL_TRUE : GL_FALSE);
+  glUniform3fv(program_->fog_color, 1, glm::value_ptr(glm::vec3(rgba_of(fog_.argb))));
+  glUniform1f(program_->fog_start, fog_.start);
+  glUniform1f(program_->fog_end, fog_.end);
 }
 
 void GlDevice::set_blend(BlendFactor source, BlendFactor destination) {
@@ -611,7 +690,9 @@ void GlDevice::apply_sampler_state(bool repeat) {
 
 void GlDevice::set_texture_blending(bool modulate) {
   flush();
-  glUniform1i(modulate_location_, modulate ? GL_TRUE : GL_FALSE);
+  modulate_ = modulate;
+  glUniform1i(program_->modulate, modulate ? GL_TRUE : GL_FALSE);
+  use_program();
 }
 
 void GlDevice::clear(std::uint32_t argb) {
@@ -667,11 +748,10 @@ void GlDevice::draw(Primitive primitive, TextureId texture, std::span<const Vert
 }
 
 void GlDevice::bind_texture(Texture* texture) {
-  glUniform1i(textured_location_, texture != nullptr ? GL_TRUE : GL_FALSE);
-  if (texture != nullptr) {
-    glActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_2D, texture->name);
-  }
+  glUniform1i(program_->textured, texture != nullptr ? GL_TRUE : GL_FALSE);
+  // The simple pair samples a texture either way; white leaves the colour as it is.
+  glActiveTexture(GL_TEXTURE0);
+  glBindTexture(GL_TEXTURE_2D, texture != nullptr ? texture->name : white_texture_);
 }
 
 void GlDevice::flush() {
@@ -770,8 +850,8 @@ void GlDevice::draw_mesh(MeshId mesh, TextureId texture, const glm::vec3& offset
   }
   flush();
   bind_texture(bound);
-  glUniform3fv(offset_location_, 1, glm::value_ptr(offset));
-  glUniform4fv(drawing_color_location_, 1, glm::value_ptr(rgba_of(drawing_argb)));
+  glUniform3fv(program_->offset, 1, glm::value_ptr(offset));
+  glUniform4fv(program_->drawing_color, 1, glm::value_ptr(rgba_of(drawing_argb)));
   glBindVertexArray(entry->vertex_array);
   for (const MeshRun& run : entry->runs) {
     const bool repeat = run.repeat || repeat_;
@@ -781,7 +861,7 @@ void GlDevice::draw_mesh(MeshId mesh, TextureId texture, const glm::vec3& offset
     ++draw_calls_;
   }
   glBindVertexArray(vertex_array_);
-  glUniform3f(offset_location_, 0.0f, 0.0f, 0.0f);
+  glUniform3f(program_->offset, 0.0f, 0.0f, 0.0f);
 }
 
 bool GlDevice::read_pixels(int x, int y, int width, int height, std::uint32_t* argb) {
@@ -806,6 +886,11 @@ bool GlDevice::read_pixels(int x, int y, int width, int height, std::uint32_t* a
 
 void GlDevice::present(int x, int y, int width, int height, std::uint32_t border_argb) {
   flush();
+  // The region stays as it is for reads; only the copy no one would see is left out.
+  if (!window_seen_) {
+    SDL_GL_SwapWindow(window_);
+    return;
+  }
   int window_width = 0;
   int window_height = 0;
   SDL_GL_GetDrawableSize(window_, &window_width, &window_height);

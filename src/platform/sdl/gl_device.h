@@ -13,7 +13,8 @@ namespace kestrel::platform::sdl {
 
 // The drawing device over an OpenGL 3.3 core context. The region is an
 // offscreen framebuffer, so drawing and reading back do not depend on the
-// window's own buffers, and present() scales it into the window.
+// window's own buffers, and present() scales it into the window, unless no
+// one can see the window.
 class GlDevice final : public RenderDevice {
  public:
   // The window's GL context must be current.
@@ -69,6 +70,14 @@ class GlDevice final : public RenderDevice {
   std::uint64_t draw_calls() const override { return draw_calls_; }
 
  private:
+  // Where a linked shader pair takes each setting.
+  struct Program {
+    GLuint name = 0;
+    GLint world = -1, view = -1, projection = -1, normal_matrix = -1, offset = -1;
+    GLint drawing_color = -1, textured = -1, modulate = -1, smooth = -1, alpha_test = -1;
+    GLint lighting = -1, light_count = -1, light_vector = -1, light_color = -1;
+    GLint light_falloff = -1, fog = -1, fog_color = -1, fog_start = -1, fog_end = -1;
+  };
   struct Texture {
     GLuint name = 0;
     int width = 0;
@@ -98,6 +107,14 @@ class GlDevice final : public RenderDevice {
   // Binds the framebuffer drawing goes to (the region's or the target texture's).
   void bind_region();
   void upload_transform();
+  // Compiles and links a shader pair with the given definitions and sends it
+  // the settings; false with a reason when it fails.
+  bool build_program(Program& program, const char* defines, std::string& error);
+  // Puts the pair that the settings need in use.
+  void use_program();
+  // Sends every setting to the pair in use.
+  void upload_settings();
+  void upload_fog();
   // Attaches the texture to the framebuffer `name` as its colour; false when
   // it cannot be drawn into or read.
   bool attach_texture(GLenum binding, GLuint name, const Texture& texture);
@@ -109,30 +126,22 @@ class GlDevice final : public RenderDevice {
   Mesh* find_mesh(MeshId mesh);
 
   SDL_Window* window_;
-  GLuint program_ = 0;
-  GLint world_location_ = -1;
-  GLint view_location_ = -1;
-  GLint projection_location_ = -1;
-  GLint normal_matrix_location_ = -1;
-  GLint offset_location_ = -1;
-  GLint drawing_color_location_ = -1;
-  GLint textured_location_ = -1;
-  GLint modulate_location_ = -1;
-  GLint smooth_location_ = -1;
-  GLint alpha_test_location_ = -1;
-  GLint lighting_location_ = -1;
-  GLint light_count_location_ = -1;
-  GLint light_vector_location_ = -1;
-  GLint light_color_location_ = -1;
-  GLint light_falloff_location_ = -1;
-  GLint fog_location_ = -1;
-  GLint fog_color_location_ = -1;
-  GLint fog_start_location_ = -1;
-  GLint fog_end_location_ = -1;
+  // The simple pair, used while drawing is smooth, modulated and without the
+  // alpha test; the plain pair for the rest; and the one with lighting and
+  // fog, used while either is on.
+  Program programs_[3];
+  Program* program_ = nullptr;  // the pair in use
+  // The settings, which a pair gets when it comes into use.
+  bool modulate_ = true;
+  bool smooth_ = true;
+  bool alpha_test_ = false;
+  bool lighting_ = false;
+  Fog fog_;
   GLuint vertex_array_ = 0;
   GLuint vertex_buffer_ = 0;
   GLuint index_buffer_ = 0;
   GLuint sampler_ = 0;
+  GLuint white_texture_ = 0;  // what untextured drawing samples
   GLuint framebuffer_ = 0;
   // The framebuffers of a texture that is drawn into, and of one copied from.
   GLuint target_framebuffer_ = 0;
@@ -144,7 +153,8 @@ class GlDevice final : public RenderDevice {
   int region_width_ = 0;
   int region_height_ = 0;
   GLint max_texture_size_ = 0;
-  GLint viewport_[4] = {};  // in GL's bottom-up rows
+  GLint viewport_[4] = {};   // in GL's bottom-up rows
+  bool window_seen_ = true;  // false for the offscreen video driver's windows
 
   std::vector<Texture> textures_;  // id - 1 indexes this; a freed entry has name 0
   std::vector<Mesh> meshes_;       // likewise; a freed entry has no vertex array
