@@ -276,6 +276,40 @@ TEST_F(ScriptFixture, TheStepBudgetEndsRunawayCode) {
   EXPECT_EQ(error(), "Step limit reached.");
 }
 
+// Every statement, block and call costs one step, however it is run.
+TEST_F(ScriptFixture, StatementsCostOneStepEach) {
+  engine.scripts.add("scr_sum", "var t; t = argument0; t += argument1; return t");
+  ASSERT_TRUE(engine.scripts.compile_all(engine));
+  const struct {
+    std::string_view program;
+    std::int64_t steps;
+  } cases[] = {
+      {"a = 1", 2},
+      {"var a; a = 1; a += 2; a *= 3", 5},
+      {"if (1) a = 2 else a = 3", 3},
+      {"if (0) { a = 2 } else { a = 3; a += 1 }", 5},
+      {"for (i = 0; i < 3; i += 1) a += i", 3 + 3 * 2},
+      {"for (i = 0; i < 3; i += 1) { a += i; b = a }", 3 + 3 * 4},
+      {"for (i = 0; i < 3; i += 1) { if (i == 1) continue; a += i }", 3 + 3 * 4},
+      {"for (i = 0; i < 3; i += 1) { a = i; break }", 3 + 3},
+      {"i = 0; while (i < 3) i += 1", 3 + 3},
+      {"i = 0; do { i += 1 } until (i >= 3)", 3 + 3 * 2},
+      {"repeat 3 { a = 1 }", 2 + 3 * 2},
+      {"a = scr_sum(1, 2)", 2 + 1 + 5},
+      {"var i; for (i = 0; i < 2; i += 1) a += scr_sum(i, 1)", 4 + 2 * (3 + 5)},
+  };
+  for (const auto& c : cases) {
+    engine.steps_left = 1000;
+    ASSERT_TRUE(run(c.program)) << c.program << ": " << engine.errors.last_text;
+    EXPECT_EQ(1000 - engine.steps_left, c.steps) << c.program;
+    // One step fewer ends the program at its last statement.
+    engine.steps_left = c.steps - 1;
+    EXPECT_FALSE(run(c.program)) << c.program;
+    EXPECT_EQ(error(), "Step limit reached.") << c.program;
+  }
+  engine.steps_left = -1;
+}
+
 TEST_F(ScriptFixture, RunawayRecursionFailsInsteadOfOverflowing) {
   ASSERT_TRUE(run("f = 'execute_string(f)'; execute_string(f); after = 1"));
   EXPECT_NE(engine.errors.error_last.find("Stack overflow."), std::string::npos);
