@@ -257,6 +257,7 @@ class CodeExecutor {
     const RToken& node = nodes_[index];
     if (node.kind == kNodeConstant) return plain_real(constants_[node.constant], out);
     if (node.kind == kNodeFixedVariable) {
+      if (node.fixed_instance == kLocal) return fast_local(index, out);
       if (const RValue* argument = argument_slot(node)) return plain_real(*argument, out);
       return fast_read(node, out);
     }
@@ -327,7 +328,7 @@ class CodeExecutor {
     return block(node, slot);
   }
   // Evaluates a condition; -1 (after reporting `message`) for a string.
-  int condition(std::int32_t index, bool& holds, std::string_view message) {
+  [[gnu::always_inline]] int condition(std::int32_t index, bool& holds, std::string_view message) {
     const RToken& node = nodes_[index];
     double real = 0.0;
     if (node.real_step >= 0 ? run_step(node.real_step, real)
@@ -1606,7 +1607,8 @@ bool call_with_argument_slots(ScriptEngine& engine, const CCode& code, ScriptIns
   // use on either side hold fresh values on both, so they stay where they are.
   const int swapped_in = std::max(passed, slots_in_use(engine.arguments));
   std::swap_ranges(slots.begin(), slots.begin() + swapped_in, engine.arguments.begin());
-  const bool ran = execute_for_value(engine, code, &self, &other, result);
+  const bool ran = run_code(engine, code, &self, &other, result);
+  if (!ran) result.set_text("ERROR");
   left = std::max(swapped_in, slots_in_use(engine.arguments));
   std::swap_ranges(slots.begin(), slots.begin() + left, engine.arguments.begin());
   return ran;
