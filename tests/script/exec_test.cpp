@@ -243,6 +243,28 @@ TEST_F(ScriptFixture, ScriptCallsHaveTheirOwnArgumentSlots) {
   EXPECT_EQ(real_of("left_before"), 0);
 }
 
+TEST_F(ScriptFixture, ScriptCallsEndWithExitReturnOrAnError) {
+  engine.scripts.add("scr_inner", "return argument0 + never_set");
+  engine.scripts.add("scr_outer", "x = 1; return scr_inner(argument0) * 2");
+  engine.scripts.add("scr_leave", "left = argument0; exit; left = 0");
+  engine.scripts.add("scr_deeper", "depth = argument0; return scr_deeper(argument0 + 1)");
+  ASSERT_TRUE(engine.scripts.compile_all(engine));
+  ASSERT_TRUE(run("scr_leave(3); after = 1"));
+  EXPECT_EQ(real_of("left"), 3);
+  EXPECT_EQ(real_of("after"), 1);
+  // The failing script's error, with a line for each script it ran in.
+  EXPECT_FALSE(run("r = scr_outer(1); after = 2"));
+  const std::string& text = engine.errors.last_text;
+  EXPECT_EQ(text.rfind("In script scr_outer:\rIn script scr_inner:\r", 0), 0u) << text;
+  EXPECT_NE(text.find("at position 20: Unknown variable never_set"), std::string::npos) << text;
+  EXPECT_EQ(real_of("after"), 1);
+  // Each call is a level: the 400th fails.
+  EXPECT_FALSE(run("scr_deeper(1)"));
+  EXPECT_EQ(error(), "Stack overflow.");
+  EXPECT_EQ(real_of("depth"), engine.limits.max_nesting - 1);
+  EXPECT_EQ(engine.nesting, 0);
+}
+
 TEST_F(ScriptFixture, ArgumentsInExpressionsKeepTheirKinds) {
   engine.scripts.add("scr_combine", "return argument0 * argument1 + argument2 mod 3");
   engine.scripts.add("scr_twice", "return argument0 * argument1");
