@@ -7,6 +7,7 @@
 #include "script/Code_Error.h"
 #include "script/Code_Main.h"
 #include "script/Code_Operator.h"
+#include "script/Script_Main.h"
 #include "script/script_engine.h"
 
 namespace kestrel {
@@ -142,6 +143,10 @@ class CodeExecutor {
   int out_of_steps(std::int32_t position) { return error(position, "Step limit reached."); }
 
   int call(const RToken& node, RValue& out);
+  // A call of a game script: its code runs with the call's slots as its
+  // arguments, straight into its lowered body.
+  int call_script(std::int32_t number, ArgumentSlots& slots, std::int32_t count, std::int32_t& left,
+                  RValue& out);
   // A call's argument: as eval, with reads-only values made as plain reals.
   int argument_value(std::int32_t index, RValue& out);
   int binary(const RToken& node, RValue& out);
@@ -252,6 +257,7 @@ class CodeExecutor {
     const RToken& node = nodes_[index];
     if (node.kind == kNodeConstant) return plain_real(constants_[node.constant], out);
     if (node.kind == kNodeFixedVariable) {
+      if (node.fixed_instance == kLocal) return fast_local(index, out);
       if (const RValue* argument = argument_slot(node)) return plain_real(*argument, out);
       return fast_read(node, out);
     }
@@ -291,13 +297,38 @@ class CodeExecutor {
   [[gnu::noinline]] int loop(const RToken& node, RValue& slot);
   // Runs a loop body; true when the loop goes on, else `status` ends it.
   bool loop_body(std::int32_t body, RValue& slot, int& status) {
-    status = exec(body, slot);
+    status = block_or_statement(body, slot);
     if (status == kStatusNormal || status == kStatusContinue) return true;
     if (status == kStatusBreak) status = kStatusNormal;
     return false;
   }
+  // As exec, with a lowered assignment run in place instead of through the
+  // switch over statement kinds.
+  int statement(std::int32_t index, RValue& slot) {
+    const RToken& node = nodes_[index];
+    if (node.assign_step < 0) return exec(index, slot);
+    if (!step()) return out_of_steps(node.position);
+    const AssignStep& lowered = assign_steps_[node.assign_step];
+    const int status = lowered.run(lowered, *this, slot);
+    return status != kStatusFallBack ? status : assign(node, slot);
+  }
+  // The statements of a block, after the block's own step.
+  int block(const RToken& node, RValue& slot) {
+    for (std::int32_t i = 0; i < node.child_count; ++i) {
+      const int status = statement(child(node, i), slot);
+      if (status != kStatusNormal) return status;
+    }
+    return kStatusNormal;
+  }
+  // As exec, with a block's statements run in place, for loop bodies.
+  int block_or_statement(std::int32_t index, RValue& slot) {
+    const RToken& node = nodes_[index];
+    if (node.kind != kNodeBlock) return statement(index, slot);
+    if (!step()) return out_of_steps(node.position);
+    return block(node, slot);
+  }
   // Evaluates a condition; -1 (after reporting `message`) for a string.
-  int condition(std::int32_t index, bool& holds, std::string_view message) {
+  [[gnu::always_inline]] int condition(std::int32_t index, bool& holds, std::string_view message) {
     const RToken& node = nodes_[index];
     double real = 0.0;
     if (node.real_step >= 0 ? run_step(node.real_step, real)
@@ -549,13 +580,11 @@ int CodeExecutor::call(const RToken& node, RValue& out) {
   }
   out.clear();
   if (node.op >= kFirstScriptFunction && node.op < kFirstExtensionFunction) {
-    // The script takes the slots in as its arguments; a failing script has
-    // recorded its error with the "In script" chain.
-    int left = 0;
-    const bool ran = engine_.scripts.call(engine_, node.op - kFirstScriptFunction, *self_, *other_,
-                                          arguments.slots(), count, left, out);
+    std::int32_t left = 0;
+    const int status =
+        call_script(node.op - kFirstScriptFunction, arguments.slots(), count, left, out);
     arguments.used_up_to(left);
-    return ran ? kStatusNormal : kStatusError;
+    return status;
   }
   if (node.op >= kFirstExtensionFunction) {
     return engine_.extensions.call(engine_, node.op - kFirstExtensionFunction, *self_, *other_,
@@ -569,6 +598,17 @@ int CodeExecutor::call(const RToken& node, RValue& out) {
   function.handler(engine_, *self_, *other_, count, out, arguments.data());
   engine_.errors.calling = caller;
   return kStatusNormal;
+}
+
+int CodeExecutor::call_script(std::int32_t number, ArgumentSlots& slots, std::int32_t count,
+                              std::int32_t& left, RValue& out) {
+  const CScript* script = engine_.scripts.compiled(number);
+  if (script == nullptr) return kStatusError;
+  if (call_with_argument_slots(engine_, *script->code, *self_, *other_, slots, count, left, out)) {
+    return kStatusNormal;
+  }
+  note_script_failure(engine_, *script);
+  return kStatusError;
 }
 
 int CodeExecutor::resolve(const RToken& node, Target& target) {
@@ -847,7 +887,7 @@ int CodeExecutor::with_body(ScriptInstance* instance, std::int32_t body, RValue&
   ScriptInstance* const saved_other = other_;
   other_ = self_;
   self_ = instance;
-  const int status = exec(body, slot);
+  const int status = statement(body, slot);
   self_ = saved_self;
   other_ = saved_other;
   return status;
@@ -941,10 +981,10 @@ int CodeExecutor::switch_statement(const RToken& node, RValue& slot) {
 int CodeExecutor::run_cases(const RToken& node, std::int32_t start, RValue& slot) {
   if (start < 0) return kStatusNormal;
   for (std::int32_t i = start + 1; i < node.child_count; ++i) {
-    const std::int32_t statement = child(node, i);
-    const std::int32_t kind = nodes_[statement].kind;
+    const std::int32_t index = child(node, i);
+    const std::int32_t kind = nodes_[index].kind;
     if (kind == kNodeCase || kind == kNodeDefault) continue;
-    const int status = exec(statement, slot);
+    const int status = statement(index, slot);
     if (status == kStatusBreak) return kStatusNormal;
     if (status != kStatusNormal) return status;
   }
@@ -972,14 +1012,14 @@ int CodeExecutor::loop(const RToken& node, RValue& slot) {
     case kNodeFor: {
       // The initial and step statements leave the result slot alone.
       RValue scratch;
-      status = exec(child(node, 0), scratch);
+      status = statement(child(node, 0), scratch);
       if (status != kStatusNormal) return status;
       for (;;) {
         status = condition(child(node, 1), holds, "Expression expected");
         if (status != kStatusNormal) return status;
         if (!holds) return kStatusNormal;
         if (!loop_body(child(node, 3), slot, status)) return status;
-        status = exec(child(node, 2), scratch);
+        status = statement(child(node, 2), scratch);
         if (status != kStatusNormal) return status;
       }
     }
@@ -1008,25 +1048,17 @@ int CodeExecutor::exec(std::int32_t index, RValue& slot) {
   bool holds = false;
   switch (node.kind) {
     case kNodeBlock:
-      for (std::int32_t i = 0; i < node.child_count; ++i) {
-        status = exec(child(node, i), slot);
-        if (status != kStatusNormal) return status;
-      }
-      return kStatusNormal;
+      return block(node, slot);
     case kNodeAssign:
-      if (node.assign_step >= 0) {
-        const AssignStep& step = assign_steps_[node.assign_step];
-        status = step.run(step, *this, slot);
-        if (status != kStatusFallBack) return status;
-      }
+      // A lowered assignment is run by statement before it gets here.
       return assign(node, slot);
     case kNodeCall:
       return eval(index, slot);
     case kNodeIf:
       status = condition(child(node, 0), holds, "Expression expected");
       if (status != kStatusNormal) return status;
-      if (holds) return exec(child(node, 1), slot);
-      return node.child_count > 2 ? exec(child(node, 2), slot) : kStatusNormal;
+      if (holds) return statement(child(node, 1), slot);
+      return node.child_count > 2 ? statement(child(node, 2), slot) : kStatusNormal;
     case kNodeWhile:
     case kNodeDo:
     case kNodeFor:
@@ -1501,8 +1533,12 @@ void lower_tree(CCode& code) {
   }
 }
 
-bool execute(ScriptEngine& engine, const CCode& code, ScriptInstance* self, ScriptInstance* other,
-             RValue& result) {
+namespace {
+
+// execute, inline in the script calls, which run it most.
+[[gnu::always_inline]] inline bool run_code(ScriptEngine& engine, const CCode& code,
+                                            ScriptInstance* self, ScriptInstance* other,
+                                            RValue& result) {
   engine.errors.pending = false;
   result.clear();
   if (!code.compiled()) {
@@ -1541,6 +1577,13 @@ bool execute(ScriptEngine& engine, const CCode& code, ScriptInstance* self, Scri
   return status != kStatusError;
 }
 
+}  // namespace
+
+bool execute(ScriptEngine& engine, const CCode& code, ScriptInstance* self, ScriptInstance* other,
+             RValue& result) {
+  return run_code(engine, code, self, other, result);
+}
+
 bool execute_and_report(ScriptEngine& engine, const CCode& code, ScriptInstance* self,
                         ScriptInstance* other, RValue& result) {
   if (execute(engine, code, self, other, result)) return true;
@@ -1551,9 +1594,24 @@ bool execute_and_report(ScriptEngine& engine, const CCode& code, ScriptInstance*
 
 bool execute_for_value(ScriptEngine& engine, const CCode& code, ScriptInstance* self,
                        ScriptInstance* other, RValue& result) {
-  if (execute(engine, code, self, other, result)) return true;
+  if (run_code(engine, code, self, other, result)) return true;
   result.set_text("ERROR");
   return false;
+}
+
+bool call_with_argument_slots(ScriptEngine& engine, const CCode& code, ScriptInstance& self,
+                              ScriptInstance& other, ArgumentSlots& slots, int passed, int& left,
+                              RValue& result) {
+  // The call's slots are swapped in and the caller's swapped back, so that
+  // the caller's values are moved, not copied. Slots past the last one in
+  // use on either side hold fresh values on both, so they stay where they are.
+  const int swapped_in = std::max(passed, slots_in_use(engine.arguments));
+  std::swap_ranges(slots.begin(), slots.begin() + swapped_in, engine.arguments.begin());
+  const bool ran = run_code(engine, code, &self, &other, result);
+  if (!ran) result.set_text("ERROR");
+  left = std::max(swapped_in, slots_in_use(engine.arguments));
+  std::swap_ranges(slots.begin(), slots.begin() + left, engine.arguments.begin());
+  return ran;
 }
 
 }  // namespace kestrel

@@ -17,6 +17,13 @@ struct ScriptInstance;
 inline constexpr int kMaxArguments = 16;
 // The values of one call's argument slots: its arguments, then fresh values.
 using ArgumentSlots = std::array<RValue, kMaxArguments>;
+// One past the last argument slot that is not fresh.
+inline int slots_in_use(const ArgumentSlots& slots) {
+  for (int used = kMaxArguments; used > 0; --used) {
+    if (!slots[used - 1].is_fresh()) return used;
+  }
+  return 0;
+}
 // The argument count of a function that takes any number up to 16.
 inline constexpr int kAnyArgumentCount = -1;
 // The argument count reported for an index that names nothing.

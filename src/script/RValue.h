@@ -60,6 +60,13 @@ class RValue {
     return *this;
   }
   ~RValue() { release(); }
+  // Exchanges the fields; no counter changes hands, so swapping argument
+  // slots costs no more than copying reals.
+  friend void swap(RValue& a, RValue& b) noexcept {
+    std::swap(a.kind_, b.kind_);
+    std::swap(a.real_, b.real_);
+    std::swap(a.rep_, b.rep_);
+  }
 
   ValueKind kind() const { return kind_; }
   bool is_real() const { return kind_ == ValueKind::real; }

@@ -15,14 +15,6 @@ namespace {
 constexpr char kCr = '\r';
 const std::string kNoText;
 
-// One past the last argument slot that is not fresh.
-int slots_in_use(const ArgumentSlots& slots) {
-  for (int used = kMaxArguments; used > 0; --used) {
-    if (!slots[used - 1].is_fresh()) return used;
-  }
-  return 0;
-}
-
 }  // namespace
 
 void ScriptList::clear() {
@@ -89,15 +81,16 @@ bool ScriptList::call(ScriptEngine& engine, std::int32_t number, ScriptInstance&
                       ScriptInstance& other, ArgumentSlots& slots, int passed, int& left,
                       RValue& result) const {
   left = 0;
-  if (!exists(number)) return false;
-  const CScript& script = *scripts_[static_cast<std::size_t>(number)];
-  if (script.code == nullptr) return false;
+  const CScript* script = compiled(number);
+  if (script == nullptr) return false;
   const bool ran =
-      call_with_argument_slots(engine, *script.code, self, other, slots, passed, left, result);
-  if (!ran) {
-    engine.errors.last_text = "In script " + script.name + ":" + kCr + engine.errors.last_text;
-  }
+      call_with_argument_slots(engine, *script->code, self, other, slots, passed, left, result);
+  if (!ran) note_script_failure(engine, *script);
   return ran;
+}
+
+void note_script_failure(ScriptEngine& engine, const CScript& script) {
+  engine.errors.last_text = "In script " + script.name + ":" + kCr + engine.errors.last_text;
 }
 
 bool call_with_argument_slots(ScriptEngine& engine, const CCode& code, ScriptInstance& self,
@@ -114,20 +107,6 @@ bool call_with_argument_slots(ScriptEngine& engine, const CCode& code, ScriptIns
   int left = 0;
   return call_with_argument_slots(engine, code, self, other, slots, slots_in_use(slots), left,
                                   result);
-}
-
-bool call_with_argument_slots(ScriptEngine& engine, const CCode& code, ScriptInstance& self,
-                              ScriptInstance& other, ArgumentSlots& slots, int passed, int& left,
-                              RValue& result) {
-  // The call's slots are swapped in and the caller's swapped back, so that
-  // the caller's values are moved, not copied. Slots past the last one in
-  // use on either side hold fresh values on both, so they stay where they are.
-  const int swapped_in = std::max(passed, slots_in_use(engine.arguments));
-  std::swap_ranges(slots.begin(), slots.begin() + swapped_in, engine.arguments.begin());
-  const bool ran = execute_for_value(engine, code, &self, &other, result);
-  left = std::max(swapped_in, slots_in_use(engine.arguments));
-  std::swap_ranges(slots.begin(), slots.begin() + left, engine.arguments.begin());
-  return ran;
 }
 
 namespace {

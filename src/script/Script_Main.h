@@ -43,6 +43,12 @@ class ScriptList {
   const std::string& text(std::int32_t number) const;
   // -1 when no existing script has that name.
   std::int32_t find(std::string_view name) const;
+  // The script of that number once compiled, or null.
+  const CScript* compiled(std::int32_t number) const {
+    if (number < 0 || static_cast<std::size_t>(number) >= scripts_.size()) return nullptr;
+    const CScript* script = scripts_[static_cast<std::size_t>(number)].get();
+    return script != nullptr && script->code != nullptr ? script : nullptr;
+  }
 
   // Runs a script for self and other with its own argument slots; a failure
   // gives the result "ERROR" and puts an "In script" line before the error.
@@ -62,6 +68,9 @@ class ScriptList {
   std::vector<std::unique_ptr<CScript>> scripts_;
   std::unordered_map<std::string, std::int32_t> by_name_;
 };
+
+// Puts the "In script" line of a failed script before its error.
+void note_script_failure(ScriptEngine& engine, const CScript& script);
 
 // Runs code for value with the call's arguments in the engine's argument
 // slots (the unused ones 0) and puts the caller's slots back afterwards.

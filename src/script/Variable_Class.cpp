@@ -95,11 +95,6 @@ void CVariableList::declare(std::int32_t index) {
   if (position_of(index) < 0) append(index);
 }
 
-void CVariableList::clear() {
-  entries_.clear();
-  positions_.reset();
-}
-
 void CVariableList::assign(const CVariableList& other) {
   entries_ = other.entries_;
   positions_.reset();

@@ -72,7 +72,10 @@ class CVariableList {
 
   // Adds an entry with real 0 unless the index is present already.
   void declare(std::int32_t index);
-  void clear();
+  void clear() {
+    entries_.clear();
+    positions_.reset();
+  }
   // Makes this list a deep copy of the other.
   void assign(const CVariableList& other);
 

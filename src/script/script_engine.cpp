@@ -153,11 +153,11 @@ Storage& kept_at(std::vector<std::unique_ptr<Storage>>& kept, std::int32_t depth
 
 }  // namespace
 
-CVariableList& ScriptEngine::locals_at(std::int32_t depth) {
+CVariableList& ScriptEngine::new_locals_at(std::int32_t depth) {
   return kept_at(locals_, depth);
 }
 
-ArgumentSlots& ScriptEngine::call_arguments_at(std::int32_t depth) {
+ArgumentSlots& ScriptEngine::new_call_arguments_at(std::int32_t depth) {
   return kept_at(call_arguments_, depth);
 }
 

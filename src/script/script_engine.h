@@ -109,18 +109,28 @@ class ScriptEngine {
   std::int32_t nesting = 0;
   // The empty local variable list of the execution at a nesting depth. The
   // lists stay between executions, so that calls reuse their storage.
-  CVariableList& locals_at(std::int32_t depth);
+  CVariableList& locals_at(std::int32_t depth) {
+    const auto at = static_cast<std::size_t>(depth);
+    return at < locals_.size() ? *locals_[at] : new_locals_at(depth);
+  }
   // Built-in and extension calls whose arguments are being evaluated or
   // passed, one inside another.
   std::int32_t call_depth = 0;
   // The argument buffer of the built-in call at a depth. Every slot a call
   // does not pass is real 0, so a call fills and clears only what it passes.
-  ArgumentSlots& call_arguments_at(std::int32_t depth);
+  ArgumentSlots& call_arguments_at(std::int32_t depth) {
+    const auto at = static_cast<std::size_t>(depth);
+    return at < call_arguments_.size() ? *call_arguments_[at] : new_call_arguments_at(depth);
+  }
   std::uint32_t random_seed = 0;  // the one random generator state of the whole program
   std::array<std::unique_ptr<LibraryTables>, static_cast<std::size_t>(LibraryFamily::count)>
       library_tables;
 
  private:
+  // The storage of a depth first reached, made with that of the depths before it.
+  CVariableList& new_locals_at(std::int32_t depth);
+  ArgumentSlots& new_call_arguments_at(std::int32_t depth);
+
   ScriptHost default_host_;
   ScriptHost* host_;
   std::vector<std::unique_ptr<CVariableList>> locals_;

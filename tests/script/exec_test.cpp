@@ -243,6 +243,28 @@ TEST_F(ScriptFixture, ScriptCallsHaveTheirOwnArgumentSlots) {
   EXPECT_EQ(real_of("left_before"), 0);
 }
 
+TEST_F(ScriptFixture, ScriptCallsEndWithExitReturnOrAnError) {
+  engine.scripts.add("scr_inner", "return argument0 + never_set");
+  engine.scripts.add("scr_outer", "x = 1; return scr_inner(argument0) * 2");
+  engine.scripts.add("scr_leave", "left = argument0; exit; left = 0");
+  engine.scripts.add("scr_deeper", "depth = argument0; return scr_deeper(argument0 + 1)");
+  ASSERT_TRUE(engine.scripts.compile_all(engine));
+  ASSERT_TRUE(run("scr_leave(3); after = 1"));
+  EXPECT_EQ(real_of("left"), 3);
+  EXPECT_EQ(real_of("after"), 1);
+  // The failing script's error, with a line for each script it ran in.
+  EXPECT_FALSE(run("r = scr_outer(1); after = 2"));
+  const std::string& text = engine.errors.last_text;
+  EXPECT_EQ(text.rfind("In script scr_outer:\rIn script scr_inner:\r", 0), 0u) << text;
+  EXPECT_NE(text.find("at position 20: Unknown variable never_set"), std::string::npos) << text;
+  EXPECT_EQ(real_of("after"), 1);
+  // Each call is a level: the 400th fails.
+  EXPECT_FALSE(run("scr_deeper(1)"));
+  EXPECT_EQ(error(), "Stack overflow.");
+  EXPECT_EQ(real_of("depth"), engine.limits.max_nesting - 1);
+  EXPECT_EQ(engine.nesting, 0);
+}
+
 TEST_F(ScriptFixture, ArgumentsInExpressionsKeepTheirKinds) {
   engine.scripts.add("scr_combine", "return argument0 * argument1 + argument2 mod 3");
   engine.scripts.add("scr_twice", "return argument0 * argument1");
@@ -274,6 +296,40 @@ TEST_F(ScriptFixture, TheStepBudgetEndsRunawayCode) {
   engine.steps_left = 1000;
   EXPECT_FALSE(run("while (1) {}"));
   EXPECT_EQ(error(), "Step limit reached.");
+}
+
+// Every statement, block and call costs one step, however it is run.
+TEST_F(ScriptFixture, StatementsCostOneStepEach) {
+  engine.scripts.add("scr_sum", "var t; t = argument0; t += argument1; return t");
+  ASSERT_TRUE(engine.scripts.compile_all(engine));
+  const struct {
+    std::string_view program;
+    std::int64_t steps;
+  } cases[] = {
+      {"a = 1", 2},
+      {"var a; a = 1; a += 2; a *= 3", 5},
+      {"if (1) a = 2 else a = 3", 3},
+      {"if (0) { a = 2 } else { a = 3; a += 1 }", 5},
+      {"for (i = 0; i < 3; i += 1) a += i", 3 + 3 * 2},
+      {"for (i = 0; i < 3; i += 1) { a += i; b = a }", 3 + 3 * 4},
+      {"for (i = 0; i < 3; i += 1) { if (i == 1) continue; a += i }", 3 + 3 * 4},
+      {"for (i = 0; i < 3; i += 1) { a = i; break }", 3 + 3},
+      {"i = 0; while (i < 3) i += 1", 3 + 3},
+      {"i = 0; do { i += 1 } until (i >= 3)", 3 + 3 * 2},
+      {"repeat 3 { a = 1 }", 2 + 3 * 2},
+      {"a = scr_sum(1, 2)", 2 + 1 + 5},
+      {"var i; for (i = 0; i < 2; i += 1) a += scr_sum(i, 1)", 4 + 2 * (3 + 5)},
+  };
+  for (const auto& c : cases) {
+    engine.steps_left = 1000;
+    ASSERT_TRUE(run(c.program)) << c.program << ": " << engine.errors.last_text;
+    EXPECT_EQ(1000 - engine.steps_left, c.steps) << c.program;
+    // One step fewer ends the program at its last statement.
+    engine.steps_left = c.steps - 1;
+    EXPECT_FALSE(run(c.program)) << c.program;
+    EXPECT_EQ(error(), "Step limit reached.") << c.program;
+  }
+  engine.steps_left = -1;
 }
 
 TEST_F(ScriptFixture, RunawayRecursionFailsInsteadOfOverflowing) {
