@@ -3,6 +3,7 @@
 #include <string>
 
 #include "platform/error_dialog.h"
+#include "platform/gtk/gtk_text.h"
 
 namespace kestrel::platform {
 namespace {
@@ -120,11 +121,6 @@ class GtkErrorDialog final : public ErrorDialog {
     gtk_clipboard_set_text(clipboard, text, -1);
     gtk_clipboard_store(clipboard);
     g_free(text);
-  }
-
-  // Lets the window system carry out the hiding before the game goes on.
-  static void settle() {
-    while (gtk_events_pending()) gtk_main_iteration();
   }
 
   GtkWidget* dialog_ = nullptr;

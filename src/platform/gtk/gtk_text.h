@@ -25,8 +25,11 @@ inline std::string latin1(const char* text) {
 }
 
 // Lets the window system carry out what was asked before the game goes on.
+// Bounded, since a web view's timers can keep events pending without end on
+// a loaded machine; the callers settle again on their next tick.
 inline void settle() {
-  while (gtk_events_pending()) gtk_main_iteration();
+  constexpr int kMostEventsAtOnce = 1000;
+  for (int i = 0; i < kMostEventsAtOnce && gtk_events_pending(); ++i) gtk_main_iteration();
 }
 
 }  // namespace kestrel::platform
