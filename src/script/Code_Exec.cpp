@@ -1,10 +1,12 @@
 #include "script/Code_Exec.h"
 
 #include <algorithm>
+#include <array>
 #include <string>
 #include <vector>
 
 #include "script/Code_Error.h"
+#include "script/Code_Lowering.h"
 #include "script/Code_Main.h"
 #include "script/Code_Operator.h"
 #include "script/Script_Main.h"
@@ -40,30 +42,6 @@ std::int32_t round_designator(double value) {
   return round_to_int32(value);
 }
 
-// A real whose string field is empty, as every operator result of such
-// reals is, so that the fast evaluation makes exactly the value the general
-// one would.
-bool plain_real(const RValue& value, double& out) {
-  if (!value.is_real() || !value.text().empty()) return false;
-  out = value.real();
-  return true;
-}
-
-// The slot of a plain argument0..argument15 of self, other or no instance,
-// which all read the running script's arguments, or -1.
-std::int32_t argument_slot_of(const RToken& node) {
-  const auto slot = static_cast<std::uint32_t>(node.op - kFirstArgumentVariable);
-  if (node.kind != kNodeFixedVariable || slot >= kMaxArguments) return -1;
-  switch (node.fixed_instance) {
-    case kSelf:
-    case kUnspecified:
-    case kOther:
-      return static_cast<std::int32_t>(slot);
-    default:
-      return -1;
-  }
-}
-
 // The child position a real value starts at in a table of constant labels, or -1.
 std::int32_t case_of(const CaseTable& table, double value) {
   for (const auto& [label, position] : table.labels) {
@@ -91,6 +69,29 @@ std::int32_t compound_operator(std::int32_t assignment) {
       return kOpBitXor;
   }
 }
+
+// Where a loop left by its register run goes on generally.
+enum class LoopPhase { condition, body, step };
+
+// Loops try their registers at their first two rounds: a name the loop
+// needs is often made by its first round.
+constexpr int kRegisterLoopTries = 2;
+
+// One run of a register loop: its registers, where its names live, and the
+// result slot's value while the registers hold it.
+struct LoopRun {
+  LoopRun(const RegisterLoop& loop, RValue& slot) : loop(loop), slot(slot) {}
+  const RegisterLoop& loop;
+  RValue& slot;
+  std::array<double, kMaxLoopRegisters> regs;
+  std::array<RValue*, kMaxLoopRegisters> names;
+  std::array<std::int64_t, kMaxLoopCounters> counters;
+  double slot_value = 0.0;
+  bool slot_written = false;
+  // The names have changed beyond what the registers can hold: the rest of
+  // the run goes on generally.
+  bool general = false;
+};
 
 }  // namespace
 
@@ -168,9 +169,10 @@ class CodeExecutor {
   bool fast_tree(std::int32_t index, double& out);
   // An element of an array step's reference from its indices' values;
   // false where fast_read would fail.
-  bool fast_element(const RealStep& step, double row, double column, double& out);
-  // A field step's variable of the instance its designator value names.
-  bool fast_field(const RealStep& step, double designator, double& out);
+  bool fast_element(std::int32_t index, std::int32_t designator, double row, double column,
+                    double& out);
+  // A reference's variable of the instance its designator value names.
+  bool fast_field(std::int32_t index, double designator, double& out);
   // The reference part of fast_real, kept out of line so that the recursion
   // over operators stays small.
   [[gnu::noinline]] bool fast_read(const RToken& node, double& out);
@@ -295,6 +297,29 @@ class CodeExecutor {
   // The loops, apart from exec so that its frame stays small for the
   // statements that run most.
   [[gnu::noinline]] int loop(const RToken& node, RValue& slot);
+  // Runs a loop from `phase` on, with `repeats` rounds left of a repeat; the
+  // first `tries` rounds try the loop's registers.
+  int resume_loop(const RToken& node, RValue& slot, LoopPhase phase, std::int64_t repeats,
+                  int tries);
+  // Runs the rest of a loop in its registers, from its condition or from a
+  // do's or repeat's body; false in `ran` where its names cannot be held there.
+  int register_loop(const RToken& node, RValue& slot, std::int64_t repeats, bool& ran);
+  // Reads the names and arguments into the registers; false where one is
+  // missing or not a plain real, or two names are one variable.
+  bool load_names(LoopRun& run);
+  // Writes the names the loop changes and the result slot back.
+  void store_names(LoopRun& run);
+  // Runs a register loop's code from the operation `at`.
+  int run_register_code(LoopRun& run, std::int32_t at);
+  // Runs generally what a failed operation leaves, and sets where the code
+  // goes on; a status other than normal, or a run gone general, ends the code.
+  int take_over(LoopRun& run, const LoopOp& failed, std::int32_t& next);
+  // Finishes generally every statement around the loop statement `index`,
+  // which ended with `status`.
+  int finish_generally(LoopRun& run, std::int32_t index, int status);
+  // As finish_generally, from a condition of the statement `index`.
+  int finish_after_condition(LoopRun& run, std::int32_t index, bool holds);
+  int assign_element(LoopRun& run, const LoopOp& op);
   // Runs a loop body; true when the loop goes on, else `status` ends it.
   bool loop_body(std::int32_t body, RValue& slot, int& status) {
     status = block_or_statement(body, slot);
@@ -416,23 +441,24 @@ bool CodeExecutor::fast_read(const RToken& node, double& out) {
   return value != nullptr && plain_real(*value, out);
 }
 
-bool CodeExecutor::fast_element(const RealStep& step, double row, double column, double& out) {
-  const RToken& node = nodes_[step.node];
+bool CodeExecutor::fast_element(std::int32_t index, std::int32_t designator, double row,
+                                double column, double& out) {
+  const RToken& node = nodes_[index];
   const double row_index = round_index(row);
   const double column_index = round_index(column);
   if (!(row_index >= 0 && row_index < kArrayRowWidth && column_index >= 0 &&
         column_index < kArrayRowWidth)) {
     return false;
   }
-  CVariableList* list = list_of(step.designator, node.op);
+  CVariableList* list = list_of(designator, node.op);
   if (list == nullptr) return fast_read(node, out);
   const RValue* value = list->find_element(node.op, static_cast<std::int32_t>(row_index),
                                            static_cast<std::int32_t>(column_index), node.hint);
   return value != nullptr && plain_real(*value, out);
 }
 
-bool CodeExecutor::fast_field(const RealStep& step, double designator, double& out) {
-  const RToken& node = nodes_[step.node];
+bool CodeExecutor::fast_field(std::int32_t index, double designator, double& out) {
+  const RToken& node = nodes_[index];
   const Target target{node.op, 0, round_designator(designator)};
   RValue scratch;
   const RValue* value = find(node, target, scratch);
@@ -992,53 +1018,446 @@ int CodeExecutor::run_cases(const RToken& node, std::int32_t start, RValue& slot
 }
 
 int CodeExecutor::loop(const RToken& node, RValue& slot) {
-  int status = kStatusNormal;
-  bool holds = false;
   switch (node.kind) {
     case kNodeWhile:
-      for (;;) {
-        status = condition(child(node, 0), holds, "Boolean expression expected");
-        if (status != kStatusNormal) return status;
-        if (!holds) return kStatusNormal;
-        if (!loop_body(child(node, 1), slot, status)) return status;
-      }
+      return resume_loop(node, slot, LoopPhase::condition, 0, kRegisterLoopTries);
     case kNodeDo:
-      for (;;) {
-        if (!loop_body(child(node, 0), slot, status)) return status;
-        status = condition(child(node, 1), holds, "Boolean expression expected");
-        if (status != kStatusNormal) return status;
-        if (holds) return kStatusNormal;
-      }
+      return resume_loop(node, slot, LoopPhase::body, 0, kRegisterLoopTries);
     case kNodeFor: {
       // The initial and step statements leave the result slot alone.
       RValue scratch;
-      status = statement(child(node, 0), scratch);
+      const int status = statement(child(node, 0), scratch);
       if (status != kStatusNormal) return status;
-      for (;;) {
-        status = condition(child(node, 1), holds, "Expression expected");
-        if (status != kStatusNormal) return status;
-        if (!holds) return kStatusNormal;
-        if (!loop_body(child(node, 3), slot, status)) return status;
-        status = statement(child(node, 2), scratch);
-        if (status != kStatusNormal) return status;
-      }
+      return resume_loop(node, slot, LoopPhase::condition, 0, kRegisterLoopTries);
     }
     case kNodeRepeat: {
       RValue count;
       const std::int32_t count_index = child(node, 0);
-      status = eval(count_index, count);
+      const int status = eval(count_index, count);
       if (status != kStatusNormal) return status;
       if (count.is_string()) {
         return error(nodes_[count_index].position, "Repeat count must be a number");
       }
-      for (std::int64_t i = round_to_int64(count.real()); i > 0; --i) {
-        if (!loop_body(child(node, 1), slot, status)) return status;
-      }
-      return kStatusNormal;
+      return resume_loop(node, slot, LoopPhase::body, round_to_int64(count.real()),
+                         kRegisterLoopTries);
     }
     default:
       return error(node.position, "Statement expected.");
   }
+}
+
+int CodeExecutor::resume_loop(const RToken& node, RValue& slot, LoopPhase phase,
+                              std::int64_t repeats, int tries) {
+  int status = kStatusNormal;
+  bool holds = false;
+  for (;;) {
+    if (tries > 0 && node.register_loop >= 0) {
+      --tries;
+      bool ran = false;
+      status = register_loop(node, slot, repeats, ran);
+      if (ran) return status;
+    }
+    switch (node.kind) {
+      case kNodeWhile:
+      case kNodeFor: {
+        const bool is_for = node.kind == kNodeFor;
+        if (phase == LoopPhase::condition) {
+          status = condition(child(node, is_for ? 1 : 0), holds,
+                             is_for ? "Expression expected" : "Boolean expression expected");
+          if (status != kStatusNormal) return status;
+          if (!holds) return kStatusNormal;
+          phase = LoopPhase::body;
+        }
+        if (phase == LoopPhase::body && !loop_body(child(node, is_for ? 3 : 1), slot, status)) {
+          return status;
+        }
+        if (is_for) {
+          RValue scratch;
+          status = statement(child(node, 2), scratch);
+          if (status != kStatusNormal) return status;
+        }
+        phase = LoopPhase::condition;
+        break;
+      }
+      case kNodeDo:
+        if (phase == LoopPhase::body && !loop_body(child(node, 0), slot, status)) return status;
+        status = condition(child(node, 1), holds, "Boolean expression expected");
+        if (status != kStatusNormal) return status;
+        if (holds) return kStatusNormal;
+        phase = LoopPhase::body;
+        break;
+      default:
+        if (repeats <= 0) return kStatusNormal;
+        --repeats;
+        if (!loop_body(child(node, 1), slot, status)) return status;
+        break;
+    }
+  }
+}
+
+int CodeExecutor::register_loop(const RToken& node, RValue& slot, std::int64_t repeats, bool& ran) {
+  const RegisterLoop& loop = code_.register_loops[static_cast<std::size_t>(node.register_loop)];
+  LoopRun run(loop, slot);
+  for (const auto& [reg, value] : loop.constants) run.regs[static_cast<std::size_t>(reg)] = value;
+  ran = load_names(run);
+  if (!ran) return kStatusNormal;
+  if (node.kind == kNodeRepeat) {
+    run.counters[static_cast<std::size_t>(loop.statements.front().counter)] = repeats;
+  }
+  const int status = run_register_code(run, loop.entry);
+  if (!run.general) store_names(run);
+  return status;
+}
+
+bool CodeExecutor::load_names(LoopRun& run) {
+  const std::vector<LoopName>& names = run.loop.names;
+  for (std::size_t k = 0; k < names.size(); ++k) {
+    const RToken& node = nodes_[names[k].node];
+    CVariableList* list = list_of(node.fixed_instance, node.op);
+    RValue* value = list != nullptr ? list->find_scalar(node.op, node.hint) : nullptr;
+    if (value == nullptr || !plain_real(*value, run.regs[static_cast<std::size_t>(names[k].reg)])) {
+      return false;
+    }
+    // self.a and a written without an instance may be one variable.
+    if (std::find(run.names.begin(), run.names.begin() + k, value) != run.names.begin() + k) {
+      return false;
+    }
+    run.names[k] = value;
+  }
+  for (const auto& [reg, slot] : run.loop.arguments) {
+    if (!plain_real(argument(slot), run.regs[static_cast<std::size_t>(reg)])) return false;
+  }
+  return true;
+}
+
+void CodeExecutor::store_names(LoopRun& run) {
+  const std::vector<LoopName>& names = run.loop.names;
+  for (std::size_t k = 0; k < names.size(); ++k) {
+    if (names[k].written) run.names[k]->set_real(run.regs[static_cast<std::size_t>(names[k].reg)]);
+  }
+  if (run.slot_written) {
+    run.slot = RValue(run.slot_value);
+    run.slot_written = false;
+  }
+}
+
+int CodeExecutor::run_register_code(LoopRun& run, std::int32_t at) {
+  const LoopOp* const ops = run.loop.ops.data();
+  double* const regs = run.regs.data();
+  for (;;) {
+    const LoopOp& op = ops[at++];
+    double& result = regs[op.result];
+    switch (op.code) {
+      case kLoopAdd:
+        result = regs[op.left] + regs[op.right];
+        continue;
+      case kLoopSubtract:
+        result = regs[op.left] - regs[op.right];
+        continue;
+      case kLoopMultiply:
+        result = regs[op.left] * regs[op.right];
+        continue;
+      case kLoopDivide:
+        if (real_operation(kOpDivide, regs[op.left], regs[op.right], result)) continue;
+        break;
+      case kLoopDiv:
+        if (real_operation(kOpDiv, regs[op.left], regs[op.right], result)) continue;
+        break;
+      case kLoopMod:
+        if (real_operation(kOpMod, regs[op.left], regs[op.right], result)) continue;
+        break;
+      case kLoopLess:
+        real_operation(kOpLess, regs[op.left], regs[op.right], result);
+        continue;
+      case kLoopLessEqual:
+        real_operation(kOpLessEqual, regs[op.left], regs[op.right], result);
+        continue;
+      case kLoopGreater:
+        real_operation(kOpGreater, regs[op.left], regs[op.right], result);
+        continue;
+      case kLoopGreaterEqual:
+        real_operation(kOpGreaterEqual, regs[op.left], regs[op.right], result);
+        continue;
+      case kLoopEqual:
+        real_operation(kOpEqual, regs[op.left], regs[op.right], result);
+        continue;
+      case kLoopNotEqual:
+        real_operation(kOpNotEqual, regs[op.left], regs[op.right], result);
+        continue;
+      case kLoopAnd:
+        real_operation(kOpAnd, regs[op.left], regs[op.right], result);
+        continue;
+      case kLoopOr:
+        real_operation(kOpOr, regs[op.left], regs[op.right], result);
+        continue;
+      case kLoopNot:
+        result = regs[op.left] >= 0.5 ? 0.0 : 1.0;
+        continue;
+      case kLoopNegate:
+        result = -regs[op.left];
+        continue;
+      case kLoopMove:
+        result = regs[op.left];
+        continue;
+      case kLoopElement:
+        if (fast_element(op.node, op.target, regs[op.left], regs[op.right], result)) continue;
+        break;
+      case kLoopField:
+        if (fast_field(op.node, regs[op.left], result)) continue;
+        break;
+      case kLoopBuiltin:
+        if (fast_read(nodes_[op.node], result)) continue;
+        break;
+      case kLoopStep:
+        if (step()) continue;
+        return out_of_steps(nodes_[op.node].position);
+      case kLoopJump:
+        at = op.target;
+        continue;
+      case kLoopJumpUnless:
+        if (!(regs[op.left] >= 0.5)) at = op.target;
+        continue;
+      case kLoopJumpIf:
+        if (regs[op.left] >= 0.5) at = op.target;
+        continue;
+      case kLoopSlot:
+        run.slot_value = regs[op.left];
+        run.slot_written = true;
+        continue;
+      case kLoopRepeatStart:
+        run.counters[static_cast<std::size_t>(op.right)] = round_to_int64(regs[op.left]);
+        continue;
+      case kLoopRepeatNext: {
+        std::int64_t& left = run.counters[static_cast<std::size_t>(op.right)];
+        if (left <= 0) {
+          at = op.target;
+        } else {
+          --left;
+        }
+        continue;
+      }
+      case kLoopSwitch: {
+        const LoopStatement& statement = run.loop.statements[static_cast<std::size_t>(op.node)];
+        const RToken& node = nodes_[statement.node];
+        const std::int32_t start =
+            case_of(code_.case_tables[static_cast<std::size_t>(node.case_table)], regs[op.left]);
+        at = start < 0 ? statement.end : statement.cases[static_cast<std::size_t>(start) + 1];
+        continue;
+      }
+      case kLoopAssignBuiltin: {
+        const RToken& node = nodes_[op.node];
+        const AssignStep& step = assign_steps_[node.assign_step];
+        const double value = regs[op.left];
+        RValue assigned;
+        int status = kStatusFallBack;
+        switch (node.op) {
+          case kTokAssign:
+            status = assign_builtin<kTokAssign>(step, value, assigned);
+            break;
+          case kTokAddAssign:
+            status = assign_builtin<kOpAdd>(step, value, assigned);
+            break;
+          case kTokSubAssign:
+            status = assign_builtin<kOpSubtract>(step, value, assigned);
+            break;
+          case kTokMulAssign:
+            status = assign_builtin<kOpMultiply>(step, value, assigned);
+            break;
+          case kTokDivAssign:
+            status = assign_builtin<kOpDivide>(step, value, assigned);
+            break;
+          default:
+            break;
+        }
+        if (status == kStatusFallBack) break;
+        if (status != kStatusNormal) return status;
+        if (op.right != 0) {
+          run.slot_value = assigned.real();
+          run.slot_written = true;
+        }
+        continue;
+      }
+      case kLoopAssignElement: {
+        const int status = assign_element(run, op);
+        if (status == kStatusNormal) continue;
+        if (status == kStatusFallBack) break;
+        return status;
+      }
+      case kLoopExit:
+        return kStatusExit;
+      case kLoopReturn:
+        run.slot_value = regs[op.left];
+        run.slot_written = true;
+        return kStatusExit;
+      default:
+        return kStatusNormal;
+    }
+    const int status = take_over(run, op, at);
+    if (status != kStatusNormal || run.general) return status;
+  }
+}
+
+int CodeExecutor::assign_element(LoopRun& run, const LoopOp& op) {
+  const RToken& target_node = nodes_[child(nodes_[op.node], 0)];
+  const double row = round_index(run.regs[static_cast<std::size_t>(op.left)]);
+  const double column = round_index(run.regs[static_cast<std::size_t>(op.right)]);
+  // A variable made by the write would move the names held in its list.
+  CVariableList* list = list_of(op.target, target_node.op);
+  if (!(row >= 0 && row < kArrayRowWidth && column >= 0 && column < kArrayRowWidth) ||
+      list == nullptr || list->find_entry(target_node.op, target_node.hint) == nullptr) {
+    return kStatusFallBack;
+  }
+  const Target target{
+      target_node.op,
+      static_cast<std::int32_t>(row) * kArrayRowWidth + static_cast<std::int32_t>(column),
+      op.target};
+  if (!write(target_node, target, RValue(run.regs[static_cast<std::size_t>(op.result)]))) {
+    return error(nodes_[op.node].position, "Cannot assign to the variable");
+  }
+  return kStatusNormal;
+}
+
+int CodeExecutor::take_over(LoopRun& run, const LoopOp& failed, std::int32_t& next) {
+  const LoopEscape& escape = run.loop.escapes[static_cast<std::size_t>(failed.escape)];
+  const LoopStatement& statement = run.loop.statements[static_cast<std::size_t>(escape.statement)];
+  const RToken& node = nodes_[statement.node];
+  store_names(run);
+  int status = kStatusNormal;
+  switch (escape.kind) {
+    case LoopEscapeKind::statement: {
+      // The general execution counts the statement's step again.
+      if (engine_.steps_left >= 0) ++engine_.steps_left;
+      RValue scratch;
+      status = this->statement(statement.node, statement.to_slot ? run.slot : scratch);
+      run.general = !load_names(run);
+      if (run.general) return finish_generally(run, escape.statement, status);
+      break;
+    }
+    case LoopEscapeKind::condition: {
+      const bool is_if = statement.kind == LoopStatementKind::if_statement;
+      const bool is_for = statement.kind == LoopStatementKind::for_loop;
+      const bool second = is_for || statement.kind == LoopStatementKind::do_loop;
+      bool holds = false;
+      status = condition(child(node, second ? 1 : 0), holds,
+                         is_if || is_for ? "Expression expected" : "Boolean expression expected");
+      run.general = !load_names(run);
+      if (status != kStatusNormal) return status;
+      if (run.general) return finish_after_condition(run, escape.statement, holds);
+      run.regs[static_cast<std::size_t>(run.loop.ops[static_cast<std::size_t>(escape.next)].left)] =
+          holds ? 1.0 : 0.0;
+      break;
+    }
+    case LoopEscapeKind::switch_value:
+      status = switch_statement(node, run.slot);
+      run.general = !load_names(run);
+      if (run.general) return finish_generally(run, escape.statement, status);
+      // A continue in a case goes on at the loop around the switch.
+      if (status == kStatusContinue) {
+        const LoopStatement* loop = &statement;
+        do {
+          loop = &run.loop.statements[static_cast<std::size_t>(loop->parent)];
+        } while (loop->kind == LoopStatementKind::block ||
+                 loop->kind == LoopStatementKind::if_statement ||
+                 loop->kind == LoopStatementKind::switch_statement);
+        next = loop->continue_at;
+        return kStatusNormal;
+      }
+      break;
+    case LoopEscapeKind::repeat_count: {
+      RValue count;
+      const std::int32_t count_index = child(node, 0);
+      status = eval(count_index, count);
+      run.general = !load_names(run);
+      if (status != kStatusNormal) return status;
+      if (count.is_string()) {
+        return error(nodes_[count_index].position, "Repeat count must be a number");
+      }
+      const std::int64_t repeats = round_to_int64(count.real());
+      if (run.general) {
+        return finish_generally(run, escape.statement,
+                                resume_loop(node, run.slot, LoopPhase::body, repeats, 0));
+      }
+      run.counters[static_cast<std::size_t>(statement.counter)] = repeats;
+      break;
+    }
+  }
+  if (status != kStatusNormal) return status;
+  next = escape.next;
+  return kStatusNormal;
+}
+
+int CodeExecutor::finish_after_condition(LoopRun& run, std::int32_t index, bool holds) {
+  const LoopStatement& statement = run.loop.statements[static_cast<std::size_t>(index)];
+  const RToken& node = nodes_[statement.node];
+  int status = kStatusNormal;
+  switch (statement.kind) {
+    case LoopStatementKind::if_statement:
+      if (holds) {
+        status = this->statement(child(node, 1), run.slot);
+      } else if (node.child_count > 2) {
+        status = this->statement(child(node, 2), run.slot);
+      }
+      break;
+    case LoopStatementKind::do_loop:
+      if (!holds) status = resume_loop(node, run.slot, LoopPhase::body, 0, 0);
+      break;
+    default:
+      if (holds) status = resume_loop(node, run.slot, LoopPhase::body, 0, 0);
+      break;
+  }
+  return finish_generally(run, index, status);
+}
+
+int CodeExecutor::finish_generally(LoopRun& run, std::int32_t index, int status) {
+  const std::vector<LoopStatement>& statements = run.loop.statements;
+  for (const LoopStatement* inner = &statements[static_cast<std::size_t>(index)];
+       inner->parent >= 0; inner = &statements[static_cast<std::size_t>(inner->parent)]) {
+    const LoopStatement& outer = statements[static_cast<std::size_t>(inner->parent)];
+    const RToken& node = nodes_[outer.node];
+    switch (outer.kind) {
+      case LoopStatementKind::block:
+        for (std::int32_t i = inner->position + 1; i < node.child_count && status == kStatusNormal;
+             ++i) {
+          status = statement(child(node, i), run.slot);
+        }
+        break;
+      case LoopStatementKind::switch_statement:
+        if (status == kStatusBreak) {
+          status = kStatusNormal;
+        } else if (status == kStatusNormal) {
+          status = run_cases(node, inner->position, run.slot);
+        }
+        break;
+      case LoopStatementKind::for_loop:
+      case LoopStatementKind::while_loop:
+      case LoopStatementKind::do_loop:
+      case LoopStatementKind::repeat_loop: {
+        const bool is_for = outer.kind == LoopStatementKind::for_loop;
+        // The body is a for's fourth child and the others' last.
+        const bool body = inner->position == (is_for ? 3 : node.child_count - 1) ||
+                          (outer.kind == LoopStatementKind::do_loop && inner->position == 0);
+        if (body) {
+          if (status == kStatusBreak) {
+            status = kStatusNormal;
+            break;
+          }
+          if (status != kStatusNormal && status != kStatusContinue) break;
+        } else if (status != kStatusNormal) {
+          break;
+        }
+        // After a for's start its condition comes; after its body, its step.
+        const LoopPhase phase = outer.kind == LoopStatementKind::repeat_loop ? LoopPhase::body
+                                : is_for && body                             ? LoopPhase::step
+                                                                             : LoopPhase::condition;
+        status = resume_loop(node, run.slot, phase,
+                             run.counters[static_cast<std::size_t>(outer.counter)], 0);
+        break;
+      }
+      default:
+        break;
+    }
+  }
+  return status;
 }
 
 int CodeExecutor::exec(std::int32_t index, RValue& slot) {
@@ -1153,7 +1572,7 @@ using BinaryStep = TwoOperandStep<RealOperation<Op>>;
 struct ElementRead {
   static bool apply(const RealStep& step, CodeExecutor& executor, double row, double column,
                     double& out) {
-    return executor.fast_element(step, row, column, out);
+    return executor.fast_element(step.node, step.designator, row, column, out);
   }
 };
 using ElementStep = TwoOperandStep<ElementRead>;
@@ -1201,7 +1620,7 @@ struct FieldStep {
   static bool run(const RealStep& step, CodeExecutor& executor, double& out) {
     double designator = 0.0;
     return Designator::get(executor, step.left, step.left_constant, designator) &&
-           executor.fast_field(step, designator, out);
+           executor.fast_field(step.node, designator, out);
   }
 };
 
@@ -1531,6 +1950,7 @@ void lower_tree(CCode& code) {
     }
     if (step.run == nullptr) step.run = &tree_step;
   }
+  lower_register_loops(code);
 }
 
 namespace {

@@ -148,6 +148,8 @@ struct RToken {
   std::int32_t case_table = -1;
   // kNodeAssign: its entry in the code's assign steps, or -1.
   std::int32_t assign_step = -1;
+  // Loops: the entry in the code's register loops, or -1.
+  std::int32_t register_loop = -1;
 };
 
 // The constant labels of a switch, for a value that is a real: the real
@@ -189,6 +191,124 @@ struct AssignStep {
   double value_constant = 0.0;
 };
 
+// The most registers and repeat counters one register loop may use; a larger
+// loop runs generally.
+inline constexpr std::int32_t kMaxLoopRegisters = 256;
+inline constexpr std::int32_t kMaxLoopCounters = 16;
+
+enum LoopOpCode : std::int32_t {
+  // result = left op right, as real_operation gives it.
+  kLoopAdd,
+  kLoopSubtract,
+  kLoopMultiply,
+  kLoopDivide,
+  kLoopDiv,
+  kLoopMod,
+  kLoopLess,
+  kLoopLessEqual,
+  kLoopGreater,
+  kLoopGreaterEqual,
+  kLoopEqual,
+  kLoopNotEqual,
+  kLoopAnd,
+  kLoopOr,
+  kLoopNot,
+  kLoopNegate,
+  kLoopMove,
+  kLoopElement,  // an array element of the instance `target` names by constant
+  kLoopField,    // `node`'s variable of the instance left names
+  kLoopBuiltin,  // `node`, a built-in variable of self or other
+  kLoopStep,     // counts the step of the statement `node`
+  kLoopJump,
+  kLoopJumpUnless,  // to `target` unless left holds
+  kLoopJumpIf,
+  kLoopSlot,           // left becomes the result slot's value
+  kLoopRepeatStart,    // counter `right` from left's rounded value
+  kLoopRepeatNext,     // to `target` when counter `right` is spent, else one less
+  kLoopSwitch,         // to the case of left in the switch statement `node`
+  kLoopAssignBuiltin,  // left to the built-in the assignment `node` names; right: to the slot
+  kLoopAssignElement,  // result to the element at rows left and right of `node`'s target
+  kLoopExit,
+  kLoopReturn,  // left becomes the result slot's value, then as exit
+  kLoopEnd,
+};
+
+// One operation of a register loop's code. An operation that fails changes
+// nothing and hands its statement, condition or value to the general
+// execution through `escape`.
+struct LoopOp {
+  std::int32_t code = 0;  // a LoopOpCode
+  std::int32_t result = 0;
+  std::int32_t left = 0;
+  std::int32_t right = 0;
+  std::int32_t node = 0;
+  std::int32_t target = 0;  // a jump's operation, or an element's designator
+  std::int32_t escape = -1;
+};
+
+enum class LoopStatementKind : std::int32_t {
+  simple,  // an assignment, var, exit, break, continue or return
+  block,
+  if_statement,
+  for_loop,
+  while_loop,
+  do_loop,
+  repeat_loop,
+  switch_statement,
+};
+
+// A statement of a register loop, kept so that a run whose names stop being
+// plain reals can finish every statement it is in generally.
+struct LoopStatement {
+  LoopStatementKind kind = LoopStatementKind::simple;
+  std::int32_t node = 0;
+  std::int32_t parent = -1;
+  std::int32_t position = 0;  // the child position in its parent's node
+  // False for the start and step of a for, which leave the result slot alone.
+  bool to_slot = true;
+  std::int32_t counter = 0;      // a repeat's counter
+  std::int32_t continue_at = 0;  // a loop's operation for continue
+  std::int32_t end = 0;          // the operation after the statement
+  // A switch's operation for each child position, where the statements
+  // after that position start.
+  std::vector<std::int32_t> cases;
+};
+
+enum class LoopEscapeKind : std::int32_t { statement, condition, switch_value, repeat_count };
+
+// Where a failed operation goes: its statement, condition or value is run
+// generally, and the run goes on at `next`: past the statement, at a
+// condition's jump with the condition's register set, or at a repeat's first
+// round.
+struct LoopEscape {
+  LoopEscapeKind kind = LoopEscapeKind::statement;
+  std::int32_t statement = 0;
+  std::int32_t next = 0;
+};
+
+// A plain name a register loop holds in a register while it runs.
+struct LoopName {
+  std::int32_t node = 0;  // a reference to it, for its designator, index and hint
+  std::int32_t reg = 0;
+  bool written = false;
+};
+
+// A loop whose statements only compute reals from plain names, arguments,
+// constants, array elements and fields, lowered to code over registers of
+// reals. The names are read into registers when the loop starts and written
+// back when it ends or hands a statement to the general execution.
+struct RegisterLoop {
+  std::int32_t entry = 0;  // where a run starts: the condition, or a do's or repeat's body
+  std::vector<LoopOp> ops;
+  std::vector<LoopStatement> statements;  // the loop itself first
+  std::vector<LoopEscape> escapes;
+  std::vector<LoopName> names;
+  std::vector<std::pair<std::int32_t, std::int32_t>> arguments;  // register, slot
+  std::vector<std::pair<std::int32_t, double>> constants;        // register, value
+  std::int32_t registers = 0;
+  std::int32_t counters = 0;
+};
+
 enum class CodeKind : std::int32_t { program = 1, expression = 2, constant_expression = 3 };
 
 // One piece of game code with its compiled tree.
@@ -216,6 +336,7 @@ class CCode {
   std::vector<RealStep> real_steps;
   std::vector<CaseTable> case_tables;
   std::vector<AssignStep> assign_steps;
+  std::vector<RegisterLoop> register_loops;
 
   std::int32_t child(const RToken& node, std::int32_t which) const {
     return children[node.first_child + which];

@@ -155,6 +155,80 @@ TEST_F(ScriptFixture, TheResultSlotHoldsTheLastAssignmentCallOrReturn) {
   EXPECT_EQ(real_of("x"), 1);
 }
 
+// Loops of plain reals run in registers: every way out of them, and every
+// way their names stop being plain reals part way, must leave the state the
+// statement-by-statement run leaves.
+INSTANTIATE_TEST_SUITE_P(
+    RegisterLoops, Statements,
+    ::testing::Values(
+        // A name that becomes a string part way: the rest of the body, the
+        // loop and the loops around it go on without registers.
+        RunCase{"a[0, 3] = 'x'; s = 0; t = 0;"
+                "for (i = 0; i < 5; i += 1) { t = i; if i == 3 t = a[0, i]; s += 1 }",
+                "s * 10 + t", 54},
+        RunCase{"a[0] = 0; a[1] = 's'; a[2] = 2; k = 0; t = 0; repeat 3 { t = a[k]; k += 1 }",
+                "k * 10 + t", 32},
+        RunCase{"a[1] = 'x'; s = 0; t = 0;"
+                "for (i = 0; i < 4; i += 1) switch (i) { case 1: t = a[1]; s += 10; break;"
+                "default: s += 1 }",
+                "s", 13},
+        RunCase{"var i, j; for (i = 0; i < 3; i += 1) for (j = 0; j < 3; j += 1) g[i, j] = 1;"
+                "g[1, 1] = 'x'; c = 0; t = 0;"
+                "for (i = 0; i < 3; i += 1) for (j = 0; j < 3; j += 1) { t = g[i, j]; c += 1 }",
+                "c * 10 + t", 91},
+        RunCase{"a[2] = 'q'; a[0] = 1; a[1] = 1; a[3] = 1; t = 0; i = 0; n = 0;"
+                "do { t = a[i]; i += 1; n += 1 } until i > 3",
+                "n", 4},
+        // Two names for one variable, and elements made while the loop runs.
+        RunCase{"a = 0; for (i = 0; i < 3; i += 1) { a += 1; self.a += 10 }", "a", 33},
+        RunCase{"globalvar g; g = 0; for (i = 0; i < 3; i += 1) { g += 1; global.g += 1 }", "g", 6},
+        RunCase{"n = 0; for (i = 0; i < 3; i += 1) { fresh[i] = i; n += 1 }", "fresh[2] * 10 + n",
+                23},
+        // Loops inside loops, with their own ways out.
+        RunCase{"a = 0; for (i = 0; i < 4; i += 1) repeat i a += 1", "a", 6},
+        RunCase{
+            "a = 0; j = 0; for (i = 0; i < 3; i += 1) { j = 0; do j += 1 until j >= i; a += j }",
+            "a", 4},
+        RunCase{"a = 0; for (i = 0; i < 5; i += 1) { while (1) { a += 1; break } }", "a", 5},
+        RunCase{"a = 0; for (i = 0; i < 6; i += 1) { if i mod 2 continue; a += i }", "a", 6},
+        RunCase{
+            "a = 0; for (i = 0; i < 4; i += 1) switch (i) { case 2: continue; default: a += 1 }",
+            "a", 3},
+        // Arguments, fields and returns.
+        RunCase{"r = execute_string('var s, i; s = 0; for (i = 0; i < argument0; i += 1)"
+                " s += argument1; return s', 4, 2.5)",
+                "r", 10},
+        RunCase{"r = execute_string('var i; for (i = 0; i < 10; i += 1) if i == 4 return i * 3;"
+                " return -1')",
+                "r", 12},
+        RunCase{"v = 5; w = 0; var i; for (i = 0; i < 3; i += 1) w += (self).v + other.v", "w",
+                30}),
+    case_names::NamedBy<&RunCase::program>());
+
+INSTANTIATE_TEST_SUITE_P(
+    RegisterLoops, RunErrors,
+    ::testing::Values(ErrorCase{"a = 0; for (i = 0; i < 3; i += 1) b = i / a", "Division by 0."},
+                      ErrorCase{"a[0] = 1; a[1] = 'x'; for (i = 0; i < 3; i += 1) b = a[i] < 1",
+                                "Cannot compare arguments."},
+                      ErrorCase{"s = 0; t = 'x'; for (i = 0; i < 3; i += 1) repeat t s += 1",
+                                "Repeat count must be a number"},
+                      ErrorCase{"a[1] = 'x'; for (i = 0; i < 3; i += 1) while a[i] b = 1",
+                                "Boolean expression expected"},
+                      ErrorCase{"c[0] = 1; for (i = 0; i < 3; i += 1) b = c[i]",
+                                "Unknown variable c or array index out of bounds"}),
+    case_names::NamedBy<&ErrorCase::program>());
+
+TEST_F(ScriptFixture, LoopsLeaveTheResultSlotWithTheLastAssignment) {
+  ASSERT_TRUE(run("a = 7; for (i = 0; i < 3; i += 1) b = i * 2"));
+  EXPECT_EQ(result.real(), 4);
+  ASSERT_TRUE(run("a = 7; b = 0; for (i = 0; i < 3; i += 1) if i > 5 b = 1"));
+  EXPECT_EQ(result.real(), 0);
+  ASSERT_TRUE(run("a = 0; while (a < 5) { a += 1; if a == 3 exit }"));
+  EXPECT_EQ(result.real(), 3);
+  ASSERT_TRUE(run("v[2] = 0; for (i = 0; i < 3; i += 1) v[i] = i + 0.5"));
+  EXPECT_EQ(result.real(), 2.5);
+}
+
 class WithFixture : public ScriptFixture {
  protected:
   WithFixture() {
@@ -319,6 +393,11 @@ TEST_F(ScriptFixture, StatementsCostOneStepEach) {
       {"repeat 3 { a = 1 }", 2 + 3 * 2},
       {"a = scr_sum(1, 2)", 2 + 1 + 5},
       {"var i; for (i = 0; i < 2; i += 1) a += scr_sum(i, 1)", 4 + 2 * (3 + 5)},
+      {"var i, j; for (i = 0; i < 2; i += 1) for (j = 0; j < 2; j += 1) a += j", 4 + 2 * 7},
+      {"a = 0; for (i = 0; i < 4; i += 1) switch (i mod 2) { case 0: a += 1; break; "
+       "default: a -= 1 }",
+       4 + 14},
+      {"for (i = 0; i < 2; i += 1) repeat 2 a = i", 3 + 2 * 4},
   };
   for (const auto& c : cases) {
     engine.steps_left = 1000;

@@ -1,0 +1,542 @@
+#include <algorithm>
+#include <initializer_list>
+#include <map>
+#include <tuple>
+#include <utility>
+#include <vector>
+
+#include "script/Code_Lowering.h"
+#include "script/Code_Main.h"
+#include "script/Code_Operator.h"
+
+namespace kestrel {
+
+namespace {
+
+// The register operation of a binary operator, or -1 for one that the
+// registers do not apply.
+std::int32_t binary_code(std::int32_t op) {
+  switch (op) {
+    case kOpAdd:
+      return kLoopAdd;
+    case kOpSubtract:
+      return kLoopSubtract;
+    case kOpMultiply:
+      return kLoopMultiply;
+    case kOpDivide:
+      return kLoopDivide;
+    case kOpDiv:
+      return kLoopDiv;
+    case kOpMod:
+      return kLoopMod;
+    case kOpLess:
+      return kLoopLess;
+    case kOpLessEqual:
+      return kLoopLessEqual;
+    case kOpGreater:
+      return kLoopGreater;
+    case kOpGreaterEqual:
+      return kLoopGreaterEqual;
+    case kTokAssign:
+    case kOpEqual:
+      return kLoopEqual;
+    case kOpNotEqual:
+      return kLoopNotEqual;
+    case kOpAnd:
+      return kLoopAnd;
+    case kOpOr:
+      return kLoopOr;
+    default:
+      return -1;
+  }
+}
+
+// The operation that a compound assignment applies, or -1 for one that the
+// registers do not apply.
+std::int32_t compound_code(std::int32_t assignment) {
+  switch (assignment) {
+    case kTokAddAssign:
+      return kLoopAdd;
+    case kTokSubAssign:
+      return kLoopSubtract;
+    case kTokMulAssign:
+      return kLoopMultiply;
+    case kTokDivAssign:
+      return kLoopDivide;
+    default:
+      return -1;
+  }
+}
+
+bool is_loop(LoopStatementKind kind) {
+  return kind == LoopStatementKind::for_loop || kind == LoopStatementKind::while_loop ||
+         kind == LoopStatementKind::do_loop || kind == LoopStatementKind::repeat_loop;
+}
+
+// Builds the register loop of one loop node; any part it cannot hold in
+// registers fails the whole loop, which then runs generally.
+class LoopLowering {
+ public:
+  explicit LoopLowering(const CCode& code) : code_(code) {}
+
+  bool lower(std::int32_t loop_node, RegisterLoop& out) {
+    if (!statement(loop_node, -1, 0, true)) return false;
+    emit({kLoopEnd});
+    if (loop_.registers > kMaxLoopRegisters || loop_.counters > kMaxLoopCounters) return false;
+    // A name read or written through an element or a field may be one the
+    // registers hold, which would then be out of date.
+    for (const LoopName& name : loop_.names) {
+      if (std::find(indirect_.begin(), indirect_.end(), code_.nodes[name.node].op) !=
+          indirect_.end()) {
+        return false;
+      }
+    }
+    // break and continue go to their statement's end or continue operation.
+    for (const auto& [op, statement, is_break] : jumps_) {
+      const LoopStatement& to = loop_.statements[static_cast<std::size_t>(statement)];
+      loop_.ops[static_cast<std::size_t>(op)].target = is_break ? to.end : to.continue_at;
+    }
+    out = std::move(loop_);
+    return true;
+  }
+
+ private:
+  const RToken& node(std::int32_t index) const { return code_.nodes[index]; }
+
+  std::int32_t new_register() { return loop_.registers++; }
+
+  // A plain name of a list designator, held in a register for the run.
+  std::int32_t name_register(std::int32_t index, bool written) {
+    const RToken& name = node(index);
+    const auto key = std::make_pair(name.fixed_instance, name.op);
+    auto found = names_.find(key);
+    if (found == names_.end()) {
+      found = names_.emplace(key, static_cast<std::int32_t>(loop_.names.size())).first;
+      loop_.names.push_back({index, new_register(), false});
+    }
+    LoopName& entry = loop_.names[static_cast<std::size_t>(found->second)];
+    entry.written = entry.written || written;
+    return entry.reg;
+  }
+
+  static bool is_register_name(const RToken& name) {
+    return name.kind == kNodeFixedVariable && is_list_designator(name.fixed_instance) &&
+           (name.fixed_instance == kLocal || name.op >= kUserVariableThreshold);
+  }
+
+  // A built-in of self or other that the lowered assignment reaches through
+  // its getter and setter; the arguments are held in registers instead.
+  static bool is_builtin_name(const RToken& name) {
+    return name.kind == kNodeFixedVariable && name.op < kUserVariableThreshold &&
+           argument_slot_of(name) < 0 &&
+           (name.fixed_instance == kSelf || name.fixed_instance == kUnspecified ||
+            name.fixed_instance == kOther);
+  }
+
+  std::int32_t here() const { return static_cast<std::int32_t>(loop_.ops.size()); }
+
+  std::int32_t emit(LoopOp op) {
+    loop_.ops.push_back(op);
+    return here() - 1;
+  }
+
+  // An operation whose result is a new register; its failure takes the
+  // current escape.
+  std::int32_t add_op(LoopOp op) {
+    op.result = new_register();
+    op.escape = escape_;
+    emit(op);
+    return op.result;
+  }
+
+  std::int32_t add_escape(LoopEscapeKind kind, std::int32_t statement) {
+    loop_.escapes.push_back({kind, statement, 0});
+    return static_cast<std::int32_t>(loop_.escapes.size()) - 1;
+  }
+  LoopEscape& escape(std::int32_t index) { return loop_.escapes[static_cast<std::size_t>(index)]; }
+  LoopStatement& statement_at(std::int32_t index) {
+    return loop_.statements[static_cast<std::size_t>(index)];
+  }
+
+  // The register that holds the value of an expression node after its
+  // operations, or -1 where it is not made of reals the registers reach.
+  std::int32_t operand(std::int32_t index) {
+    const RToken& expression = node(index);
+    switch (expression.kind) {
+      case kNodeConstant: {
+        double value = 0.0;
+        if (!plain_real(code_.constants[expression.constant], value)) return -1;
+        const std::int32_t reg = new_register();
+        loop_.constants.emplace_back(reg, value);
+        return reg;
+      }
+      case kNodeFixedVariable: {
+        if (is_register_name(expression)) return name_register(index, false);
+        if (const std::int32_t slot = argument_slot_of(expression); slot >= 0) {
+          const std::int32_t reg = new_register();
+          loop_.arguments.emplace_back(reg, slot);
+          return reg;
+        }
+        if (!is_builtin_name(expression)) return -1;
+        return add_op({kLoopBuiltin, 0, 0, 0, index});
+      }
+      case kNodeVariable:
+        return reference(index);
+      case kNodeUnary: {
+        const std::int32_t value = operand(code_.child(expression, 0));
+        if (value < 0) return -1;
+        switch (expression.op) {
+          case kOpAdd:
+            return value;
+          case kOpSubtract:
+            return add_op({kLoopNegate, 0, value, 0, index});
+          case kOpNot:
+            return add_op({kLoopNot, 0, value, 0, index});
+          default:
+            return -1;
+        }
+      }
+      case kNodeBinary: {
+        const std::int32_t code = binary_code(expression.op);
+        if (code < 0) return -1;
+        const std::int32_t left = operand(code_.child(expression, 0));
+        if (left < 0) return -1;
+        const std::int32_t right = operand(code_.child(expression, 1));
+        if (right < 0) return -1;
+        return add_op({code, 0, left, right, index});
+      }
+      default:
+        return -1;
+    }
+  }
+
+  // The constant list designator of an array reference, or false.
+  bool element_designator(const RToken& reference, std::int32_t& designator) const {
+    if (reference.kind != kNodeVariable || reference.child_count < 2 || reference.child_count > 3 ||
+        reference.op < kUserVariableThreshold) {
+      return false;
+    }
+    const RToken& instance = node(code_.child(reference, 0));
+    double value = 0.0;
+    if (instance.kind != kNodeConstant || !plain_real(code_.constants[instance.constant], value)) {
+      return false;
+    }
+    designator = round_to_int32(value);
+    return is_list_designator(designator);
+  }
+
+  // An element by constant instance, or a variable of the instance a value names.
+  std::int32_t reference(std::int32_t index) {
+    const RToken& reference = node(index);
+    if (reference.child_count == 1) {
+      const std::int32_t instance = operand(code_.child(reference, 0));
+      if (instance < 0) return -1;
+      if (reference.op >= kUserVariableThreshold) indirect_.push_back(reference.op);
+      return add_op({kLoopField, 0, instance, 0, index});
+    }
+    std::int32_t designator = 0;
+    if (!element_designator(reference, designator)) return -1;
+    // A single index is a column of row 0.
+    std::int32_t row = -1;
+    if (reference.child_count == 3) {
+      row = operand(code_.child(reference, 1));
+    } else {
+      row = new_register();
+      loop_.constants.emplace_back(row, 0.0);
+    }
+    if (row < 0) return -1;
+    const std::int32_t column = operand(code_.child(reference, reference.child_count - 1));
+    if (column < 0) return -1;
+    indirect_.push_back(reference.op);
+    return add_op({kLoopElement, 0, row, column, index, designator});
+  }
+
+  // The register of an expression's value, its operations failing to `escape`.
+  std::int32_t value(std::int32_t index, std::int32_t escape) {
+    escape_ = escape;
+    return operand(index);
+  }
+
+  // The nearest statement around `from` that break (or continue) leaves.
+  std::int32_t jump_target(std::int32_t from, bool is_break) const {
+    for (std::int32_t at = from; at >= 0;
+         at = loop_.statements[static_cast<std::size_t>(at)].parent) {
+      const LoopStatementKind kind = loop_.statements[static_cast<std::size_t>(at)].kind;
+      if (is_loop(kind) || (is_break && kind == LoopStatementKind::switch_statement)) return at;
+    }
+    return -1;
+  }
+
+  // An assignment: to a name held in a register, to a built-in of self or
+  // other, or to an array element by constant instance.
+  bool assignment(std::int32_t me, const RToken& assign) {
+    const std::int32_t target_index = code_.child(assign, 0);
+    const RToken& target = node(target_index);
+    const std::int32_t fails = add_escape(LoopEscapeKind::statement, me);
+    const bool to_slot = statement_at(me).to_slot;
+    std::int32_t assigned = 0;
+    if (assign.assign_step >= 0 && is_register_name(target)) {
+      const std::int32_t value_register = value(code_.child(assign, 1), fails);
+      if (value_register < 0) return false;
+      assigned = name_register(target_index, true);
+      if (assign.op == kTokAssign) {
+        emit({kLoopMove, assigned, value_register});
+      } else {
+        const std::int32_t code = compound_code(assign.op);
+        if (code < 0) return false;
+        emit({code, assigned, assigned, value_register, code_.child(assign, 1), 0, fails});
+      }
+    } else if (assign.assign_step >= 0 && is_builtin_name(target)) {
+      assigned = value(code_.child(assign, 1), fails);
+      if (assigned < 0) return false;
+      // The assignment gives the result slot the built-in's new value itself.
+      emit({kLoopAssignBuiltin, 0, assigned, to_slot ? 1 : 0, me_node(me), 0, fails});
+      escape(fails).next = here();
+      return true;
+    } else {
+      std::int32_t designator = 0;
+      if (assign.op != kTokAssign || !element_designator(target, designator)) return false;
+      // As in the general assignment, the indices before the value.
+      escape_ = fails;
+      std::int32_t row = 0;
+      if (target.child_count == 3) {
+        row = operand(code_.child(target, 1));
+      } else {
+        row = new_register();
+        loop_.constants.emplace_back(row, 0.0);
+      }
+      const std::int32_t column =
+          row < 0 ? -1 : operand(code_.child(target, target.child_count - 1));
+      assigned = column < 0 ? -1 : value(code_.child(assign, 1), fails);
+      if (assigned < 0) return false;
+      indirect_.push_back(target.op);
+      emit({kLoopAssignElement, assigned, row, column, me_node(me), designator, fails});
+    }
+    if (to_slot) emit({kLoopSlot, 0, assigned});
+    escape(fails).next = here();
+    return true;
+  }
+
+  std::int32_t me_node(std::int32_t me) { return statement_at(me).node; }
+
+  // A condition and its jump: past what follows unless it holds, or with
+  // `jump_if`, when it holds. Its escape sets the condition's register and
+  // goes on at the jump.
+  bool condition(std::int32_t me, std::int32_t index, std::int32_t& jump, bool jump_if = false) {
+    const std::int32_t fails = add_escape(LoopEscapeKind::condition, me);
+    const std::int32_t holds = value(index, fails);
+    if (holds < 0) return false;
+    jump = emit({jump_if ? kLoopJumpIf : kLoopJumpUnless, 0, holds});
+    escape(fails).next = jump;
+    return true;
+  }
+  void land(std::int32_t jump, std::int32_t at) {
+    loop_.ops[static_cast<std::size_t>(jump)].target = at;
+  }
+
+  bool child_statement(std::int32_t me, const RToken& tree, std::int32_t position, bool to_slot) {
+    return statement(code_.child(tree, position), me, position, to_slot);
+  }
+
+  // Emits the code of a statement; false where it cannot run in registers.
+  // The loop itself has no step and no start of its own: the general
+  // execution counted the first and ran the second before the run begins.
+  bool statement(std::int32_t index, std::int32_t parent, std::int32_t position, bool to_slot) {
+    const RToken& tree = node(index);
+    const bool is_root = parent < 0;
+    const std::int32_t me = static_cast<std::int32_t>(loop_.statements.size());
+    LoopStatement entry;
+    entry.node = index;
+    entry.parent = parent;
+    entry.position = position;
+    entry.to_slot = to_slot;
+    switch (tree.kind) {
+      case kNodeBlock:
+        entry.kind = LoopStatementKind::block;
+        break;
+      case kNodeIf:
+        entry.kind = LoopStatementKind::if_statement;
+        break;
+      case kNodeFor:
+        entry.kind = LoopStatementKind::for_loop;
+        break;
+      case kNodeWhile:
+        entry.kind = LoopStatementKind::while_loop;
+        break;
+      case kNodeDo:
+        entry.kind = LoopStatementKind::do_loop;
+        break;
+      case kNodeRepeat:
+        entry.kind = LoopStatementKind::repeat_loop;
+        entry.counter = loop_.counters++;
+        break;
+      case kNodeSwitch:
+        entry.kind = LoopStatementKind::switch_statement;
+        break;
+      case kNodeAssign:
+      case kNodeVar:
+      case kNodeExit:
+      case kNodeBreak:
+      case kNodeContinue:
+      case kNodeReturn:
+        break;
+      default:
+        return false;
+    }
+    // The start and step of a for are assignments; any other statement
+    // there would need a slot of its own.
+    if (!to_slot && tree.kind != kNodeAssign) return false;
+    loop_.statements.push_back(entry);
+    if (!is_root) emit({kLoopStep, 0, 0, 0, index});
+    bool lowered = true;
+    std::int32_t jump = 0;
+    switch (tree.kind) {
+      case kNodeAssign:
+        lowered = assignment(me, tree);
+        break;
+      case kNodeVar:
+        break;
+      case kNodeExit:
+        emit({kLoopExit});
+        break;
+      case kNodeBreak:
+      case kNodeContinue: {
+        const bool is_break = tree.kind == kNodeBreak;
+        const std::int32_t to = jump_target(parent, is_break);
+        lowered = to >= 0;
+        jumps_.push_back({emit({kLoopJump}), to, is_break});
+        break;
+      }
+      case kNodeReturn: {
+        const std::int32_t fails = add_escape(LoopEscapeKind::statement, me);
+        const std::int32_t returned = value(code_.child(tree, 0), fails);
+        lowered = returned >= 0;
+        emit({kLoopReturn, 0, returned});
+        escape(fails).next = here();
+        break;
+      }
+      case kNodeBlock:
+        for (std::int32_t i = 0; i < tree.child_count && lowered; ++i) {
+          lowered = child_statement(me, tree, i, true);
+        }
+        break;
+      case kNodeIf: {
+        lowered = condition(me, code_.child(tree, 0), jump) && child_statement(me, tree, 1, true);
+        if (!lowered) break;
+        if (tree.child_count < 3) {
+          land(jump, here());
+          break;
+        }
+        const std::int32_t past_else = emit({kLoopJump});
+        land(jump, here());
+        lowered = child_statement(me, tree, 2, true);
+        loop_.ops[static_cast<std::size_t>(past_else)].target = here();
+        break;
+      }
+      case kNodeFor: {
+        if (!is_root) lowered = child_statement(me, tree, 0, false);
+        const std::int32_t test = here();
+        if (is_root) loop_.entry = test;
+        lowered = lowered && condition(me, code_.child(tree, 1), jump) &&
+                  child_statement(me, tree, 3, true);
+        statement_at(me).continue_at = here();
+        lowered = lowered && child_statement(me, tree, 2, false);
+        emit({kLoopJump, 0, 0, 0, 0, test});
+        land(jump, here());
+        break;
+      }
+      case kNodeWhile: {
+        const std::int32_t test = here();
+        if (is_root) loop_.entry = test;
+        statement_at(me).continue_at = test;
+        lowered = condition(me, code_.child(tree, 0), jump) && child_statement(me, tree, 1, true);
+        emit({kLoopJump, 0, 0, 0, 0, test});
+        land(jump, here());
+        break;
+      }
+      case kNodeDo: {
+        const std::int32_t body = here();
+        if (is_root) loop_.entry = body;
+        lowered = child_statement(me, tree, 0, true);
+        statement_at(me).continue_at = here();
+        // A do loop ends when its condition holds.
+        lowered = lowered && condition(me, code_.child(tree, 1), jump, true);
+        emit({kLoopJump, 0, 0, 0, 0, body});
+        land(jump, here());
+        break;
+      }
+      case kNodeRepeat: {
+        const std::int32_t counter = statement_at(me).counter;
+        if (!is_root) {
+          const std::int32_t fails = add_escape(LoopEscapeKind::repeat_count, me);
+          const std::int32_t count = value(code_.child(tree, 0), fails);
+          lowered = count >= 0;
+          emit({kLoopRepeatStart, 0, count, counter});
+          escape(fails).next = here();
+        }
+        const std::int32_t top = emit({kLoopRepeatNext, 0, 0, counter});
+        if (is_root) loop_.entry = top;
+        statement_at(me).continue_at = top;
+        lowered = lowered && child_statement(me, tree, 1, true);
+        emit({kLoopJump, 0, 0, 0, 0, top});
+        loop_.ops[static_cast<std::size_t>(top)].target = here();
+        break;
+      }
+      case kNodeSwitch: {
+        const std::int32_t fails = add_escape(LoopEscapeKind::switch_value, me);
+        const std::int32_t switched = tree.case_table < 0 ? -1 : value(code_.child(tree, 0), fails);
+        lowered = switched >= 0;
+        emit({kLoopSwitch, 0, switched, 0, me});
+        std::vector<std::int32_t> cases(static_cast<std::size_t>(tree.child_count) + 1, 0);
+        for (std::int32_t i = 1; i < tree.child_count && lowered; ++i) {
+          cases[static_cast<std::size_t>(i)] = here();
+          const std::int32_t kind = node(code_.child(tree, i)).kind;
+          if (kind != kNodeCase && kind != kNodeDefault)
+            lowered = child_statement(me, tree, i, true);
+        }
+        cases.back() = here();
+        statement_at(me).cases = std::move(cases);
+        escape(fails).next = here();
+        break;
+      }
+      default:
+        break;
+    }
+    statement_at(me).end = here();
+    return lowered;
+  }
+
+  const CCode& code_;
+  RegisterLoop loop_;
+  std::map<std::pair<std::int32_t, std::int32_t>, std::int32_t> names_;
+  // The variables read or written as elements or fields of an instance.
+  std::vector<std::int32_t> indirect_;
+  // break and continue jumps: the operation, the statement left, and which.
+  std::vector<std::tuple<std::int32_t, std::int32_t, bool>> jumps_;
+  std::int32_t escape_ = -1;
+};
+
+}  // namespace
+
+void lower_register_loops(CCode& code) {
+  code.register_loops.clear();
+  for (std::size_t index = 0; index < code.nodes.size(); ++index) {
+    RToken& node = code.nodes[index];
+    node.register_loop = -1;
+    switch (node.kind) {
+      case kNodeFor:
+      case kNodeWhile:
+      case kNodeDo:
+      case kNodeRepeat:
+        break;
+      default:
+        continue;
+    }
+    RegisterLoop loop;
+    if (!LoopLowering(code).lower(static_cast<std::int32_t>(index), loop)) continue;
+    node.register_loop = static_cast<std::int32_t>(code.register_loops.size());
+    code.register_loops.push_back(std::move(loop));
+  }
+}
+
+}  // namespace kestrel
