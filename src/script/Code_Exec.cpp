@@ -86,6 +86,11 @@ struct LoopRun {
   std::array<double, kMaxLoopRegisters> regs;
   std::array<RValue*, kMaxLoopRegisters> names;
   std::array<std::int64_t, kMaxLoopCounters> counters;
+  // The arrays' entries, null for one that does not exist.
+  std::array<RVariable*, kMaxLoopArrays> arrays;
+  // The instance each field read found last, by its designator; instances
+  // are neither made nor destroyed while the registers run.
+  std::array<std::pair<std::int32_t, ScriptInstance*>, kMaxLoopFields> fields;
   double slot_value = 0.0;
   bool slot_written = false;
   // The names have changed beyond what the registers can hold: the rest of
@@ -279,6 +284,8 @@ class CodeExecutor {
   }
   int resolve(const RToken& node, Target& target);
   int read(const RToken& node, RValue& out);
+  // The instance a designator names, or null.
+  ScriptInstance* instance_of(std::int32_t designator);
   // The value of a variable, or null when it is missing.
   const RValue* find(const RToken& node, const Target& target, RValue& scratch);
   const RValue* find_in(ScriptInstance& instance, const RToken& node, const Target& target,
@@ -320,6 +327,19 @@ class CodeExecutor {
   // As finish_generally, from a condition of the statement `index`.
   int finish_after_condition(LoopRun& run, std::int32_t index, bool holds);
   int assign_element(LoopRun& run, const LoopOp& op);
+  // The element an element operation names, or null.
+  RValue* loop_element(LoopRun& run, const LoopOp& op) {
+    RVariable* entry = run.arrays[static_cast<std::size_t>(op.cache)];
+    const double row = round_index(run.regs[static_cast<std::size_t>(op.left)]);
+    const double column = round_index(run.regs[static_cast<std::size_t>(op.right)]);
+    if (entry == nullptr ||
+        !(row >= 0 && row < kArrayRowWidth && column >= 0 && column < kArrayRowWidth)) {
+      return nullptr;
+    }
+    return CVariableList::element_of(*entry, static_cast<std::int32_t>(row),
+                                     static_cast<std::int32_t>(column));
+  }
+  bool loop_field(LoopRun& run, const LoopOp& op, double& out);
   // Runs a loop body; true when the loop goes on, else `status` ends it.
   bool loop_body(std::int32_t body, RValue& slot, int& status) {
     status = block_or_statement(body, slot);
@@ -697,45 +717,40 @@ const RValue* CodeExecutor::find_in(ScriptInstance& instance, const RToken& node
   return &scratch;
 }
 
+ScriptInstance* CodeExecutor::instance_of(std::int32_t designator) {
+  ScriptHost& host = engine_.host();
+  switch (designator) {
+    case kUnspecified:
+    case kSelf:
+      return self_;
+    case kOther:
+      return other_;
+    case kAll:
+      for (std::int32_t i = 0, count = host.instance_count(); i < count; ++i) {
+        ScriptInstance* candidate = host.instance_at(i);
+        if (candidate && !candidate->destroyed) return candidate;
+      }
+      return nullptr;
+    default:
+      if (designator >= kFirstInstanceId) {
+        ScriptInstance* instance = host.find_instance(designator);
+        return instance && !instance->destroyed ? instance : nullptr;
+      }
+      for (std::int32_t i = 0, count = designator >= 0 ? host.family_count(designator) : 0;
+           i < count; ++i) {
+        ScriptInstance* candidate = host.family_at(designator, i);
+        if (candidate && !candidate->destroyed) return candidate;
+      }
+      return nullptr;
+  }
+}
+
 const RValue* CodeExecutor::find(const RToken& node, const Target& target, RValue& scratch) {
   if (CVariableList* list = list_of(target.designator, target.variable)) {
     if (target.flat_index == 0) return list->find_scalar(target.variable, node.hint);
     return list->find_slot(target.variable, target.flat_index, node.hint);
   }
-  ScriptHost& host = engine_.host();
-  ScriptInstance* instance = nullptr;
-  switch (target.designator) {
-    case kUnspecified:
-    case kSelf:
-      instance = self_;
-      break;
-    case kOther:
-      instance = other_;
-      break;
-    case kAll:
-      for (std::int32_t i = 0, count = host.instance_count(); i < count; ++i) {
-        ScriptInstance* candidate = host.instance_at(i);
-        if (candidate && !candidate->destroyed) {
-          instance = candidate;
-          break;
-        }
-      }
-      break;
-    default:
-      if (target.designator >= kFirstInstanceId) {
-        instance = host.find_instance(target.designator);
-        if (instance && instance->destroyed) instance = nullptr;
-      } else if (target.designator >= 0) {
-        for (std::int32_t i = 0, count = host.family_count(target.designator); i < count; ++i) {
-          ScriptInstance* candidate = host.family_at(target.designator, i);
-          if (candidate && !candidate->destroyed) {
-            instance = candidate;
-            break;
-          }
-        }
-      }
-      break;
-  }
+  ScriptInstance* instance = instance_of(target.designator);
   return instance ? find_in(*instance, node, target, scratch) : nullptr;
 }
 
@@ -1127,6 +1142,15 @@ bool CodeExecutor::load_names(LoopRun& run) {
   for (const auto& [reg, slot] : run.loop.arguments) {
     if (!plain_real(argument(slot), run.regs[static_cast<std::size_t>(reg)])) return false;
   }
+  for (std::size_t k = 0; k < run.loop.arrays.size(); ++k) {
+    const auto& [reference, designator] = run.loop.arrays[k];
+    const RToken& node = nodes_[reference];
+    CVariableList* list = list_of(designator, node.op);
+    run.arrays[k] = list != nullptr ? list->find_entry(node.op, node.hint) : nullptr;
+  }
+  for (std::int32_t k = 0; k < run.loop.fields; ++k) {
+    run.fields[static_cast<std::size_t>(k)] = {0, nullptr};
+  }
   return true;
 }
 
@@ -1200,10 +1224,13 @@ int CodeExecutor::run_register_code(LoopRun& run, std::int32_t at) {
         result = regs[op.left];
         continue;
       case kLoopElement:
-        if (fast_element(op.node, op.target, regs[op.left], regs[op.right], result)) continue;
+        if (const RValue* element = loop_element(run, op);
+            element && plain_real(*element, result)) {
+          continue;
+        }
         break;
       case kLoopField:
-        if (fast_field(op.node, regs[op.left], result)) continue;
+        if (loop_field(run, op, result)) continue;
         break;
       case kLoopBuiltin:
         if (fast_read(nodes_[op.node], result)) continue;
@@ -1298,23 +1325,43 @@ int CodeExecutor::run_register_code(LoopRun& run, std::int32_t at) {
 }
 
 int CodeExecutor::assign_element(LoopRun& run, const LoopOp& op) {
-  const RToken& target_node = nodes_[child(nodes_[op.node], 0)];
+  const double value = run.regs[static_cast<std::size_t>(op.result)];
+  if (RValue* element = loop_element(run, op)) {
+    *element = RValue(value);
+    return kStatusNormal;
+  }
+  // A variable made by the write would move the names held in its list.
+  RVariable* entry = run.arrays[static_cast<std::size_t>(op.cache)];
   const double row = round_index(run.regs[static_cast<std::size_t>(op.left)]);
   const double column = round_index(run.regs[static_cast<std::size_t>(op.right)]);
-  // A variable made by the write would move the names held in its list.
-  CVariableList* list = list_of(op.target, target_node.op);
-  if (!(row >= 0 && row < kArrayRowWidth && column >= 0 && column < kArrayRowWidth) ||
-      list == nullptr || list->find_entry(target_node.op, target_node.hint) == nullptr) {
+  if (entry == nullptr ||
+      !(row >= 0 && row < kArrayRowWidth && column >= 0 && column < kArrayRowWidth)) {
     return kStatusFallBack;
   }
-  const Target target{
-      target_node.op,
-      static_cast<std::int32_t>(row) * kArrayRowWidth + static_cast<std::int32_t>(column),
-      op.target};
-  if (!write(target_node, target, RValue(run.regs[static_cast<std::size_t>(op.result)]))) {
+  const std::int32_t flat =
+      static_cast<std::int32_t>(row) * kArrayRowWidth + static_cast<std::int32_t>(column);
+  const auto& [reference, designator] = run.loop.arrays[static_cast<std::size_t>(op.cache)];
+  if (!grown(list_of(designator, nodes_[reference].op)->set(entry->index, flat, RValue(value)))) {
     return error(nodes_[op.node].position, "Cannot assign to the variable");
   }
   return kStatusNormal;
+}
+
+bool CodeExecutor::loop_field(LoopRun& run, const LoopOp& op, double& out) {
+  const double designator_value = run.regs[static_cast<std::size_t>(op.left)];
+  const std::int32_t designator = round_designator(designator_value);
+  // Self, other, global and local are found at once.
+  if (designator < 0) return fast_field(op.node, designator_value, out);
+  auto& [found_for, instance] = run.fields[static_cast<std::size_t>(op.cache)];
+  if (instance == nullptr || found_for != designator) {
+    instance = instance_of(designator);
+    found_for = designator;
+    if (instance == nullptr) return false;
+  }
+  const RToken& node = nodes_[op.node];
+  RValue scratch;
+  const RValue* value = find_in(*instance, node, Target{node.op, 0, designator}, scratch);
+  return value != nullptr && plain_real(*value, out);
 }
 
 int CodeExecutor::take_over(LoopRun& run, const LoopOp& failed, std::int32_t& next) {

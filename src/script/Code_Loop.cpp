@@ -82,7 +82,11 @@ class LoopLowering {
   bool lower(std::int32_t loop_node, RegisterLoop& out) {
     if (!statement(loop_node, -1, 0, true)) return false;
     emit({kLoopEnd});
-    if (loop_.registers > kMaxLoopRegisters || loop_.counters > kMaxLoopCounters) return false;
+    if (loop_.registers > kMaxLoopRegisters || loop_.counters > kMaxLoopCounters ||
+        static_cast<std::int32_t>(loop_.arrays.size()) > kMaxLoopArrays ||
+        loop_.fields > kMaxLoopFields) {
+      return false;
+    }
     // A name read or written through an element or a field may be one the
     // registers hold, which would then be out of date.
     for (const LoopName& name : loop_.names) {
@@ -210,6 +214,17 @@ class LoopLowering {
     }
   }
 
+  // The run's entry for an array by constant instance.
+  std::int32_t array(std::int32_t index, std::int32_t designator) {
+    const auto key = std::make_pair(designator, node(index).op);
+    auto found = arrays_.find(key);
+    if (found == arrays_.end()) {
+      found = arrays_.emplace(key, static_cast<std::int32_t>(loop_.arrays.size())).first;
+      loop_.arrays.emplace_back(index, designator);
+    }
+    return found->second;
+  }
+
   // The constant list designator of an array reference, or false.
   bool element_designator(const RToken& reference, std::int32_t& designator) const {
     if (reference.kind != kNodeVariable || reference.child_count < 2 || reference.child_count > 3 ||
@@ -232,7 +247,9 @@ class LoopLowering {
       const std::int32_t instance = operand(code_.child(reference, 0));
       if (instance < 0) return -1;
       if (reference.op >= kUserVariableThreshold) indirect_.push_back(reference.op);
-      return add_op({kLoopField, 0, instance, 0, index});
+      LoopOp field{kLoopField, 0, instance, 0, index};
+      field.cache = loop_.fields++;
+      return add_op(field);
     }
     std::int32_t designator = 0;
     if (!element_designator(reference, designator)) return -1;
@@ -248,7 +265,9 @@ class LoopLowering {
     const std::int32_t column = operand(code_.child(reference, reference.child_count - 1));
     if (column < 0) return -1;
     indirect_.push_back(reference.op);
-    return add_op({kLoopElement, 0, row, column, index, designator});
+    LoopOp element{kLoopElement, 0, row, column, index};
+    element.cache = array(index, designator);
+    return add_op(element);
   }
 
   // The register of an expression's value, its operations failing to `escape`.
@@ -310,7 +329,9 @@ class LoopLowering {
       assigned = column < 0 ? -1 : value(code_.child(assign, 1), fails);
       if (assigned < 0) return false;
       indirect_.push_back(target.op);
-      emit({kLoopAssignElement, assigned, row, column, me_node(me), designator, fails});
+      LoopOp write{kLoopAssignElement, assigned, row, column, me_node(me), 0, fails};
+      write.cache = array(target_index, designator);
+      emit(write);
     }
     if (to_slot) emit({kLoopSlot, 0, assigned});
     escape(fails).next = here();
@@ -509,6 +530,7 @@ class LoopLowering {
   const CCode& code_;
   RegisterLoop loop_;
   std::map<std::pair<std::int32_t, std::int32_t>, std::int32_t> names_;
+  std::map<std::pair<std::int32_t, std::int32_t>, std::int32_t> arrays_;
   // The variables read or written as elements or fields of an instance.
   std::vector<std::int32_t> indirect_;
   // break and continue jumps: the operation, the statement left, and which.

@@ -195,6 +195,8 @@ struct AssignStep {
 // loop runs generally.
 inline constexpr std::int32_t kMaxLoopRegisters = 256;
 inline constexpr std::int32_t kMaxLoopCounters = 16;
+inline constexpr std::int32_t kMaxLoopArrays = 16;
+inline constexpr std::int32_t kMaxLoopFields = 16;
 
 enum LoopOpCode : std::int32_t {
   // result = left op right, as real_operation gives it.
@@ -215,8 +217,8 @@ enum LoopOpCode : std::int32_t {
   kLoopNot,
   kLoopNegate,
   kLoopMove,
-  kLoopElement,  // an array element of the instance `target` names by constant
-  kLoopField,    // `node`'s variable of the instance left names
+  kLoopElement,  // an element of the array `cache`, at rows left and right
+  kLoopField,    // `node`'s variable of the instance left names, through field `cache`
   kLoopBuiltin,  // `node`, a built-in variable of self or other
   kLoopStep,     // counts the step of the statement `node`
   kLoopJump,
@@ -227,7 +229,7 @@ enum LoopOpCode : std::int32_t {
   kLoopRepeatNext,     // to `target` when counter `right` is spent, else one less
   kLoopSwitch,         // to the case of left in the switch statement `node`
   kLoopAssignBuiltin,  // left to the built-in the assignment `node` names; right: to the slot
-  kLoopAssignElement,  // result to the element at rows left and right of `node`'s target
+  kLoopAssignElement,  // result to the element at left and right of array `cache`
   kLoopExit,
   kLoopReturn,  // left becomes the result slot's value, then as exit
   kLoopEnd,
@@ -242,8 +244,9 @@ struct LoopOp {
   std::int32_t left = 0;
   std::int32_t right = 0;
   std::int32_t node = 0;
-  std::int32_t target = 0;  // a jump's operation, or an element's designator
+  std::int32_t target = 0;  // a jump's operation
   std::int32_t escape = -1;
+  std::int32_t cache = 0;  // an element's array or a field's entry in the run
 };
 
 enum class LoopStatementKind : std::int32_t {
@@ -305,6 +308,10 @@ struct RegisterLoop {
   std::vector<LoopName> names;
   std::vector<std::pair<std::int32_t, std::int32_t>> arguments;  // register, slot
   std::vector<std::pair<std::int32_t, double>> constants;        // register, value
+  // The arrays read or written by constant instance: a reference node and
+  // its designator. Found when the run starts, as the names are.
+  std::vector<std::pair<std::int32_t, std::int32_t>> arrays;
+  std::int32_t fields = 0;  // field reads, each remembering its last instance
   std::int32_t registers = 0;
   std::int32_t counters = 0;
 };

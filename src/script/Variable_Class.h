@@ -62,6 +62,13 @@ class CVariableList {
     RVariable* entry = find_entry(index, hint);
     return entry ? element_of(*entry, row, column) : nullptr;
   }
+  // An element of an entry's rows by row and column, or null past their end.
+  static RValue* element_of(RVariable& entry, std::int32_t row, std::int32_t column) {
+    if (row == 0 && column == 0) return &entry.value;
+    if (static_cast<std::size_t>(row) >= entry.rows.size()) return nullptr;
+    std::vector<RValue>& cells = entry.rows[static_cast<std::size_t>(row)];
+    return static_cast<std::size_t>(column) < cells.size() ? &cells[column] : nullptr;
+  }
   RVariable* find_entry(std::int32_t index, std::int32_t& hint) {
     if (hint >= 0 && static_cast<std::size_t>(hint) < entries_.size() &&
         entries_[hint].index == index) [[likely]] {
@@ -90,15 +97,8 @@ class CVariableList {
  private:
   std::int32_t position_of(std::int32_t index) const;
   RVariable* search_entry(std::int32_t index, std::int32_t& hint);
-  // An element of an entry's rows, or null past their end.
   static RValue* element_of(RVariable& entry, std::int32_t flat_index) {
     return element_of(entry, flat_index / kArrayRowWidth, flat_index % kArrayRowWidth);
-  }
-  static RValue* element_of(RVariable& entry, std::int32_t row, std::int32_t column) {
-    if (row == 0 && column == 0) return &entry.value;
-    if (static_cast<std::size_t>(row) >= entry.rows.size()) return nullptr;
-    std::vector<RValue>& cells = entry.rows[static_cast<std::size_t>(row)];
-    return static_cast<std::size_t>(column) < cells.size() ? &cells[column] : nullptr;
   }
   std::int32_t append(std::int32_t index);
 

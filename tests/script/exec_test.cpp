@@ -259,6 +259,18 @@ TEST_F(WithFixture, WithVisitsInstancesAndSwapsSelfAndOther) {
   EXPECT_EQ(real_of("obj_b.n"), 7);  // destroyed instances are skipped
 }
 
+// A loop reading fields of instances by id finds each instance by the id it
+// is given in that round.
+TEST_F(WithFixture, LoopsReadFieldsOfTheInstanceEachIdNames) {
+  const std::string first_b = std::to_string(world.family_at(1, 0)->id);
+  ASSERT_TRUE(
+      run("t = 0; for (i = 0; i < 6; i += 1) t += (" + first_b + " + i mod 3).n * 10 + obj_b.n"));
+  EXPECT_EQ(real_of("t"), 2 * (0 + 10 + 20));
+  EXPECT_FALSE(run("t = 0; for (i = 0; i < 6; i += 1) t += (" + first_b + " + i).n"));
+  EXPECT_EQ(error(), "Unknown variable n");
+  EXPECT_EQ(real_of("t"), 0 + 1 + 2);
+}
+
 TEST_F(WithFixture, BreakInAWithOfOneInstanceLeavesTheLoopAround) {
   ASSERT_TRUE(run("a = 0; repeat 5 { a += 1; with (other) { break } }"));
   EXPECT_EQ(real_of("a"), 1);
