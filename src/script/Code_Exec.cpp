@@ -50,26 +50,6 @@ std::int32_t case_of(const CaseTable& table, double value) {
   return table.default_position;
 }
 
-// The binary operator that a compound assignment applies.
-std::int32_t compound_operator(std::int32_t assignment) {
-  switch (assignment) {
-    case kTokAddAssign:
-      return kOpAdd;
-    case kTokSubAssign:
-      return kOpSubtract;
-    case kTokMulAssign:
-      return kOpMultiply;
-    case kTokDivAssign:
-      return kOpDivide;
-    case kTokOrAssign:
-      return kOpBitOr;
-    case kTokAndAssign:
-      return kOpBitAnd;
-    default:
-      return kOpBitXor;
-  }
-}
-
 // Where a loop left by its register run goes on generally.
 enum class LoopPhase { condition, body, step };
 

@@ -13,8 +13,8 @@ namespace kestrel {
 
 namespace {
 
-// The register operation of a binary operator, or -1 for one that the
-// registers do not apply.
+// The register operation of a binary operator that real_operation applies,
+// or -1 for the others.
 std::int32_t binary_code(std::int32_t op) {
   switch (op) {
     case kOpAdd:
@@ -37,7 +37,7 @@ std::int32_t binary_code(std::int32_t op) {
       return kLoopGreater;
     case kOpGreaterEqual:
       return kLoopGreaterEqual;
-    case kTokAssign:
+    case kTokAssign:  // = in an expression compares
     case kOpEqual:
       return kLoopEqual;
     case kOpNotEqual:
@@ -46,23 +46,6 @@ std::int32_t binary_code(std::int32_t op) {
       return kLoopAnd;
     case kOpOr:
       return kLoopOr;
-    default:
-      return -1;
-  }
-}
-
-// The operation that a compound assignment applies, or -1 for one that the
-// registers do not apply.
-std::int32_t compound_code(std::int32_t assignment) {
-  switch (assignment) {
-    case kTokAddAssign:
-      return kLoopAdd;
-    case kTokSubAssign:
-      return kLoopSubtract;
-    case kTokMulAssign:
-      return kLoopMultiply;
-    case kTokDivAssign:
-      return kLoopDivide;
     default:
       return -1;
   }
@@ -301,9 +284,8 @@ class LoopLowering {
       if (assign.op == kTokAssign) {
         emit({kLoopMove, assigned, value_register});
       } else {
-        const std::int32_t code = compound_code(assign.op);
-        if (code < 0) return false;
-        emit({code, assigned, assigned, value_register, code_.child(assign, 1), 0, fails});
+        emit({binary_code(compound_operator(assign.op)), assigned, assigned, value_register,
+              code_.child(assign, 1), 0, fails});
       }
     } else if (assign.assign_step >= 0 && is_builtin_name(target)) {
       assigned = value(code_.child(assign, 1), fails);

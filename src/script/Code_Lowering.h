@@ -47,6 +47,26 @@ inline bool is_list_designator(std::int32_t designator) {
   }
 }
 
+// The binary operator that a compound assignment applies.
+inline std::int32_t compound_operator(std::int32_t assignment) {
+  switch (assignment) {
+    case kTokAddAssign:
+      return kOpAdd;
+    case kTokSubAssign:
+      return kOpSubtract;
+    case kTokMulAssign:
+      return kOpMultiply;
+    case kTokDivAssign:
+      return kOpDivide;
+    case kTokOrAssign:
+      return kOpBitOr;
+    case kTokAndAssign:
+      return kOpBitAnd;
+    default:
+      return kOpBitXor;
+  }
+}
+
 // Lowers the loops whose statements only compute reals from plain names,
 // arguments, constants, array elements and fields into register loops.
 void lower_register_loops(CCode& code);
