@@ -50,6 +50,13 @@ std::int32_t case_of(const CaseTable& table, double value) {
   return table.default_position;
 }
 
+// A comparison as a condition.
+[[gnu::always_inline]] inline bool compares(std::int32_t op, double left, double right) {
+  double result = 0.0;
+  real_operation(op, left, right, result);
+  return result >= 0.5;
+}
+
 // Where a loop left by its register run goes on generally.
 enum class LoopPhase { condition, body, step };
 
@@ -1215,9 +1222,14 @@ int CodeExecutor::run_register_code(LoopRun& run, std::int32_t at) {
       case kLoopBuiltin:
         if (fast_read(nodes_[op.node], result)) continue;
         break;
-      case kLoopStep:
-        if (step()) continue;
-        return out_of_steps(nodes_[op.node].position);
+      case kLoopStep: {
+        // Where the budget runs out part way, the statement it ran out at is
+        // the one named.
+        const std::int64_t left = engine_.steps_left;
+        if (step(op.left)) continue;
+        return out_of_steps(
+            nodes_[run.loop.step_nodes[static_cast<std::size_t>(op.right + left)]].position);
+      }
       case kLoopJump:
         at = op.target;
         continue;
@@ -1226,6 +1238,24 @@ int CodeExecutor::run_register_code(LoopRun& run, std::int32_t at) {
         continue;
       case kLoopJumpIf:
         if (regs[op.left] >= 0.5) at = op.target;
+        continue;
+      case kLoopJumpIfLess:
+        if (compares(kOpLess, regs[op.left], regs[op.right])) at = op.target;
+        continue;
+      case kLoopJumpIfLessEqual:
+        if (compares(kOpLessEqual, regs[op.left], regs[op.right])) at = op.target;
+        continue;
+      case kLoopJumpIfGreater:
+        if (compares(kOpGreater, regs[op.left], regs[op.right])) at = op.target;
+        continue;
+      case kLoopJumpIfGreaterEqual:
+        if (compares(kOpGreaterEqual, regs[op.left], regs[op.right])) at = op.target;
+        continue;
+      case kLoopJumpIfEqual:
+        if (compares(kOpEqual, regs[op.left], regs[op.right])) at = op.target;
+        continue;
+      case kLoopJumpIfNotEqual:
+        if (compares(kOpNotEqual, regs[op.left], regs[op.right])) at = op.target;
         continue;
       case kLoopSlot:
         run.slot_value = regs[op.left];
@@ -1370,9 +1400,8 @@ int CodeExecutor::take_over(LoopRun& run, const LoopOp& failed, std::int32_t& ne
       run.general = !load_names(run);
       if (status != kStatusNormal) return status;
       if (run.general) return finish_after_condition(run, escape.statement, holds);
-      run.regs[static_cast<std::size_t>(run.loop.ops[static_cast<std::size_t>(escape.next)].left)] =
-          holds ? 1.0 : 0.0;
-      break;
+      next = holds ? escape.next : escape.otherwise;
+      return kStatusNormal;
     }
     case LoopEscapeKind::switch_value:
       status = switch_statement(node, run.slot);

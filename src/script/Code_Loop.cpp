@@ -51,6 +51,27 @@ std::int32_t binary_code(std::int32_t op) {
   }
 }
 
+// The jump on a comparison that holds, or -1 for an operation that is no
+// comparison.
+std::int32_t fused_jump(std::int32_t code) {
+  switch (code) {
+    case kLoopLess:
+      return kLoopJumpIfLess;
+    case kLoopLessEqual:
+      return kLoopJumpIfLessEqual;
+    case kLoopGreater:
+      return kLoopJumpIfGreater;
+    case kLoopGreaterEqual:
+      return kLoopJumpIfGreaterEqual;
+    case kLoopEqual:
+      return kLoopJumpIfEqual;
+    case kLoopNotEqual:
+      return kLoopJumpIfNotEqual;
+    default:
+      return -1;
+  }
+}
+
 bool is_loop(LoopStatementKind kind) {
   return kind == LoopStatementKind::for_loop || kind == LoopStatementKind::while_loop ||
          kind == LoopStatementKind::do_loop || kind == LoopStatementKind::repeat_loop;
@@ -77,6 +98,14 @@ class LoopLowering {
           indirect_.end()) {
         return false;
       }
+    }
+    for (const std::int32_t index : conditions_) {
+      LoopEscape& condition = escape(index);
+      const LoopOp& jump = loop_.ops[static_cast<std::size_t>(condition.next)];
+      const std::int32_t after = condition.next + 1;
+      const bool jumps_if_holds = jump.code != kLoopJumpUnless;
+      condition.next = jumps_if_holds ? jump.target : after;
+      condition.otherwise = jumps_if_holds ? after : jump.target;
     }
     // break and continue go to their statement's end or continue operation.
     for (const auto& [op, statement, is_break] : jumps_) {
@@ -137,7 +166,7 @@ class LoopLowering {
   }
 
   std::int32_t add_escape(LoopEscapeKind kind, std::int32_t statement) {
-    loop_.escapes.push_back({kind, statement, 0});
+    loop_.escapes.push_back({kind, statement, 0, 0});
     return static_cast<std::int32_t>(loop_.escapes.size()) - 1;
   }
   LoopEscape& escape(std::int32_t index) { return loop_.escapes[static_cast<std::size_t>(index)]; }
@@ -322,19 +351,38 @@ class LoopLowering {
 
   std::int32_t me_node(std::int32_t me) { return statement_at(me).node; }
 
-  // A condition and its jump: past what follows unless it holds, or with
-  // `jump_if`, when it holds. Its escape sets the condition's register and
-  // goes on at the jump.
-  bool condition(std::int32_t me, std::int32_t index, std::int32_t& jump, bool jump_if = false) {
+  // A condition and its jump: to `target` when it holds (`jump_if`) or
+  // when it fails. A comparison jumped on when it holds is one operation.
+  bool condition(std::int32_t me, std::int32_t index, std::int32_t& jump, bool jump_if) {
     const std::int32_t fails = add_escape(LoopEscapeKind::condition, me);
     const std::int32_t holds = value(index, fails);
     if (holds < 0) return false;
-    jump = emit({jump_if ? kLoopJumpIf : kLoopJumpUnless, 0, holds});
+    LoopOp* last = loop_.ops.empty() ? nullptr : &loop_.ops.back();
+    const std::int32_t fused =
+        last != nullptr && last->result == holds && jump_if ? fused_jump(last->code) : -1;
+    if (fused >= 0) {
+      last->code = fused;
+      jump = here() - 1;
+    } else {
+      jump = emit({jump_if ? kLoopJumpIf : kLoopJumpUnless, 0, holds});
+    }
+    // Where the escape goes is known once the jump has its target.
     escape(fails).next = jump;
+    conditions_.push_back(fails);
     return true;
   }
   void land(std::int32_t jump, std::int32_t at) {
     loop_.ops[static_cast<std::size_t>(jump)].target = at;
+  }
+
+  // A loop is entered at its test: the run's start for the loop itself, a
+  // jump there for a loop inside it.
+  void enter_test(std::int32_t enter) {
+    if (enter < 0) {
+      loop_.entry = here();
+    } else {
+      land(enter, here());
+    }
   }
 
   bool child_statement(std::int32_t me, const RToken& tree, std::int32_t position, bool to_slot) {
@@ -390,7 +438,15 @@ class LoopLowering {
     // there would need a slot of its own.
     if (!to_slot && tree.kind != kNodeAssign) return false;
     loop_.statements.push_back(entry);
-    if (!is_root) emit({kLoopStep, 0, 0, 0, index});
+    if (is_root) {
+    } else if (join_step_) {
+      ++loop_.ops.back().left;
+      loop_.step_nodes.push_back(index);
+    } else {
+      emit({kLoopStep, 0, 1, static_cast<std::int32_t>(loop_.step_nodes.size())});
+      loop_.step_nodes.push_back(index);
+    }
+    join_step_ = false;
     bool lowered = true;
     std::int32_t jump = 0;
     switch (tree.kind) {
@@ -419,12 +475,16 @@ class LoopLowering {
         break;
       }
       case kNodeBlock:
+        // No jump lands on a block's first statement, so its step is
+        // counted with the block's.
         for (std::int32_t i = 0; i < tree.child_count && lowered; ++i) {
+          join_step_ = i == 0;
           lowered = child_statement(me, tree, i, true);
         }
         break;
       case kNodeIf: {
-        lowered = condition(me, code_.child(tree, 0), jump) && child_statement(me, tree, 1, true);
+        lowered =
+            condition(me, code_.child(tree, 0), jump, false) && child_statement(me, tree, 1, true);
         if (!lowered) break;
         if (tree.child_count < 3) {
           land(jump, here());
@@ -436,25 +496,27 @@ class LoopLowering {
         loop_.ops[static_cast<std::size_t>(past_else)].target = here();
         break;
       }
+      // Loops test at the foot of their body, so a round takes one jump.
       case kNodeFor: {
         if (!is_root) lowered = child_statement(me, tree, 0, false);
-        const std::int32_t test = here();
-        if (is_root) loop_.entry = test;
-        lowered = lowered && condition(me, code_.child(tree, 1), jump) &&
-                  child_statement(me, tree, 3, true);
+        const std::int32_t enter = is_root ? -1 : emit({kLoopJump});
+        const std::int32_t body = here();
+        lowered = lowered && child_statement(me, tree, 3, true);
         statement_at(me).continue_at = here();
         lowered = lowered && child_statement(me, tree, 2, false);
-        emit({kLoopJump, 0, 0, 0, 0, test});
-        land(jump, here());
+        enter_test(enter);
+        lowered = lowered && condition(me, code_.child(tree, 1), jump, true);
+        if (lowered) land(jump, body);
         break;
       }
       case kNodeWhile: {
-        const std::int32_t test = here();
-        if (is_root) loop_.entry = test;
-        statement_at(me).continue_at = test;
-        lowered = condition(me, code_.child(tree, 0), jump) && child_statement(me, tree, 1, true);
-        emit({kLoopJump, 0, 0, 0, 0, test});
-        land(jump, here());
+        const std::int32_t enter = is_root ? -1 : emit({kLoopJump});
+        const std::int32_t body = here();
+        lowered = child_statement(me, tree, 1, true);
+        statement_at(me).continue_at = here();
+        enter_test(enter);
+        lowered = lowered && condition(me, code_.child(tree, 0), jump, true);
+        if (lowered) land(jump, body);
         break;
       }
       case kNodeDo: {
@@ -462,10 +524,9 @@ class LoopLowering {
         if (is_root) loop_.entry = body;
         lowered = child_statement(me, tree, 0, true);
         statement_at(me).continue_at = here();
-        // A do loop ends when its condition holds.
-        lowered = lowered && condition(me, code_.child(tree, 1), jump, true);
-        emit({kLoopJump, 0, 0, 0, 0, body});
-        land(jump, here());
+        // A do loop goes round again until its condition holds.
+        lowered = lowered && condition(me, code_.child(tree, 1), jump, false);
+        if (lowered) land(jump, body);
         break;
       }
       case kNodeRepeat: {
@@ -518,6 +579,8 @@ class LoopLowering {
   // break and continue jumps: the operation, the statement left, and which.
   std::vector<std::tuple<std::int32_t, std::int32_t, bool>> jumps_;
   std::int32_t escape_ = -1;
+  bool join_step_ = false;                // the next statement's step joins the step just emitted
+  std::vector<std::int32_t> conditions_;  // the conditions' escapes
 };
 
 }  // namespace

@@ -220,10 +220,18 @@ enum LoopOpCode : std::int32_t {
   kLoopElement,  // an element of the array `cache`, at rows left and right
   kLoopField,    // `node`'s variable of the instance left names, through field `cache`
   kLoopBuiltin,  // `node`, a built-in variable of self or other
-  kLoopStep,     // counts the step of the statement `node`
+  kLoopStep,     // counts the steps of `left` statements, `right` on in step_nodes
   kLoopJump,
   kLoopJumpUnless,  // to `target` unless left holds
   kLoopJumpIf,
+  // To `target` when left compares to right so, as the comparison operators
+  // give it: a loop's test at the foot of its body.
+  kLoopJumpIfLess,
+  kLoopJumpIfLessEqual,
+  kLoopJumpIfGreater,
+  kLoopJumpIfGreaterEqual,
+  kLoopJumpIfEqual,
+  kLoopJumpIfNotEqual,
   kLoopSlot,           // left becomes the result slot's value
   kLoopRepeatStart,    // counter `right` from left's rounded value
   kLoopRepeatNext,     // to `target` when counter `right` is spent, else one less
@@ -280,13 +288,14 @@ struct LoopStatement {
 enum class LoopEscapeKind : std::int32_t { statement, condition, switch_value, repeat_count };
 
 // Where a failed operation goes: its statement, condition or value is run
-// generally, and the run goes on at `next`: past the statement, at a
-// condition's jump with the condition's register set, or at a repeat's first
-// round.
+// generally, and the run goes on at `next`: past the statement, where a
+// condition leads when it holds (`otherwise` when it fails), or at a repeat's
+// first round.
 struct LoopEscape {
   LoopEscapeKind kind = LoopEscapeKind::statement;
   std::int32_t statement = 0;
   std::int32_t next = 0;
+  std::int32_t otherwise = 0;
 };
 
 // A plain name a register loop holds in a register while it runs.
@@ -312,6 +321,9 @@ struct RegisterLoop {
   // its designator. Found when the run starts, as the names are.
   std::vector<std::pair<std::int32_t, std::int32_t>> arrays;
   std::int32_t fields = 0;  // field reads, each remembering its last instance
+  // The statements whose steps each step operation counts, in order: a block
+  // and its first statement count together.
+  std::vector<std::int32_t> step_nodes;
   std::int32_t registers = 0;
   std::int32_t counters = 0;
 };

@@ -423,6 +423,24 @@ TEST_F(ScriptFixture, StatementsCostOneStepEach) {
   engine.steps_left = -1;
 }
 
+// A block's step and its first statement's are counted together in a loop
+// of plain reals; a budget that runs out between them names the statement.
+TEST_F(ScriptFixture, TheStepBudgetNamesTheStatementItRanOutAt) {
+  const std::string program = "a = 0; for (i = 0; i < 2; i += 1) { b = i; c = i }";
+  const struct {
+    std::int64_t budget;
+    std::string_view statement;
+  } cases[] = {{5, "b = i"}, {9, "b = i"}, {10, "c = i"}, {11, "i += 1"}};
+  for (const auto& c : cases) {
+    engine.steps_left = c.budget;
+    EXPECT_FALSE(run(program));
+    const std::string position = "position " + std::to_string(program.find(c.statement) + 1) + ":";
+    EXPECT_NE(engine.errors.last_text.find(position), std::string::npos)
+        << c.budget << ": " << engine.errors.last_text;
+  }
+  engine.steps_left = -1;
+}
+
 TEST_F(ScriptFixture, RunawayRecursionFailsInsteadOfOverflowing) {
   ASSERT_TRUE(run("f = 'execute_string(f)'; execute_string(f); after = 1"));
   EXPECT_NE(engine.errors.error_last.find("Stack overflow."), std::string::npos);
