@@ -297,7 +297,8 @@ class CodeExecutor {
                   int tries);
   // Runs the rest of a loop in its registers, from its condition or from a
   // do's or repeat's body; false in `ran` where its names cannot be held there.
-  int register_loop(const RToken& node, RValue& slot, std::int64_t repeats, bool& ran);
+  [[gnu::noinline]] int register_loop(const RToken& node, RValue& slot, std::int64_t repeats,
+                                      bool& ran);
   // Reads the names and arguments into the registers; false where one is
   // missing or not a plain real, or two names are one variable.
   bool load_names(LoopRun& run);
