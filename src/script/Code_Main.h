@@ -158,10 +158,6 @@ struct RToken {
 struct CaseTable {
   std::vector<std::pair<double, std::int32_t>> labels;
   std::int32_t default_position = -1;
-  // Where the labels are whole numbers close together: the position for
-  // every whole number from `first` on, the default's where none matches.
-  std::int32_t first = 0;
-  std::vector<std::int32_t> by_value;
 };
 
 // A reads-only operator or reference lowered for evaluation as plain reals:
