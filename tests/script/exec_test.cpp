@@ -243,6 +243,23 @@ TEST_F(ScriptFixture, ScriptCallsHaveTheirOwnArgumentSlots) {
   EXPECT_EQ(real_of("left_before"), 0);
 }
 
+TEST_F(ScriptFixture, ScriptCallsSeeNoSlotTheirCallerFilled) {
+  engine.scripts.add("scr_peek", "return argument4 + argument6");
+  ASSERT_TRUE(engine.scripts.compile_all(engine));
+  // Slots filled from outside the code, as actions fill them, and slots the
+  // code fills itself, by name or through the array.
+  engine.arguments[4] = RValue(9.0);
+  ASSERT_TRUE(run("seen = scr_peek(1); own = argument4"));
+  EXPECT_EQ(real_of("seen"), 0);
+  EXPECT_EQ(real_of("own"), 9);
+  ASSERT_TRUE(run("argument[6] = 4; seen = scr_peek(1); own = argument6 + argument4"));
+  EXPECT_EQ(real_of("seen"), 0);
+  EXPECT_EQ(real_of("own"), 13);
+  ASSERT_TRUE(run("seen = execute_string('argument6 = 1; return scr_peek(2)'); own = argument6"));
+  EXPECT_EQ(real_of("seen"), 0);
+  EXPECT_EQ(real_of("own"), 4);
+}
+
 TEST_F(ScriptFixture, ScriptCallsEndWithExitReturnOrAnError) {
   engine.scripts.add("scr_inner", "return argument0 + never_set");
   engine.scripts.add("scr_outer", "x = 1; return scr_inner(argument0) * 2");
@@ -290,6 +307,22 @@ TEST_F(ScriptFixture, ExecuteStringReportsItsErrorsAndGoesOn) {
   EXPECT_EQ(real_of("after"), 2);
   ASSERT_TRUE(run("error_occurred = 0; e = error_occurred"));
   EXPECT_EQ(real_of("e"), 0);
+}
+
+TEST_F(ScriptFixture, ExecuteStringFollowsNamesThatChangeMeaning) {
+  ASSERT_TRUE(run("t = 'return obj_new'; obj_new = 5; r = execute_string(t)"));
+  EXPECT_EQ(real_of("r"), 5);
+  // The same text, once an object has the name, reads the object's index.
+  world.add_object("obj_new");
+  ASSERT_TRUE(run("r = execute_string(t)"));
+  EXPECT_EQ(real_of("r"), 2);
+  // A text that fails to compile fails each time it runs.
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    engine.errors.error_last.clear();
+    ASSERT_TRUE(run("execute_string('b = ')"));
+    EXPECT_EQ(engine.errors.error_last.rfind("COMPILATION ERROR in string to be executed\r", 0), 0u)
+        << attempt;
+  }
 }
 
 TEST_F(ScriptFixture, TheStepBudgetEndsRunawayCode) {
