@@ -147,7 +147,8 @@ class CodeExecutor {
   // arguments, straight into its lowered body.
   int call_script(std::int32_t number, ArgumentSlots& slots, std::int32_t count, std::int32_t& left,
                   RValue& out);
-  // A call's argument: as eval, with reads-only values made as plain reals.
+  // A call's argument: as eval, with leaves copied from where they lie and
+  // reads-only values made as plain reals.
   int argument_value(std::int32_t index, RValue& out);
   int binary(const RToken& node, RValue& out);
 
@@ -574,8 +575,22 @@ class BorrowedArguments {
 
 int CodeExecutor::argument_value(std::int32_t index, RValue& out) {
   const RToken& node = nodes_[index];
+  // Constants, locals and arguments are copied from where they lie, found once.
+  if (node.kind == kNodeConstant) {
+    out = constants_[node.constant];
+    return kStatusNormal;
+  }
+  if (node.kind == kNodeFixedVariable && node.fixed_instance == kLocal) {
+    if (const RValue* value = locals_.find_scalar(node.op, node.hint)) {
+      out = *value;
+      return kStatusNormal;
+    }
+  } else if (const RValue* argument = argument_slot(node)) {
+    out = *argument;
+    return kStatusNormal;
+  }
   double real = 0.0;
-  if (node.reads_only && fast_operand(index, real)) {
+  if (node.real_step >= 0 && run_step(node.real_step, real)) {
     out.set_real(real);
     return kStatusNormal;
   }
@@ -843,7 +858,9 @@ int CodeExecutor::store(const RToken& node, const Target& target, RValue& value,
   // A variable held in a list is combined where it lies, so that appending
   // to a string nobody else holds extends it in place.
   if (CVariableList* list = list_of(target.designator, target.variable)) {
-    RValue* stored = list->find_slot(target.variable, target.flat_index, target_node.hint);
+    RValue* stored = target.flat_index == 0
+                         ? list->find_scalar(target.variable, target_node.hint)
+                         : list->find_slot(target.variable, target.flat_index, target_node.hint);
     if (stored == nullptr) {
       if (engine_.settings.uninitialized_as_zero) return kStatusNormal;
       return missing(target_node, target, value);
