@@ -74,6 +74,12 @@ std::shared_ptr<const CCode> CodeCache::program(ScriptEngine& engine, std::strin
   }
   auto code = std::make_shared<CCode>(text, false);
   if (!code->compile(engine)) return nullptr;
+  const std::size_t hash = TextHash()(text);
+  if (seen_once_.erase(hash) == 0) {
+    if (seen_once_.size() >= kMaxEntries) seen_once_.clear();
+    seen_once_.insert(hash);
+    return code;
+  }
   if (entries_.size() >= kMaxEntries) entries_.clear();
   entries_.emplace(std::string(text),
                    Entry{code, names_of(engine, *code, text), engine.limits.max_parse_depth});

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "script/RValue.h"
@@ -51,6 +52,9 @@ class CodeCache {
   static std::vector<Name> names_of(ScriptEngine& engine, const CCode& code, std::string_view text);
 
   std::unordered_map<std::string, Entry, TextHash, std::equal_to<>> entries_;
+  // The hashes of texts compiled once: a text gets an entry when it comes
+  // again, so that texts made anew each time cost no more than compiling.
+  std::unordered_set<std::size_t> seen_once_;
 };
 
 }  // namespace kestrel

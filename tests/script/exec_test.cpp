@@ -310,7 +310,9 @@ TEST_F(ScriptFixture, ExecuteStringReportsItsErrorsAndGoesOn) {
 }
 
 TEST_F(ScriptFixture, ExecuteStringFollowsNamesThatChangeMeaning) {
-  ASSERT_TRUE(run("t = 'return obj_new'; obj_new = 5; r = execute_string(t)"));
+  // Run a few times, as a game runs the same text over and over.
+  ASSERT_TRUE(
+      run("t = 'return obj_new'; obj_new = 5; for (k = 0; k < 3; k += 1) r = execute_string(t)"));
   EXPECT_EQ(real_of("r"), 5);
   // The same text, once an object has the name, reads the object's index.
   world.add_object("obj_new");
