@@ -282,6 +282,35 @@ TEST_F(ScriptFixture, ScriptCallsEndWithExitReturnOrAnError) {
   EXPECT_EQ(engine.nesting, 0);
 }
 
+TEST_F(ScriptFixture, AnAssignedCallRunsOnceWhateverItsTarget) {
+  engine.scripts.add("scr_count", "global.calls += 1; return argument0");
+  ASSERT_TRUE(engine.scripts.compile_all(engine));
+  struct Case {
+    const char* code;
+    const char* result;
+    double value;
+  };
+  for (const Case& c : {
+           Case{"var v; v = scr_count(3); r = v", "r", 3},
+           Case{"w = 2; w *= scr_count(4); r = w", "r", 8},
+           Case{"globalvar g; g = 1; g -= scr_count(5); r = g", "r", -4},
+           Case{"argument1 = scr_count(6); r = argument1", "r", 6},
+           Case{"s = 'a'; s += scr_count('b'); r = (s == 'ab')", "r", 1},
+       }) {
+    ASSERT_TRUE(run("global.calls = 0")) << c.code;
+    ASSERT_TRUE(run(c.code)) << c.code << ": " << engine.errors.last_text;
+    EXPECT_EQ(real_of(c.result), c.value) << c.code;
+    EXPECT_EQ(real_of("global.calls"), 1) << c.code;
+  }
+  // A target that cannot take the value fails after the one call.
+  ASSERT_TRUE(run("global.calls = 0"));
+  EXPECT_FALSE(run("never_set += scr_count(1)"));
+  EXPECT_EQ(error(), "Unknown variable never_set");
+  EXPECT_FALSE(run("n = 1; n += scr_count('x')"));
+  EXPECT_EQ(error(), "Wrong type of arguments to +.");
+  EXPECT_EQ(real_of("global.calls"), 2);
+}
+
 TEST_F(ScriptFixture, ArgumentsInExpressionsKeepTheirKinds) {
   engine.scripts.add("scr_combine", "return argument0 * argument1 + argument2 mod 3");
   engine.scripts.add("scr_twice", "return argument0 * argument1");
