@@ -140,7 +140,8 @@ class CodeExecutor {
   // arguments, straight into its lowered body.
   int call_script(std::int32_t number, ArgumentSlots& slots, std::int32_t count, std::int32_t& left,
                   RValue& out);
-  // A call's argument: as eval, with reads-only values made as plain reals.
+  // A call's argument: as eval, with leaves copied from where they lie and
+  // reads-only values made as plain reals.
   int argument_value(std::int32_t index, RValue& out);
   int binary(const RToken& node, RValue& out);
 
@@ -246,6 +247,16 @@ class CodeExecutor {
     slot = value;
     return kStatusNormal;
   }
+  // An assignment of a call's value to a plain name, which needs no
+  // resolution. The call runs once, so this never falls back.
+  int assign_call(const AssignStep& step, RValue& slot) {
+    const RToken& target_node = nodes_[step.target];
+    const Target target{target_node.op, 0, target_node.fixed_instance};
+    RValue value;
+    const int status = call(nodes_[step.value], value);
+    if (status != kStatusNormal) return status;
+    return store(nodes_[step.node], target, value, slot);
+  }
   // An operand of an operator in fast_real: a leaf without another call of it.
   bool fast_operand(std::int32_t index, double& out) {
     const RToken& node = nodes_[index];
@@ -283,6 +294,8 @@ class CodeExecutor {
   int missing(const RToken& node, const Target& target, RValue& out);
   // The general assignment, for what its lowered step left.
   int assign(const RToken& node, RValue& slot);
+  // The part of an assignment after its target and value are known.
+  int store(const RToken& node, const Target& target, RValue& value, RValue& slot);
   int with(const RToken& node, RValue& slot);
   int with_body(ScriptInstance* instance, std::int32_t body, RValue& slot);
   int switch_statement(const RToken& node, RValue& slot);
@@ -596,8 +609,22 @@ class BorrowedArguments {
 
 int CodeExecutor::argument_value(std::int32_t index, RValue& out) {
   const RToken& node = nodes_[index];
+  // Constants, locals and arguments are copied from where they lie, found once.
+  if (node.kind == kNodeConstant) {
+    out = constants_[node.constant];
+    return kStatusNormal;
+  }
+  if (node.kind == kNodeFixedVariable && node.fixed_instance == kLocal) {
+    if (const RValue* value = locals_.find_scalar(node.op, node.hint)) {
+      out = *value;
+      return kStatusNormal;
+    }
+  } else if (const RValue* argument = argument_slot(node)) {
+    out = *argument;
+    return kStatusNormal;
+  }
   double real = 0.0;
-  if (node.reads_only && fast_operand(index, real)) {
+  if (node.real_step >= 0 && run_step(node.real_step, real)) {
     out.set_real(real);
     return kStatusNormal;
   }
@@ -632,17 +659,6 @@ int CodeExecutor::call(const RToken& node, RValue& out) {
   function.handler(engine_, *self_, *other_, count, out, arguments.data());
   engine_.errors.calling = caller;
   return kStatusNormal;
-}
-
-int CodeExecutor::call_script(std::int32_t number, ArgumentSlots& slots, std::int32_t count,
-                              std::int32_t& left, RValue& out) {
-  const CScript* script = engine_.scripts.compiled(number);
-  if (script == nullptr) return kStatusError;
-  if (call_with_argument_slots(engine_, *script->code, *self_, *other_, slots, count, left, out)) {
-    return kStatusNormal;
-  }
-  note_script_failure(engine_, *script);
-  return kStatusError;
 }
 
 int CodeExecutor::resolve(const RToken& node, Target& target) {
@@ -854,6 +870,12 @@ int CodeExecutor::assign(const RToken& node, RValue& slot) {
     status = eval(value_index, value);
     if (status != kStatusNormal) return status;
   }
+  return store(node, target, value, slot);
+}
+
+int CodeExecutor::store(const RToken& node, const Target& target, RValue& value, RValue& slot) {
+  const RToken& target_node = nodes_[child(node, 0)];
+  const std::int32_t value_index = child(node, 1);
   if (node.op == kTokAssign) {
     if (!write(target_node, target, value))
       return error(node.position, "Cannot assign to the variable");
@@ -865,7 +887,9 @@ int CodeExecutor::assign(const RToken& node, RValue& slot) {
   // A variable held in a list is combined where it lies, so that appending
   // to a string nobody else holds extends it in place.
   if (CVariableList* list = list_of(target.designator, target.variable)) {
-    RValue* stored = list->find_slot(target.variable, target.flat_index, target_node.hint);
+    RValue* stored = target.flat_index == 0
+                         ? list->find_scalar(target.variable, target_node.hint)
+                         : list->find_slot(target.variable, target.flat_index, target_node.hint);
     if (stored == nullptr) {
       if (engine_.settings.uninitialized_as_zero) return kStatusNormal;
       return missing(target_node, target, value);
@@ -1902,12 +1926,20 @@ StepFunction reference_function(const CCode& code, const RToken& node, RealStep&
   return step_of<ElementStep>(row, operand_kind(code, step.right, step.right_constant));
 }
 
+int call_assign_step(const AssignStep& step, CodeExecutor& executor, RValue& slot) {
+  return executor.assign_call(step, slot);
+}
+
 // An assignment of a reads-only value to a plain name gets a step for the
-// operators that real_operation applies; null for the others.
+// operators that real_operation applies, one of a call's value to a plain
+// name a step that skips the resolution; null for the others.
 AssignFunction assign_function(const CCode& code, const RToken& node, AssignStep& step) {
   step.target = code.child(node, 0);
   step.value = code.child(node, 1);
   const RToken& target = code.nodes[step.target];
+  if (target.kind == kNodeFixedVariable && code.nodes[step.value].kind == kNodeCall) {
+    return &call_assign_step;
+  }
   if (target.kind != kNodeFixedVariable || !code.nodes[step.value].reads_only) return nullptr;
   TargetKind kind = TargetKind::list;
   if (target.fixed_instance == kLocal) {
@@ -2054,10 +2086,49 @@ namespace {
   return status != kStatusError;
 }
 
+// Executions entered from outside the executor may follow writes to the
+// argument slots that left their bound where it was.
+void count_arguments_in_use(ScriptEngine& engine) {
+  engine.arguments_in_use = std::max(engine.arguments_in_use, slots_in_use(engine.arguments));
+}
+
+// call_with_argument_slots for a bound that is known to hold, as in the
+// executor's own calls.
+[[gnu::always_inline]] inline bool run_with_slots(ScriptEngine& engine, const CCode& code,
+                                                  ScriptInstance& self, ScriptInstance& other,
+                                                  ArgumentSlots& slots, int passed, int& left,
+                                                  RValue& result) {
+  // The call's slots are swapped in and the caller's swapped back, so that
+  // the caller's values are moved, not copied. Slots past the last one in
+  // use on either side hold fresh values on both, so they stay where they are.
+  const std::int32_t caller_in_use = engine.arguments_in_use;
+  const int swapped_in = std::max(passed, caller_in_use);
+  std::swap_ranges(slots.begin(), slots.begin() + swapped_in, engine.arguments.begin());
+  engine.arguments_in_use = passed;
+  const bool ran = run_code(engine, code, &self, &other, result);
+  if (!ran) result.set_text("ERROR");
+  left = std::max(swapped_in, engine.arguments_in_use);
+  std::swap_ranges(slots.begin(), slots.begin() + left, engine.arguments.begin());
+  engine.arguments_in_use = caller_in_use;
+  return ran;
+}
+
 }  // namespace
+
+int CodeExecutor::call_script(std::int32_t number, ArgumentSlots& slots, std::int32_t count,
+                              std::int32_t& left, RValue& out) {
+  const CScript* script = engine_.scripts.compiled(number);
+  if (script == nullptr) return kStatusError;
+  if (run_with_slots(engine_, *script->code, *self_, *other_, slots, count, left, out)) {
+    return kStatusNormal;
+  }
+  note_script_failure(engine_, *script);
+  return kStatusError;
+}
 
 bool execute(ScriptEngine& engine, const CCode& code, ScriptInstance* self, ScriptInstance* other,
              RValue& result) {
+  count_arguments_in_use(engine);
   return run_code(engine, code, self, other, result);
 }
 
@@ -2071,6 +2142,7 @@ bool execute_and_report(ScriptEngine& engine, const CCode& code, ScriptInstance*
 
 bool execute_for_value(ScriptEngine& engine, const CCode& code, ScriptInstance* self,
                        ScriptInstance* other, RValue& result) {
+  count_arguments_in_use(engine);
   if (run_code(engine, code, self, other, result)) return true;
   result.set_text("ERROR");
   return false;
@@ -2079,16 +2151,8 @@ bool execute_for_value(ScriptEngine& engine, const CCode& code, ScriptInstance* 
 bool call_with_argument_slots(ScriptEngine& engine, const CCode& code, ScriptInstance& self,
                               ScriptInstance& other, ArgumentSlots& slots, int passed, int& left,
                               RValue& result) {
-  // The call's slots are swapped in and the caller's swapped back, so that
-  // the caller's values are moved, not copied. Slots past the last one in
-  // use on either side hold fresh values on both, so they stay where they are.
-  const int swapped_in = std::max(passed, slots_in_use(engine.arguments));
-  std::swap_ranges(slots.begin(), slots.begin() + swapped_in, engine.arguments.begin());
-  const bool ran = run_code(engine, code, &self, &other, result);
-  if (!ran) result.set_text("ERROR");
-  left = std::max(swapped_in, slots_in_use(engine.arguments));
-  std::swap_ranges(slots.begin(), slots.begin() + left, engine.arguments.begin());
-  return ran;
+  count_arguments_in_use(engine);
+  return run_with_slots(engine, code, self, other, slots, passed, left, result);
 }
 
 }  // namespace kestrel

@@ -24,6 +24,7 @@ bool get_argument(ScriptEngine& engine, ScriptInstance&, std::int32_t, RValue& v
 template <int Slot>
 bool set_argument(ScriptEngine& engine, ScriptInstance&, std::int32_t, const RValue& value) {
   engine.arguments[Slot] = value;
+  engine.note_argument_written(Slot);
   return true;
 }
 std::size_t argument_slot(std::int32_t flat_index) {
@@ -36,7 +37,9 @@ bool get_argument_array(ScriptEngine& engine, ScriptInstance&, std::int32_t flat
 }
 bool set_argument_array(ScriptEngine& engine, ScriptInstance&, std::int32_t flat_index,
                         const RValue& value) {
-  engine.arguments[argument_slot(flat_index)] = value;
+  const std::size_t slot = argument_slot(flat_index);
+  engine.arguments[slot] = value;
+  engine.note_argument_written(static_cast<std::int32_t>(slot));
   return true;
 }
 
@@ -70,18 +73,19 @@ void execute_text(ScriptEngine& engine, ScriptInstance& self, ScriptInstance& ot
                   std::string_view text, const char* what, int argument_count, RValue& result,
                   const RValue* arguments) {
   const std::array<RValue, kMaxArguments> saved = engine.arguments;
+  const std::int32_t saved_in_use = engine.arguments_in_use;
   for (int i = 0; i < kMaxArguments; ++i) {
     engine.arguments[i] = i + 1 < argument_count ? arguments[i + 1] : RValue();
   }
-  CCode code(text, false);
-  if (code.compile(engine)) {
-    execute_and_report(engine, code, &self, &other, result);
+  if (const std::shared_ptr<const CCode> code = engine.compiled_texts.program(engine, text)) {
+    execute_and_report(engine, *code, &self, &other, result);
   } else {
     report_error(
         engine, std::string("COMPILATION ERROR in ") + what + kCr + engine.errors.last_text, false);
     engine.errors.pending = false;
   }
   engine.arguments = saved;
+  engine.arguments_in_use = saved_in_use;
 }
 
 // execute_string(code, arguments...)

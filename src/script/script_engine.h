@@ -15,6 +15,7 @@
 #include "script/Script_Main.h"
 #include "script/Variable_BuiltIn.h"
 #include "script/Variable_Main.h"
+#include "script/code_cache.h"
 #include "script/extension_functions.h"
 #include "script/family_state.h"
 #include "script/script_host.h"
@@ -101,6 +102,13 @@ class ScriptEngine {
   FamilyStates families;
   // The arguments of the running script, read as argument0..argument15.
   ArgumentSlots arguments;
+  // Every argument slot from this one on is fresh. Script calls swap only
+  // the slots below it; whoever writes a slot raises it, and every execution
+  // entered from outside the executor raises it to what it finds.
+  std::int32_t arguments_in_use = 0;
+  void note_argument_written(std::int32_t slot) {
+    if (slot >= arguments_in_use) arguments_in_use = slot + 1;
+  }
 
   // Statements, calls and created array elements (one per 16) left before
   // code fails; -1: no limit.
@@ -122,6 +130,8 @@ class ScriptEngine {
     const auto at = static_cast<std::size_t>(depth);
     return at < call_arguments_.size() ? *call_arguments_[at] : new_call_arguments_at(depth);
   }
+  // The programs of execute_string and execute_file.
+  CodeCache compiled_texts;
   std::uint32_t random_seed = 0;  // the one random generator state of the whole program
   std::array<std::unique_ptr<LibraryTables>, static_cast<std::size_t>(LibraryFamily::count)>
       library_tables;

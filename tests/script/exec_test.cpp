@@ -329,6 +329,23 @@ TEST_F(ScriptFixture, ScriptCallsHaveTheirOwnArgumentSlots) {
   EXPECT_EQ(real_of("left_before"), 0);
 }
 
+TEST_F(ScriptFixture, ScriptCallsSeeNoSlotTheirCallerFilled) {
+  engine.scripts.add("scr_peek", "return argument4 + argument6");
+  ASSERT_TRUE(engine.scripts.compile_all(engine));
+  // Slots filled from outside the code, as actions fill them, and slots the
+  // code fills itself, by name or through the array.
+  engine.arguments[4] = RValue(9.0);
+  ASSERT_TRUE(run("seen = scr_peek(1); own = argument4"));
+  EXPECT_EQ(real_of("seen"), 0);
+  EXPECT_EQ(real_of("own"), 9);
+  ASSERT_TRUE(run("argument[6] = 4; seen = scr_peek(1); own = argument6 + argument4"));
+  EXPECT_EQ(real_of("seen"), 0);
+  EXPECT_EQ(real_of("own"), 13);
+  ASSERT_TRUE(run("seen = execute_string('argument6 = 1; return scr_peek(2)'); own = argument6"));
+  EXPECT_EQ(real_of("seen"), 0);
+  EXPECT_EQ(real_of("own"), 4);
+}
+
 TEST_F(ScriptFixture, ScriptCallsEndWithExitReturnOrAnError) {
   engine.scripts.add("scr_inner", "return argument0 + never_set");
   engine.scripts.add("scr_outer", "x = 1; return scr_inner(argument0) * 2");
@@ -349,6 +366,35 @@ TEST_F(ScriptFixture, ScriptCallsEndWithExitReturnOrAnError) {
   EXPECT_EQ(error(), "Stack overflow.");
   EXPECT_EQ(real_of("depth"), engine.limits.max_nesting - 1);
   EXPECT_EQ(engine.nesting, 0);
+}
+
+TEST_F(ScriptFixture, AnAssignedCallRunsOnceWhateverItsTarget) {
+  engine.scripts.add("scr_count", "global.calls += 1; return argument0");
+  ASSERT_TRUE(engine.scripts.compile_all(engine));
+  struct Case {
+    const char* code;
+    const char* result;
+    double value;
+  };
+  for (const Case& c : {
+           Case{"var v; v = scr_count(3); r = v", "r", 3},
+           Case{"w = 2; w *= scr_count(4); r = w", "r", 8},
+           Case{"globalvar g; g = 1; g -= scr_count(5); r = g", "r", -4},
+           Case{"argument1 = scr_count(6); r = argument1", "r", 6},
+           Case{"s = 'a'; s += scr_count('b'); r = (s == 'ab')", "r", 1},
+       }) {
+    ASSERT_TRUE(run("global.calls = 0")) << c.code;
+    ASSERT_TRUE(run(c.code)) << c.code << ": " << engine.errors.last_text;
+    EXPECT_EQ(real_of(c.result), c.value) << c.code;
+    EXPECT_EQ(real_of("global.calls"), 1) << c.code;
+  }
+  // A target that cannot take the value fails after the one call.
+  ASSERT_TRUE(run("global.calls = 0"));
+  EXPECT_FALSE(run("never_set += scr_count(1)"));
+  EXPECT_EQ(error(), "Unknown variable never_set");
+  EXPECT_FALSE(run("n = 1; n += scr_count('x')"));
+  EXPECT_EQ(error(), "Wrong type of arguments to +.");
+  EXPECT_EQ(real_of("global.calls"), 2);
 }
 
 TEST_F(ScriptFixture, ArgumentsInExpressionsKeepTheirKinds) {
@@ -376,6 +422,24 @@ TEST_F(ScriptFixture, ExecuteStringReportsItsErrorsAndGoesOn) {
   EXPECT_EQ(real_of("after"), 2);
   ASSERT_TRUE(run("error_occurred = 0; e = error_occurred"));
   EXPECT_EQ(real_of("e"), 0);
+}
+
+TEST_F(ScriptFixture, ExecuteStringFollowsNamesThatChangeMeaning) {
+  // Run a few times, as a game runs the same text over and over.
+  ASSERT_TRUE(
+      run("t = 'return obj_new'; obj_new = 5; for (k = 0; k < 3; k += 1) r = execute_string(t)"));
+  EXPECT_EQ(real_of("r"), 5);
+  // The same text, once an object has the name, reads the object's index.
+  world.add_object("obj_new");
+  ASSERT_TRUE(run("r = execute_string(t)"));
+  EXPECT_EQ(real_of("r"), 2);
+  // A text that fails to compile fails each time it runs.
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    engine.errors.error_last.clear();
+    ASSERT_TRUE(run("execute_string('b = ')"));
+    EXPECT_EQ(engine.errors.error_last.rfind("COMPILATION ERROR in string to be executed\r", 0), 0u)
+        << attempt;
+  }
 }
 
 TEST_F(ScriptFixture, TheStepBudgetEndsRunawayCode) {
