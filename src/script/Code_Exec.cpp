@@ -237,6 +237,14 @@ class CodeExecutor {
     if (target.op >= engine_.builtin_variables.size()) return kStatusFallBack;
     const BuiltinVariable& builtin = engine_.builtin_variables.at(target.op);
     ScriptInstance& instance = *builtin_instance(target);
+    if (builtin.real_setter != nullptr) {
+      if constexpr (Op != kTokAssign) {
+        if (!real_operation(Op, builtin.real_getter(instance), real, real)) return kStatusFallBack;
+      }
+      builtin.real_setter(instance, real);
+      slot = RValue(real);
+      return kStatusNormal;
+    }
     if constexpr (Op != kTokAssign) {
       RValue current;
       double stored = 0.0;
@@ -258,10 +266,44 @@ class CodeExecutor {
     if (node.kind == kNodeConstant) return plain_real(constants_[node.constant], out);
     if (node.kind == kNodeFixedVariable) {
       if (node.fixed_instance == kLocal) return fast_local(index, out);
-      if (const RValue* argument = argument_slot(node)) return plain_real(*argument, out);
+      if (node.op >= kUserVariableThreshold) {
+        if (CVariableList* list = list_of(node.fixed_instance, node.op)) {
+          return fast_stored(*list, node, out);
+        }
+      } else if (ScriptInstance* instance = builtin_instance(node)) {
+        return fast_builtin(node, *instance, out);
+      }
       return fast_read(node, out);
     }
     return fast_real(index, out);
+  }
+  // A plain name held in a list, trying the entry the node found last time
+  // before the look-up.
+  bool fast_stored(CVariableList& list, const RToken& node, double& out) {
+    const std::vector<RVariable>& entries = list.entries();
+    if (node.hint >= 0 && static_cast<std::size_t>(node.hint) < entries.size() &&
+        entries[node.hint].index == node.op) [[likely]] {
+      return plain_real(entries[node.hint].value, out);
+    }
+    const RValue* value = list.find_scalar(node.op, node.hint);
+    return value != nullptr && plain_real(*value, out);
+  }
+  // A plain built-in name of the instance builtin_instance gives: an
+  // argument slot, a real of the instance read in place, or the getter's value.
+  bool fast_builtin(const RToken& node, ScriptInstance& instance, double& out) {
+    if (const RValue* argument = argument_slot(node)) return plain_real(*argument, out);
+    if (node.op >= engine_.builtin_variables.size()) return false;
+    const BuiltinVariable& builtin = engine_.builtin_variables.at(node.op);
+    if (builtin.real_getter != nullptr) {
+      out = builtin.real_getter(instance);
+      return true;
+    }
+    return value_builtin(builtin, instance, out);
+  }
+  [[gnu::noinline]] bool value_builtin(const BuiltinVariable& builtin, ScriptInstance& instance,
+                                       double& out) {
+    RValue value;
+    return builtin.getter(engine_, instance, 0, value) && plain_real(value, out);
   }
 
  private:
@@ -392,23 +434,10 @@ bool CodeExecutor::fast_tree(std::int32_t index, double& out) {
 bool CodeExecutor::fast_read(const RToken& node, double& out) {
   if (node.kind == kNodeFixedVariable && node.op >= kUserVariableThreshold) {
     if (CVariableList* list = list_of(node.fixed_instance, node.op)) {
-      // The entry the node found last time, checked here before the look-up.
-      const std::vector<RVariable>& entries = list->entries();
-      if (node.hint >= 0 && static_cast<std::size_t>(node.hint) < entries.size() &&
-          entries[node.hint].index == node.op) [[likely]] {
-        return plain_real(entries[node.hint].value, out);
-      }
-      const RValue* value = list->find_scalar(node.op, node.hint);
-      return value != nullptr && plain_real(*value, out);
+      return fast_stored(*list, node, out);
     }
   }
-  if (ScriptInstance* instance = builtin_instance(node)) {
-    if (const RValue* argument = argument_slot(node)) return plain_real(*argument, out);
-    if (node.op >= engine_.builtin_variables.size()) return false;
-    RValue value;
-    return engine_.builtin_variables.at(node.op).getter(engine_, *instance, 0, value) &&
-           plain_real(value, out);
-  }
+  if (ScriptInstance* instance = builtin_instance(node)) return fast_builtin(node, *instance, out);
   Target target;
   if (!fast_target(node, target)) return false;
   RValue scratch;
