@@ -207,7 +207,7 @@ class CodeExecutor {
   }
   const RValue& argument(std::int32_t slot) const { return engine_.arguments[slot]; }
   // The list storage of a variable, or null when it lives elsewhere.
-  CVariableList* list_of(std::int32_t designator, std::int32_t variable);
+  [[gnu::always_inline]] CVariableList* list_of(std::int32_t designator, std::int32_t variable);
   CVariableList& locals() { return locals_; }
   // An assignment of a real to a plain name held in `list`, with `Op` the
   // operator of a compound assignment; false, with nothing changed, where
@@ -348,11 +348,24 @@ class CodeExecutor {
   // switch over statement kinds.
   int statement(std::int32_t index, RValue& slot) {
     const RToken& node = nodes_[index];
-    if (node.assign_step < 0) return exec(index, slot);
+    if (node.assign_step < 0) {
+      if (node.kind != kNodeIf) return exec(index, slot);
+      if (!step()) return out_of_steps(node.position);
+      return if_branches(node, slot);
+    }
     if (!step()) return out_of_steps(node.position);
     const AssignStep& lowered = assign_steps_[node.assign_step];
     const int status = lowered.run(lowered, *this, slot);
     return status != kStatusFallBack ? status : assign(node, slot);
+  }
+  // An if statement after its step, apart from exec so that its frame stays
+  // small for the commonest statement after assignments.
+  [[gnu::noinline]] int if_branches(const RToken& node, RValue& slot) {
+    bool holds = false;
+    const int status = condition(child(node, 0), holds, "Expression expected");
+    if (status != kStatusNormal) return status;
+    if (holds) return statement(child(node, 1), slot);
+    return node.child_count > 2 ? statement(child(node, 2), slot) : kStatusNormal;
   }
   // The statements of a block, after the block's own step.
   int block(const RToken& node, RValue& slot) {
@@ -670,7 +683,7 @@ int CodeExecutor::resolve(const RToken& node, Target& target) {
   return kStatusNormal;
 }
 
-CVariableList* CodeExecutor::list_of(std::int32_t designator, std::int32_t variable) {
+inline CVariableList* CodeExecutor::list_of(std::int32_t designator, std::int32_t variable) {
   switch (designator) {
     case kLocal:
       return &locals_;
@@ -1074,7 +1087,6 @@ int CodeExecutor::exec(std::int32_t index, RValue& slot) {
   const RToken& node = nodes_[index];
   if (!step()) return out_of_steps(node.position);
   int status = kStatusNormal;
-  bool holds = false;
   switch (node.kind) {
     case kNodeBlock:
       return block(node, slot);
@@ -1084,10 +1096,7 @@ int CodeExecutor::exec(std::int32_t index, RValue& slot) {
     case kNodeCall:
       return eval(index, slot);
     case kNodeIf:
-      status = condition(child(node, 0), holds, "Expression expected");
-      if (status != kStatusNormal) return status;
-      if (holds) return statement(child(node, 1), slot);
-      return node.child_count > 2 ? statement(child(node, 2), slot) : kStatusNormal;
+      return if_branches(node, slot);
     case kNodeWhile:
     case kNodeDo:
     case kNodeFor:
