@@ -176,14 +176,7 @@ class CodeExecutor {
   [[gnu::noinline]] bool fast_read(const RToken& node, double& out);
   // A local read by a plain name, the commonest operand of loops.
   bool fast_local(std::int32_t index, double& out) {
-    const RToken& node = nodes_[index];
-    const std::vector<RVariable>& entries = locals_.entries();
-    if (node.hint >= 0 && static_cast<std::size_t>(node.hint) < entries.size() &&
-        entries[node.hint].index == node.op) [[likely]] {
-      return plain_real(entries[node.hint].value, out);
-    }
-    const RValue* value = locals_.find_scalar(node.op, node.hint);
-    return value != nullptr && plain_real(*value, out);
+    return fast_stored(locals_, nodes_[index], out);
   }
   // The instance of a plain built-in name of self, other or no instance,
   // whose getter and setter need no resolution; null for any other reference.
