@@ -138,6 +138,13 @@ class ListWalker {
   const ActionList& actions_;
 };
 
+// An action that the walk would run once for self and other, with nothing
+// to skip or repeat after it.
+bool runs_alone(const PreparedAction& action) {
+  return action.kind == kActionNormal && !action.question &&
+         (!action.has_apply_to || action.apply_to == -1);
+}
+
 }  // namespace
 
 FoundEvent find_inherited_event(const Runner& runner, std::int32_t object, int type, int number) {
@@ -171,8 +178,17 @@ void run_action_list(Runner& runner, CInstance& self, CInstance& other, const Ac
   context.object = context_object;
   context.event_type = type;
   context.event_number = number;
-  ListWalker walker(runner, self, other, actions);
-  for (int i = 0; i < static_cast<int>(actions.size());) i = walker.execute_next(i);
+  if (actions.size() == 1 && runs_alone(actions.front())) {
+    // The commonest list, one code action for self, runs without the walk.
+    if (runner.pending_transfer == kNoTransfer) {
+      context.action = 0;
+      bool answer = false;
+      run_action(runner, actions.front(), self, other, answer);
+    }
+  } else {
+    ListWalker walker(runner, self, other, actions);
+    for (int i = 0; i < static_cast<int>(actions.size());) i = walker.execute_next(i);
+  }
   // The running action's index is left as it ended.
   context.object = saved.object;
   context.event_type = saved.event_type;

@@ -266,7 +266,7 @@ void move_instances(Runner& runner) {
   for (std::int32_t i = 0; i < count && i < instances.count(); ++i) {
     CInstance& instance = instances.at(i);
     instance.apply_friction_and_gravity();
-    if (path_step(runner, instance)) {
+    if (instance.path_index >= 0 && path_step(runner, instance)) {
       perform_event(runner, instance, instance, instance.object_index, kEventOther, kEndOfPath);
     }
     instance.set_position(instance.x() + instance.hspeed(), instance.y() + instance.vspeed());

@@ -94,14 +94,8 @@ void RoomInstances::sync_deactivated() {
   rebuild_tables();
 }
 
-const std::vector<CInstance*>& RoomInstances::exact(std::int32_t object) const {
-  if (object < 0 || static_cast<std::size_t>(object) >= exact_.size()) return kNone;
-  return exact_[static_cast<std::size_t>(object)];
-}
-
-const std::vector<CInstance*>& RoomInstances::family(std::int32_t object) const {
-  if (object < 0 || static_cast<std::size_t>(object) >= family_.size()) return kNone;
-  return family_[static_cast<std::size_t>(object)];
+const std::vector<CInstance*>& RoomInstances::none() {
+  return kNone;
 }
 
 bool RoomInstances::is_of_family(const CInstance& instance, std::int32_t object) const {

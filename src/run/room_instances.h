@@ -35,9 +35,15 @@ class RoomInstances {
   std::int32_t count() const { return static_cast<std::int32_t>(list_.size()); }
   CInstance& at(std::int32_t position) { return *list_[static_cast<std::size_t>(position)]; }
   // The instances of exactly this object; empty for an unknown object.
-  const std::vector<CInstance*>& exact(std::int32_t object) const;
+  const std::vector<CInstance*>& exact(std::int32_t object) const {
+    if (object < 0 || static_cast<std::size_t>(object) >= exact_.size()) return none();
+    return exact_[static_cast<std::size_t>(object)];
+  }
   // The instances of this object and of every object that descends from it.
-  const std::vector<CInstance*>& family(std::int32_t object) const;
+  const std::vector<CInstance*>& family(std::int32_t object) const {
+    if (object < 0 || static_cast<std::size_t>(object) >= family_.size()) return none();
+    return family_[static_cast<std::size_t>(object)];
+  }
   const std::vector<std::unique_ptr<CInstance>>& deactivated() const { return deactivated_; }
   // The newest active instance with that id, destroyed or not.
   CInstance* find(std::int32_t id) const;
@@ -49,6 +55,7 @@ class RoomInstances {
   void refresh_tables() { rebuild_tables(); }
 
  private:
+  static const std::vector<CInstance*>& none();
   void rebuild_tables();
   void enter_tables(CInstance& instance);
 

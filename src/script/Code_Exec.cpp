@@ -171,14 +171,7 @@ class CodeExecutor {
   [[gnu::noinline]] bool fast_read(const RToken& node, double& out);
   // A local read by a plain name, the commonest operand of loops.
   bool fast_local(std::int32_t index, double& out) {
-    const RToken& node = nodes_[index];
-    const std::vector<RVariable>& entries = locals_.entries();
-    if (node.hint >= 0 && static_cast<std::size_t>(node.hint) < entries.size() &&
-        entries[node.hint].index == node.op) [[likely]] {
-      return plain_real(entries[node.hint].value, out);
-    }
-    const RValue* value = locals_.find_scalar(node.op, node.hint);
-    return value != nullptr && plain_real(*value, out);
+    return fast_stored(locals_, nodes_[index], out);
   }
   // The instance of a plain built-in name of self, other or no instance,
   // whose getter and setter need no resolution; null for any other reference.
@@ -202,7 +195,7 @@ class CodeExecutor {
   }
   const RValue& argument(std::int32_t slot) const { return engine_.arguments[slot]; }
   // The list storage of a variable, or null when it lives elsewhere.
-  CVariableList* list_of(std::int32_t designator, std::int32_t variable);
+  [[gnu::always_inline]] CVariableList* list_of(std::int32_t designator, std::int32_t variable);
   CVariableList& locals() { return locals_; }
   // An assignment of a real to a plain name held in `list`, with `Op` the
   // operator of a compound assignment; false, with nothing changed, where
@@ -232,6 +225,14 @@ class CodeExecutor {
     if (target.op >= engine_.builtin_variables.size()) return kStatusFallBack;
     const BuiltinVariable& builtin = engine_.builtin_variables.at(target.op);
     ScriptInstance& instance = *builtin_instance(target);
+    if (builtin.real_setter != nullptr) {
+      if constexpr (Op != kTokAssign) {
+        if (!real_operation(Op, builtin.real_getter(instance), real, real)) return kStatusFallBack;
+      }
+      builtin.real_setter(instance, real);
+      slot = RValue(real);
+      return kStatusNormal;
+    }
     if constexpr (Op != kTokAssign) {
       RValue current;
       double stored = 0.0;
@@ -263,10 +264,44 @@ class CodeExecutor {
     if (node.kind == kNodeConstant) return plain_real(constants_[node.constant], out);
     if (node.kind == kNodeFixedVariable) {
       if (node.fixed_instance == kLocal) return fast_local(index, out);
-      if (const RValue* argument = argument_slot(node)) return plain_real(*argument, out);
+      if (node.op >= kUserVariableThreshold) {
+        if (CVariableList* list = list_of(node.fixed_instance, node.op)) {
+          return fast_stored(*list, node, out);
+        }
+      } else if (ScriptInstance* instance = builtin_instance(node)) {
+        return fast_builtin(node, *instance, out);
+      }
       return fast_read(node, out);
     }
     return fast_real(index, out);
+  }
+  // A plain name held in a list, trying the entry the node found last time
+  // before the look-up.
+  bool fast_stored(CVariableList& list, const RToken& node, double& out) {
+    const std::vector<RVariable>& entries = list.entries();
+    if (node.hint >= 0 && static_cast<std::size_t>(node.hint) < entries.size() &&
+        entries[node.hint].index == node.op) [[likely]] {
+      return plain_real(entries[node.hint].value, out);
+    }
+    const RValue* value = list.find_scalar(node.op, node.hint);
+    return value != nullptr && plain_real(*value, out);
+  }
+  // A plain built-in name of the instance builtin_instance gives: an
+  // argument slot, a real of the instance read in place, or the getter's value.
+  bool fast_builtin(const RToken& node, ScriptInstance& instance, double& out) {
+    if (const RValue* argument = argument_slot(node)) return plain_real(*argument, out);
+    if (node.op >= engine_.builtin_variables.size()) return false;
+    const BuiltinVariable& builtin = engine_.builtin_variables.at(node.op);
+    if (builtin.real_getter != nullptr) {
+      out = builtin.real_getter(instance);
+      return true;
+    }
+    return value_builtin(builtin, instance, out);
+  }
+  [[gnu::noinline]] bool value_builtin(const BuiltinVariable& builtin, ScriptInstance& instance,
+                                       double& out) {
+    RValue value;
+    return builtin.getter(engine_, instance, 0, value) && plain_real(value, out);
   }
 
  private:
@@ -352,11 +387,24 @@ class CodeExecutor {
   // switch over statement kinds.
   int statement(std::int32_t index, RValue& slot) {
     const RToken& node = nodes_[index];
-    if (node.assign_step < 0) return exec(index, slot);
+    if (node.assign_step < 0) {
+      if (node.kind != kNodeIf) return exec(index, slot);
+      if (!step()) return out_of_steps(node.position);
+      return if_branches(node, slot);
+    }
     if (!step()) return out_of_steps(node.position);
     const AssignStep& lowered = assign_steps_[node.assign_step];
     const int status = lowered.run(lowered, *this, slot);
     return status != kStatusFallBack ? status : assign(node, slot);
+  }
+  // An if statement after its step, apart from exec so that its frame stays
+  // small for the commonest statement after assignments.
+  [[gnu::noinline]] int if_branches(const RToken& node, RValue& slot) {
+    bool holds = false;
+    const int status = condition(child(node, 0), holds, "Expression expected");
+    if (status != kStatusNormal) return status;
+    if (holds) return statement(child(node, 1), slot);
+    return node.child_count > 2 ? statement(child(node, 2), slot) : kStatusNormal;
   }
   // The statements of a block, after the block's own step.
   int block(const RToken& node, RValue& slot) {
@@ -438,23 +486,10 @@ bool CodeExecutor::fast_tree(std::int32_t index, double& out) {
 bool CodeExecutor::fast_read(const RToken& node, double& out) {
   if (node.kind == kNodeFixedVariable && node.op >= kUserVariableThreshold) {
     if (CVariableList* list = list_of(node.fixed_instance, node.op)) {
-      // The entry the node found last time, checked here before the look-up.
-      const std::vector<RVariable>& entries = list->entries();
-      if (node.hint >= 0 && static_cast<std::size_t>(node.hint) < entries.size() &&
-          entries[node.hint].index == node.op) [[likely]] {
-        return plain_real(entries[node.hint].value, out);
-      }
-      const RValue* value = list->find_scalar(node.op, node.hint);
-      return value != nullptr && plain_real(*value, out);
+      return fast_stored(*list, node, out);
     }
   }
-  if (ScriptInstance* instance = builtin_instance(node)) {
-    if (const RValue* argument = argument_slot(node)) return plain_real(*argument, out);
-    if (node.op >= engine_.builtin_variables.size()) return false;
-    RValue value;
-    return engine_.builtin_variables.at(node.op).getter(engine_, *instance, 0, value) &&
-           plain_real(value, out);
-  }
+  if (ScriptInstance* instance = builtin_instance(node)) return fast_builtin(node, *instance, out);
   Target target;
   if (!fast_target(node, target)) return false;
   RValue scratch;
@@ -691,7 +726,7 @@ int CodeExecutor::resolve(const RToken& node, Target& target) {
   return kStatusNormal;
 }
 
-CVariableList* CodeExecutor::list_of(std::int32_t designator, std::int32_t variable) {
+inline CVariableList* CodeExecutor::list_of(std::int32_t designator, std::int32_t variable) {
   switch (designator) {
     case kLocal:
       return &locals_;
@@ -1545,7 +1580,6 @@ int CodeExecutor::exec(std::int32_t index, RValue& slot) {
   const RToken& node = nodes_[index];
   if (!step()) return out_of_steps(node.position);
   int status = kStatusNormal;
-  bool holds = false;
   switch (node.kind) {
     case kNodeBlock:
       return block(node, slot);
@@ -1555,10 +1589,7 @@ int CodeExecutor::exec(std::int32_t index, RValue& slot) {
     case kNodeCall:
       return eval(index, slot);
     case kNodeIf:
-      status = condition(child(node, 0), holds, "Expression expected");
-      if (status != kStatusNormal) return status;
-      if (holds) return statement(child(node, 1), slot);
-      return node.child_count > 2 ? statement(child(node, 2), slot) : kStatusNormal;
+      return if_branches(node, slot);
     case kNodeWhile:
     case kNodeDo:
     case kNodeFor:

@@ -2,9 +2,10 @@
 
 namespace kestrel {
 
-bool BuiltinVariables::add(std::string_view name, BuiltinGetter getter, BuiltinSetter setter) {
+bool BuiltinVariables::add(std::string_view name, BuiltinGetter getter, BuiltinSetter setter,
+                           BuiltinRealGetter real_getter, BuiltinRealSetter real_setter) {
   if (entries_.size() >= kMaxBuiltinVariables) return false;
-  entries_.push_back(BuiltinVariable{std::string(name), getter, setter});
+  entries_.push_back(BuiltinVariable{std::string(name), getter, setter, real_getter, real_setter});
   return true;
 }
 

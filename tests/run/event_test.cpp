@@ -191,6 +191,32 @@ TEST_F(EventTest, APendingTransferStopsTheList) {
   EXPECT_EQ(log(self), "");
 }
 
+// A list of one code action runs without the walk over the list; it must see
+// the context the walk gives, leave the context as the walk leaves it, and
+// stop for a pending transfer as the walk does.
+TEST_F(EventTest, ALoneActionRunsAsAnActionInAList) {
+  const char* context =
+      "log += string(event_object) + string(event_type) + "
+      "string(event_number) + string(event_action)";
+  objects({-1, 0});
+  on(0, kEventStep, 2, {code_action(context)});
+  on(0, kEventAlarm, 1, {say("A"), code_action(context)});
+  start();
+  runner_->engine.action = {7, 8, 9, 5};
+  EXPECT_EQ(run(1, kEventStep, 2), "0320");
+  EXPECT_EQ(runner_->engine.action.object, 7);
+  EXPECT_EQ(runner_->engine.action.event_type, 8);
+  EXPECT_EQ(runner_->engine.action.event_number, 9);
+  EXPECT_EQ(runner_->engine.action.action, 0) << "the action index is left as it ended";
+  EXPECT_EQ(run(1, kEventAlarm, 1), "A0211");
+
+  CInstance& self = instance(0);
+  runner_->pending_transfer = 3;
+  run_action_list(*runner_, self, self, *runner_->event_actions(0, kEventStep, 2), 0,
+                  kTimeLineEvent, 0);
+  EXPECT_EQ(log(self), "");
+}
+
 TEST_F(EventTest, AnUnknownActionFunctionIsToldAndSkipped) {
   objects({-1});
   CAction unknown;

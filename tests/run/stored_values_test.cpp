@@ -256,6 +256,35 @@ TEST_F(StoredValues, EachReadsBackAsItsTypeHoldsIt) {
   }
 }
 
+// Built-ins that code reaches as plain reals: compound assignments and reads
+// inside expressions keep what their setters keep in step, and a read-only
+// one still refuses to be written.
+TEST_F(StoredValues, RealsOfTheInstanceKeepTheirSettersEffects) {
+  const struct {
+    const char* code;
+    double expected;
+  } kCases[] = {
+      {"x = 10; var l; l = bbox_left; x += 4; return bbox_left - l", 4},
+      {"y = 10; var t; t = bbox_top; y -= 3; return bbox_top - t", -3},
+      {"x = 10; x *= 1.5; return x * 2 + 1", 31},
+      {"hspeed += 3; vspeed -= 4; return speed", 5},
+      {"vspeed -= 2; return direction", 90},
+      {"direction = 0; speed = 2; direction += 90; return vspeed", -2},
+      {"speed = 2; speed *= 2; return hspeed", 4},
+      {"image_single += 2; return image_index * 10 + image_speed", 10},
+      {"return id * 2 - 200002", 0},
+  };
+  for (const auto& row : kCases) {
+    const RValue value = run_game_code(*runner_, row.code, false);
+    EXPECT_EQ(runner_->engine.errors.error_last, "") << row.code;
+    EXPECT_EQ(value.real(), row.expected) << row.code;
+  }
+  run_game_code(*runner_, "id += 1", false);
+  EXPECT_NE(runner_->engine.errors.last_text.find("Cannot assign to the variable"),
+            std::string::npos)
+      << runner_->engine.errors.last_text;
+}
+
 // Each kind of resource sits at its own index, so that a name's value tells
 // which kind it was found as.
 TEST(ResourceNames, EveryKindIsAConstantInItsOrder) {

@@ -49,37 +49,85 @@ bool get_through(ScriptEngine&, ScriptInstance& instance, std::int32_t, RValue& 
 }
 
 template <auto setter>
-bool set_through(ScriptEngine&, ScriptInstance& instance, std::int32_t, const RValue& value) {
-  (instance_of(instance).*setter)(value.real());
-  return true;
-}
-
-template <auto setter>
 bool set_index_through(ScriptEngine&, ScriptInstance& instance, std::int32_t, const RValue& value) {
   (instance_of(instance).*setter)(round_to_int32(value.real()));
   return true;
 }
 
-bool get_id(ScriptEngine&, ScriptInstance& instance, std::int32_t, RValue& value) {
-  value.set_real(instance.id);
+// Reals of the instance that code also reaches without values; the value
+// getter and setter go through the real ones, so both ways agree.
+template <BuiltinRealGetter read>
+bool get_real(ScriptEngine&, ScriptInstance& instance, std::int32_t, RValue& value) {
+  value.set_real(read(instance));
   return true;
 }
 
-bool get_object_index(ScriptEngine&, ScriptInstance& instance, std::int32_t, RValue& value) {
-  value.set_real(instance.object_index);
+template <BuiltinRealSetter write>
+bool set_real(ScriptEngine&, ScriptInstance& instance, std::int32_t, const RValue& value) {
+  write(instance, value.real());
   return true;
 }
 
-bool set_x(ScriptEngine&, ScriptInstance& instance, std::int32_t, const RValue& value) {
+const CInstance& instance_of(const ScriptInstance& instance) {
+  return static_cast<const CInstance&>(instance);
+}
+
+template <auto getter>
+double read_through(const ScriptInstance& instance) {
+  return static_cast<double>((instance_of(instance).*getter)());
+}
+
+template <auto setter>
+void write_through(ScriptInstance& instance, double value) {
+  (instance_of(instance).*setter)(value);
+}
+
+template <double CInstance::*field>
+double read_field(const ScriptInstance& instance) {
+  return instance_of(instance).*field;
+}
+
+template <double CInstance::*field>
+void write_field(ScriptInstance& instance, double value) {
+  instance_of(instance).*field = value;
+}
+
+double read_id(const ScriptInstance& instance) {
+  return instance.id;
+}
+
+double read_object_index(const ScriptInstance& instance) {
+  return instance.object_index;
+}
+
+void write_x(ScriptInstance& instance, double x) {
   CInstance& self = instance_of(instance);
-  self.set_position(value.real(), self.y());
-  return true;
+  self.set_position(x, self.y());
 }
 
-bool set_y(ScriptEngine&, ScriptInstance& instance, std::int32_t, const RValue& value) {
+void write_y(ScriptInstance& instance, double y) {
   CInstance& self = instance_of(instance);
-  self.set_position(self.x(), value.real());
-  return true;
+  self.set_position(self.x(), y);
+}
+
+template <BuiltinRealGetter read, BuiltinRealSetter write>
+void add_real(BuiltinVariables& v, std::string_view name) {
+  v.add(name, &get_real<read>, &set_real<write>, read, write);
+}
+
+template <BuiltinRealGetter read>
+void add_read_only_real(BuiltinVariables& v, std::string_view name) {
+  v.add(name, &get_real<read>, nullptr, read, nullptr);
+}
+
+template <auto getter, auto setter>
+void add_through(BuiltinVariables& v, std::string_view name) {
+  add_real<&read_through<getter>, &write_through<setter>>(v, name);
+}
+
+template <double CInstance::*field>
+void add_field(BuiltinVariables& v, std::string_view name) {
+  add_real<&read_field<field>, &write_field<field>>(v, name);
 }
 
 bool get_alarm(ScriptEngine&, ScriptInstance& instance, std::int32_t index, RValue& value) {
@@ -383,75 +431,61 @@ bool get_argument_relative(ScriptEngine& engine, ScriptInstance&, std::int32_t, 
 
 void register_instance_variables(ScriptEngine& engine) {
   BuiltinVariables& v = engine.builtin_variables;
-  v.add("x", &get_through<&CInstance::x>, &set_x);
-  v.add("y", &get_through<&CInstance::y>, &set_y);
-  v.add("xprevious", &get_field<double, &CInstance::xprevious>,
-        &set_field<double, &CInstance::xprevious>);
-  v.add("yprevious", &get_field<double, &CInstance::yprevious>,
-        &set_field<double, &CInstance::yprevious>);
-  v.add("xstart", &get_field<double, &CInstance::xstart>, &set_field<double, &CInstance::xstart>);
-  v.add("ystart", &get_field<double, &CInstance::ystart>, &set_field<double, &CInstance::ystart>);
-  v.add("hspeed", &get_through<&CInstance::hspeed>, &set_through<&CInstance::set_hspeed>);
-  v.add("vspeed", &get_through<&CInstance::vspeed>, &set_through<&CInstance::set_vspeed>);
-  v.add("direction", &get_through<&CInstance::direction>, &set_through<&CInstance::set_direction>);
-  v.add("speed", &get_through<&CInstance::speed>, &set_through<&CInstance::set_speed>);
-  v.add("friction", &get_field<double, &CInstance::friction>,
-        &set_field<double, &CInstance::friction>);
-  v.add("gravity", &get_field<double, &CInstance::gravity>,
-        &set_field<double, &CInstance::gravity>);
-  v.add("gravity_direction", &get_field<double, &CInstance::gravity_direction>,
-        &set_field<double, &CInstance::gravity_direction>);
-  v.add("object_index", &get_object_index, nullptr);
-  v.add("id", &get_id, nullptr);
+  add_real<&read_through<&CInstance::x>, &write_x>(v, "x");
+  add_real<&read_through<&CInstance::y>, &write_y>(v, "y");
+  add_field<&CInstance::xprevious>(v, "xprevious");
+  add_field<&CInstance::yprevious>(v, "yprevious");
+  add_field<&CInstance::xstart>(v, "xstart");
+  add_field<&CInstance::ystart>(v, "ystart");
+  add_through<&CInstance::hspeed, &CInstance::set_hspeed>(v, "hspeed");
+  add_through<&CInstance::vspeed, &CInstance::set_vspeed>(v, "vspeed");
+  add_through<&CInstance::direction, &CInstance::set_direction>(v, "direction");
+  add_through<&CInstance::speed, &CInstance::set_speed>(v, "speed");
+  add_field<&CInstance::friction>(v, "friction");
+  add_field<&CInstance::gravity>(v, "gravity");
+  add_field<&CInstance::gravity_direction>(v, "gravity_direction");
+  add_read_only_real<&read_object_index>(v, "object_index");
+  add_read_only_real<&read_id>(v, "id");
   v.add("alarm", &get_alarm, &set_alarm);
   v.add("solid", &get_field<bool, &CInstance::solid>, &set_field<bool, &CInstance::solid>);
   v.add("visible", &get_field<bool, &CInstance::visible>, &set_field<bool, &CInstance::visible>);
   v.add("persistent", &get_field<bool, &CInstance::persistent>,
         &set_field<bool, &CInstance::persistent>);
-  v.add("depth", &get_field<double, &CInstance::depth>, &set_field<double, &CInstance::depth>);
+  add_field<&CInstance::depth>(v, "depth");
   v.add("bbox_left", &get_through<&CInstance::bbox_left>, nullptr);
   v.add("bbox_right", &get_through<&CInstance::bbox_right>, nullptr);
   v.add("bbox_top", &get_through<&CInstance::bbox_top>, nullptr);
   v.add("bbox_bottom", &get_through<&CInstance::bbox_bottom>, nullptr);
   v.add("sprite_index", &get_through<&CInstance::sprite>,
         &set_index_through<&CInstance::set_sprite>);
-  v.add("image_index", &get_field<double, &CInstance::image_index>,
-        &set_field<double, &CInstance::image_index>);
-  v.add("image_single", &get_through<&CInstance::image_single>,
-        &set_through<&CInstance::set_image_single>);
+  add_field<&CInstance::image_index>(v, "image_index");
+  add_through<&CInstance::image_single, &CInstance::set_image_single>(v, "image_single");
   v.add("image_number", &get_sprite_measure<SpriteMeasure::images>, nullptr);
   v.add("sprite_width", &get_sprite_measure<SpriteMeasure::width>, nullptr);
   v.add("sprite_height", &get_sprite_measure<SpriteMeasure::height>, nullptr);
   v.add("sprite_xoffset", &get_sprite_measure<SpriteMeasure::xoffset>, nullptr);
   v.add("sprite_yoffset", &get_sprite_measure<SpriteMeasure::yoffset>, nullptr);
-  v.add("image_xscale", &get_through<&CInstance::xscale>, &set_through<&CInstance::set_xscale>);
-  v.add("image_yscale", &get_through<&CInstance::yscale>, &set_through<&CInstance::set_yscale>);
-  v.add("image_angle", &get_through<&CInstance::angle>, &set_through<&CInstance::set_angle>);
-  v.add("image_alpha", &get_field<double, &CInstance::image_alpha>,
-        &set_field<double, &CInstance::image_alpha>);
+  add_through<&CInstance::xscale, &CInstance::set_xscale>(v, "image_xscale");
+  add_through<&CInstance::yscale, &CInstance::set_yscale>(v, "image_yscale");
+  add_through<&CInstance::angle, &CInstance::set_angle>(v, "image_angle");
+  add_field<&CInstance::image_alpha>(v, "image_alpha");
   v.add("image_blend", &get_field<std::int32_t, &CInstance::image_blend>,
         &set_field<std::int32_t, &CInstance::image_blend>);
-  v.add("image_speed", &get_field<double, &CInstance::image_speed>,
-        &set_field<double, &CInstance::image_speed>);
+  add_field<&CInstance::image_speed>(v, "image_speed");
   v.add("mask_index", &get_through<&CInstance::mask>, &set_index_through<&CInstance::set_mask>);
   v.add("path_index", &get_field<std::int32_t, &CInstance::path_index>, nullptr);
   v.add("path_position", &get_field<double, &CInstance::path_position>, &set_path_position);
   v.add("path_positionprevious", &get_field<double, &CInstance::path_positionprevious>,
         &set_path_positionprevious);
-  v.add("path_speed", &get_field<double, &CInstance::path_speed>,
-        &set_field<double, &CInstance::path_speed>);
-  v.add("path_scale", &get_field<double, &CInstance::path_scale>,
-        &set_field<double, &CInstance::path_scale>);
-  v.add("path_orientation", &get_field<double, &CInstance::path_orientation>,
-        &set_field<double, &CInstance::path_orientation>);
+  add_field<&CInstance::path_speed>(v, "path_speed");
+  add_field<&CInstance::path_scale>(v, "path_scale");
+  add_field<&CInstance::path_orientation>(v, "path_orientation");
   v.add("path_endaction", &get_field<std::int32_t, &CInstance::path_endaction>,
         &set_field<std::int32_t, &CInstance::path_endaction>);
   v.add("timeline_index", &get_field<std::int32_t, &CInstance::timeline_index>,
         &set_field<std::int32_t, &CInstance::timeline_index>);
-  v.add("timeline_position", &get_field<double, &CInstance::timeline_position>,
-        &set_field<double, &CInstance::timeline_position>);
-  v.add("timeline_speed", &get_field<double, &CInstance::timeline_speed>,
-        &set_field<double, &CInstance::timeline_speed>);
+  add_field<&CInstance::timeline_position>(v, "timeline_position");
+  add_field<&CInstance::timeline_speed>(v, "timeline_speed");
   v.add("timeline_running", &get_field<bool, &CInstance::timeline_running>,
         &set_field<bool, &CInstance::timeline_running>);
   v.add("timeline_loop", &get_field<bool, &CInstance::timeline_loop>,
