@@ -76,8 +76,13 @@ struct LoopRun {
   // The arrays' entries, null for one that does not exist.
   std::array<RVariable*, kMaxLoopArrays> arrays;
   // The instance each field read found last, by its designator; instances
-  // are neither made nor destroyed while the registers run.
-  std::array<std::pair<std::int32_t, ScriptInstance*>, kMaxLoopFields> fields;
+  // are neither made nor destroyed while the registers run. Set when the run
+  // starts, not when the run is made, which would clear them first.
+  struct FoundInstance {
+    std::int32_t designator;
+    ScriptInstance* instance;
+  };
+  std::array<FoundInstance, kMaxLoopFields> fields;
   double slot_value = 0.0;
   bool slot_written = false;
   // The names have changed beyond what the registers can hold: the rest of
@@ -104,6 +109,12 @@ class CodeExecutor {
 
   int eval(std::int32_t index, RValue& out);
   int exec(std::int32_t index, RValue& slot);
+  // Runs a program's block, or the rest of a loop from its condition or from a
+  // do's or repeat's body, in its registers; false in `ran` where its names
+  // cannot be held there.
+  [[gnu::noinline]] int register_loop(const RToken& node, RValue& slot, std::int64_t repeats,
+                                      bool& ran);
+
   const RToken& node(std::int32_t index) const { return nodes_[index]; }
 
  private:
@@ -343,10 +354,6 @@ class CodeExecutor {
   // first `tries` rounds try the loop's registers.
   int resume_loop(const RToken& node, RValue& slot, LoopPhase phase, std::int64_t repeats,
                   int tries);
-  // Runs the rest of a loop in its registers, from its condition or from a
-  // do's or repeat's body; false in `ran` where its names cannot be held there.
-  [[gnu::noinline]] int register_loop(const RToken& node, RValue& slot, std::int64_t repeats,
-                                      bool& ran);
   // Reads the names and arguments into the registers; false where one is
   // missing or not a plain real, or two names are one variable.
   bool load_names(LoopRun& run);
@@ -1471,6 +1478,7 @@ int CodeExecutor::take_over(LoopRun& run, const LoopOp& failed, std::int32_t& ne
       if (status == kStatusContinue) {
         const LoopStatement* loop = &statement;
         do {
+          if (loop->parent < 0) return status;  // no loop: it ends the program
           loop = &run.loop.statements[static_cast<std::size_t>(loop->parent)];
         } while (loop->kind == LoopStatementKind::block ||
                  loop->kind == LoopStatementKind::if_statement ||
@@ -2106,7 +2114,9 @@ namespace {
   } else {
     const RToken& root = code.nodes[code.root()];
     if (root.kind == kNodeBlock) {
-      status = executor.exec(code.root(), result);
+      bool ran = false;
+      if (root.register_loop >= 0) status = executor.register_loop(root, result, 0, ran);
+      if (!ran) status = executor.exec(code.root(), result);
     } else if (root.kind != kNodeEmptyProgram) {
       record_code_error(engine, code, root.position, "This is not a program.");
       status = kStatusError;

@@ -438,7 +438,9 @@ class LoopLowering {
     // there would need a slot of its own.
     if (!to_slot && tree.kind != kNodeAssign) return false;
     loop_.statements.push_back(entry);
-    if (is_root) {
+    // A loop run from the general execution had its step counted there; a
+    // program's block counts its own.
+    if (is_root && tree.kind != kNodeBlock) {
     } else if (join_step_) {
       ++loop_.ops.back().left;
       loop_.step_nodes.push_back(index);
@@ -596,6 +598,13 @@ void lower_register_loops(CCode& code) {
       case kNodeDo:
       case kNodeRepeat:
         break;
+      case kNodeBlock:
+        // A whole program of such statements runs in registers too, as an
+        // event's code mostly is.
+        if (static_cast<std::int32_t>(index) == code.root() && code.kind() == CodeKind::program) {
+          break;
+        }
+        continue;
       default:
         continue;
     }
