@@ -370,17 +370,27 @@ class CodeExecutor {
   // As finish_generally, from a condition of the statement `index`.
   int finish_after_condition(LoopRun& run, std::int32_t index, bool holds);
   int assign_element(LoopRun& run, const LoopOp& op);
+  // The row and column of an element operation's indices; false where one
+  // is out of range.
+  static bool element_place(const LoopRun& run, const LoopOp& op, std::int32_t& row,
+                            std::int32_t& column) {
+    const double rounded_row = round_index(run.regs[static_cast<std::size_t>(op.left)]);
+    const double rounded_column = round_index(run.regs[static_cast<std::size_t>(op.right)]);
+    if (!(rounded_row >= 0 && rounded_row < kArrayRowWidth && rounded_column >= 0 &&
+          rounded_column < kArrayRowWidth)) {
+      return false;
+    }
+    row = static_cast<std::int32_t>(rounded_row);
+    column = static_cast<std::int32_t>(rounded_column);
+    return true;
+  }
   // The element an element operation names, or null.
   RValue* loop_element(LoopRun& run, const LoopOp& op) {
     RVariable* entry = run.arrays[static_cast<std::size_t>(op.cache)];
-    const double row = round_index(run.regs[static_cast<std::size_t>(op.left)]);
-    const double column = round_index(run.regs[static_cast<std::size_t>(op.right)]);
-    if (entry == nullptr ||
-        !(row >= 0 && row < kArrayRowWidth && column >= 0 && column < kArrayRowWidth)) {
-      return nullptr;
-    }
-    return CVariableList::element_of(*entry, static_cast<std::int32_t>(row),
-                                     static_cast<std::int32_t>(column));
+    std::int32_t row = 0;
+    std::int32_t column = 0;
+    if (entry == nullptr || !element_place(run, op, row, column)) return nullptr;
+    return CVariableList::element_of(*entry, row, column);
   }
   bool loop_field(LoopRun& run, const LoopOp& op, double& out);
   // Runs a loop body; true when the loop goes on, else `status` ends it.
@@ -1402,23 +1412,19 @@ int CodeExecutor::run_register_code(LoopRun& run, std::int32_t at) {
 }
 
 int CodeExecutor::assign_element(LoopRun& run, const LoopOp& op) {
-  const double value = run.regs[static_cast<std::size_t>(op.result)];
-  if (RValue* element = loop_element(run, op)) {
-    *element = RValue(value);
-    return kStatusNormal;
-  }
   // A variable made by the write would move the names held in its list.
   RVariable* entry = run.arrays[static_cast<std::size_t>(op.cache)];
-  const double row = round_index(run.regs[static_cast<std::size_t>(op.left)]);
-  const double column = round_index(run.regs[static_cast<std::size_t>(op.right)]);
-  if (entry == nullptr ||
-      !(row >= 0 && row < kArrayRowWidth && column >= 0 && column < kArrayRowWidth)) {
-    return kStatusFallBack;
+  std::int32_t row = 0;
+  std::int32_t column = 0;
+  if (entry == nullptr || !element_place(run, op, row, column)) return kStatusFallBack;
+  const RValue value(run.regs[static_cast<std::size_t>(op.result)]);
+  if (RValue* element = CVariableList::element_of(*entry, row, column)) {
+    *element = value;
+    return kStatusNormal;
   }
-  const std::int32_t flat =
-      static_cast<std::int32_t>(row) * kArrayRowWidth + static_cast<std::int32_t>(column);
   const auto& [reference, designator] = run.loop.arrays[static_cast<std::size_t>(op.cache)];
-  if (!grown(list_of(designator, nodes_[reference].op)->set(entry->index, flat, RValue(value)))) {
+  CVariableList* list = list_of(designator, nodes_[reference].op);
+  if (!grown(list->set(entry->index, row * kArrayRowWidth + column, value))) {
     return error(nodes_[op.node].position, "Cannot assign to the variable");
   }
   return kStatusNormal;

@@ -121,16 +121,25 @@ class LoopLowering {
 
   std::int32_t new_register() { return loop_.registers++; }
 
+  using Key = std::pair<std::int32_t, std::int32_t>;  // designator, variable
+
+  // The position of a variable's entry in `entries`, made by `make` the first
+  // time the variable is met.
+  template <class Entry, class Make>
+  static std::int32_t entry_of(std::map<Key, std::int32_t>& positions, const Key& key,
+                               std::vector<Entry>& entries, Make make) {
+    const auto [found, added] = positions.emplace(key, static_cast<std::int32_t>(entries.size()));
+    if (added) entries.push_back(make());
+    return found->second;
+  }
+
   // A plain name of a list designator, held in a register for the run.
   std::int32_t name_register(std::int32_t index, bool written) {
     const RToken& name = node(index);
-    const auto key = std::make_pair(name.fixed_instance, name.op);
-    auto found = names_.find(key);
-    if (found == names_.end()) {
-      found = names_.emplace(key, static_cast<std::int32_t>(loop_.names.size())).first;
-      loop_.names.push_back({index, new_register(), false});
-    }
-    LoopName& entry = loop_.names[static_cast<std::size_t>(found->second)];
+    LoopName& entry = loop_.names[static_cast<std::size_t>(
+        entry_of(names_, {name.fixed_instance, name.op}, loop_.names, [&] {
+          return LoopName{index, new_register(), false};
+        }))];
     entry.written = entry.written || written;
     return entry.reg;
   }
@@ -228,13 +237,8 @@ class LoopLowering {
 
   // The run's entry for an array by constant instance.
   std::int32_t array(std::int32_t index, std::int32_t designator) {
-    const auto key = std::make_pair(designator, node(index).op);
-    auto found = arrays_.find(key);
-    if (found == arrays_.end()) {
-      found = arrays_.emplace(key, static_cast<std::int32_t>(loop_.arrays.size())).first;
-      loop_.arrays.emplace_back(index, designator);
-    }
-    return found->second;
+    return entry_of(arrays_, {designator, node(index).op}, loop_.arrays,
+                    [&] { return std::make_pair(index, designator); });
   }
 
   // The constant list designator of an array reference, or false.
@@ -252,6 +256,15 @@ class LoopLowering {
     return is_list_designator(designator);
   }
 
+  // The register of an element reference's row: its first index of two, or
+  // 0, since a single index is a column of row 0.
+  std::int32_t row_register(const RToken& reference) {
+    if (reference.child_count == 3) return operand(code_.child(reference, 1));
+    const std::int32_t row = new_register();
+    loop_.constants.emplace_back(row, 0.0);
+    return row;
+  }
+
   // An element by constant instance, or a variable of the instance a value names.
   std::int32_t reference(std::int32_t index) {
     const RToken& reference = node(index);
@@ -265,14 +278,7 @@ class LoopLowering {
     }
     std::int32_t designator = 0;
     if (!element_designator(reference, designator)) return -1;
-    // A single index is a column of row 0.
-    std::int32_t row = -1;
-    if (reference.child_count == 3) {
-      row = operand(code_.child(reference, 1));
-    } else {
-      row = new_register();
-      loop_.constants.emplace_back(row, 0.0);
-    }
+    const std::int32_t row = row_register(reference);
     if (row < 0) return -1;
     const std::int32_t column = operand(code_.child(reference, reference.child_count - 1));
     if (column < 0) return -1;
@@ -328,13 +334,7 @@ class LoopLowering {
       if (assign.op != kTokAssign || !element_designator(target, designator)) return false;
       // As in the general assignment, the indices before the value.
       escape_ = fails;
-      std::int32_t row = 0;
-      if (target.child_count == 3) {
-        row = operand(code_.child(target, 1));
-      } else {
-        row = new_register();
-        loop_.constants.emplace_back(row, 0.0);
-      }
+      const std::int32_t row = row_register(target);
       const std::int32_t column =
           row < 0 ? -1 : operand(code_.child(target, target.child_count - 1));
       assigned = column < 0 ? -1 : value(code_.child(assign, 1), fails);
@@ -574,8 +574,8 @@ class LoopLowering {
 
   const CCode& code_;
   RegisterLoop loop_;
-  std::map<std::pair<std::int32_t, std::int32_t>, std::int32_t> names_;
-  std::map<std::pair<std::int32_t, std::int32_t>, std::int32_t> arrays_;
+  std::map<Key, std::int32_t> names_;
+  std::map<Key, std::int32_t> arrays_;
   // The variables read or written as elements or fields of an instance.
   std::vector<std::int32_t> indirect_;
   // break and continue jumps: the operation, the statement left, and which.
