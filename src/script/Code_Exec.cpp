@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <cstddef>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "script/Code_Error.h"
@@ -57,6 +59,16 @@ std::int32_t case_of(const CaseTable& table, double value) {
   return result >= 0.5;
 }
 
+// The calls a register run made before an operation failed: the general
+// evaluation of what failed takes their values instead of calling again.
+struct LoopReplay {
+  struct LoopRun& run;
+  std::int32_t first;   // the failed part's first operation
+  std::int32_t failed;  // the operation that failed
+};
+
+class BorrowedArguments;
+
 // Where a loop left by its register run goes on generally.
 enum class LoopPhase { condition, body, step };
 
@@ -85,6 +97,13 @@ struct LoopRun {
   std::array<FoundInstance, kMaxLoopFields> fields;
   double slot_value = 0.0;
   bool slot_written = false;
+  // The last call's value, and whether the names it could change are back
+  // in the registers.
+  RValue call_value;
+  bool names_reloaded = true;
+  // A pure script's run inside its caller's: a failure drops it, with
+  // nothing changed, for the general call.
+  bool tentative = false;
   // The names have changed beyond what the registers can hold: the rest of
   // the run goes on generally.
   bool general = false;
@@ -147,6 +166,11 @@ class CodeExecutor {
   int out_of_steps(std::int32_t position) { return error(position, "Step limit reached."); }
 
   int call(const RToken& node, RValue& out);
+  // A call whose arguments are in place.
+  int call_with(const RToken& node, BorrowedArguments& arguments, RValue& out);
+  // The value a register run's failed part already has for the call `node`;
+  // false where the call was not made.
+  bool replayed(const RToken& node, RValue& out);
   // A call of a game script: its code runs with the call's slots as its
   // arguments, straight into its lowered body.
   int call_script(std::int32_t number, ArgumentSlots& slots, std::int32_t count, std::int32_t& left,
@@ -357,8 +381,28 @@ class CodeExecutor {
   // Reads the names and arguments into the registers; false where one is
   // missing or not a plain real, or two names are one variable.
   bool load_names(LoopRun& run);
-  // Writes the names the loop changes and the result slot back.
-  void store_names(LoopRun& run);
+  // Reads the name `k` into its register, as load_names.
+  bool load_name(LoopRun& run, std::size_t k);
+  // Writes the names the loop changes and the result slot back; only those
+  // a call may see for `shared_only`.
+  void store_names(LoopRun& run, bool shared_only = false);
+  // A call from a register run: names that the code it runs may see are
+  // written back before and read again after, with the arrays and instances
+  // they lie in.
+  int loop_call(LoopRun& run, const LoopOp& op);
+  bool reload_shared(LoopRun& run);
+  // Runs a script whose body is a pure register program with the call's
+  // arguments from the caller's registers; false, with the steps it counted
+  // handed back, where the general call must run instead.
+  bool run_pure_script(const CCode& code, const LoopRun& caller, const LoopOp& op, double& out);
+  // Runs the general evaluation of a register run's failed part.
+  template <class Evaluate>
+  int replaying(LoopReplay& replay, Evaluate evaluate) {
+    LoopReplay* const outer = std::exchange(replaying_, &replay);
+    const int status = evaluate();
+    replaying_ = outer;
+    return status;
+  }
   // Runs a register loop's code from the operation `at`.
   int run_register_code(LoopRun& run, std::int32_t at);
   // Runs generally what a failed operation leaves, and sets where the code
@@ -462,6 +506,7 @@ class CodeExecutor {
   ScriptInstance* self_;
   ScriptInstance* other_;
   CVariableList& locals_;
+  LoopReplay* replaying_ = nullptr;
 };
 
 bool CodeExecutor::fast_tree(std::int32_t index, double& out) {
@@ -684,6 +729,7 @@ int CodeExecutor::argument_value(std::int32_t index, RValue& out) {
 }
 
 int CodeExecutor::call(const RToken& node, RValue& out) {
+  if (replaying_ != nullptr && replayed(node, out)) return kStatusNormal;
   if (!step()) return out_of_steps(node.position);
   const std::int32_t count = node.child_count;
   BorrowedArguments arguments(engine_, count);
@@ -691,6 +737,11 @@ int CodeExecutor::call(const RToken& node, RValue& out) {
     const int status = argument_value(child(node, i), arguments[i]);
     if (status != kStatusNormal) return status;
   }
+  return call_with(node, arguments, out);
+}
+
+int CodeExecutor::call_with(const RToken& node, BorrowedArguments& arguments, RValue& out) {
+  const std::int32_t count = node.child_count;
   out.clear();
   if (node.op >= kFirstScriptFunction && node.op < kFirstExtensionFunction) {
     std::int32_t left = 0;
@@ -1174,6 +1225,22 @@ int CodeExecutor::resume_loop(const RToken& node, RValue& slot, LoopPhase phase,
   }
 }
 
+bool CodeExecutor::replayed(const RToken& node, RValue& out) {
+  const std::int32_t index = static_cast<std::int32_t>(&node - nodes_);
+  LoopRun& run = replaying_->run;
+  for (std::int32_t at = replaying_->first; at <= replaying_->failed; ++at) {
+    const LoopOp& op = run.loop.ops[static_cast<std::size_t>(at)];
+    if (op.code != kLoopCall || op.node != index) continue;
+    if (at == replaying_->failed) {
+      out = std::move(run.call_value);
+    } else {
+      out.set_real(run.regs[static_cast<std::size_t>(op.result)]);
+    }
+    return true;
+  }
+  return false;
+}
+
 int CodeExecutor::register_loop(const RToken& node, RValue& slot, std::int64_t repeats, bool& ran) {
   const RegisterLoop& loop = code_.register_loops[static_cast<std::size_t>(node.register_loop)];
   LoopRun run(loop, slot);
@@ -1188,20 +1255,26 @@ int CodeExecutor::register_loop(const RToken& node, RValue& slot, std::int64_t r
   return status;
 }
 
+bool CodeExecutor::load_name(LoopRun& run, std::size_t k) {
+  const LoopName& name = run.loop.names[k];
+  const RToken& node = nodes_[name.node];
+  CVariableList* list = list_of(node.fixed_instance, node.op);
+  RValue* value = list != nullptr ? list->find_scalar(node.op, node.hint) : nullptr;
+  if (value == nullptr || !plain_real(*value, run.regs[static_cast<std::size_t>(name.reg)])) {
+    return false;
+  }
+  // self.a and a written without an instance may be one variable.
+  const auto names_end = run.names.begin() + static_cast<std::ptrdiff_t>(run.loop.names.size());
+  if (std::find(run.names.begin(), names_end, value) != names_end) return false;
+  run.names[k] = value;
+  return true;
+}
+
 bool CodeExecutor::load_names(LoopRun& run) {
-  const std::vector<LoopName>& names = run.loop.names;
-  for (std::size_t k = 0; k < names.size(); ++k) {
-    const RToken& node = nodes_[names[k].node];
-    CVariableList* list = list_of(node.fixed_instance, node.op);
-    RValue* value = list != nullptr ? list->find_scalar(node.op, node.hint) : nullptr;
-    if (value == nullptr || !plain_real(*value, run.regs[static_cast<std::size_t>(names[k].reg)])) {
-      return false;
-    }
-    // self.a and a written without an instance may be one variable.
-    if (std::find(run.names.begin(), run.names.begin() + k, value) != run.names.begin() + k) {
-      return false;
-    }
-    run.names[k] = value;
+  const std::size_t count = run.loop.names.size();
+  std::fill_n(run.names.begin(), count, nullptr);
+  for (std::size_t k = 0; k < count; ++k) {
+    if (!load_name(run, k)) return false;
   }
   for (const auto& [reg, slot] : run.loop.arguments) {
     if (!plain_real(argument(slot), run.regs[static_cast<std::size_t>(reg)])) return false;
@@ -1218,15 +1291,96 @@ bool CodeExecutor::load_names(LoopRun& run) {
   return true;
 }
 
-void CodeExecutor::store_names(LoopRun& run) {
+void CodeExecutor::store_names(LoopRun& run, bool shared_only) {
   const std::vector<LoopName>& names = run.loop.names;
   for (std::size_t k = 0; k < names.size(); ++k) {
-    if (names[k].written) run.names[k]->set_real(run.regs[static_cast<std::size_t>(names[k].reg)]);
+    // A name a call left beyond the registers holds its own value.
+    if (names[k].written && (names[k].shared || !shared_only) && run.names[k] != nullptr) {
+      run.names[k]->set_real(run.regs[static_cast<std::size_t>(names[k].reg)]);
+    }
   }
-  if (run.slot_written) {
+  if (!shared_only && run.slot_written) {
     run.slot = RValue(run.slot_value);
     run.slot_written = false;
   }
+}
+
+int CodeExecutor::loop_call(LoopRun& run, const LoopOp& op) {
+  const RToken& node = nodes_[op.node];
+  if (op.target < 0 && !step()) return out_of_steps(node.position);
+  double pure_result = 0.0;
+  if (node.op >= kFirstScriptFunction && node.op < kFirstExtensionFunction) {
+    const CScript* script = engine_.scripts.compiled(node.op - kFirstScriptFunction);
+    if (script != nullptr && run_pure_script(*script->code, run, op, pure_result)) {
+      run.call_value.set_real(pure_result);
+      run.names_reloaded = true;
+      return kStatusNormal;
+    }
+  }
+  // Names that no code a call runs can see stay in their registers.
+  const bool names_kept = !run.loop.shares || (node.op < kFirstScriptFunction &&
+                                               engine_.functions.at(node.op).calculation);
+  if (!names_kept) store_names(run, true);
+  const std::int32_t* registers = run.loop.call_arguments.data() + op.left;
+  BorrowedArguments arguments(engine_, op.right);
+  for (std::int32_t i = 0; i < op.right; ++i) {
+    arguments[i].set_real(run.regs[static_cast<std::size_t>(registers[i])]);
+  }
+  const int status = call_with(node, arguments, run.call_value);
+  run.names_reloaded = names_kept || reload_shared(run);
+  return status;
+}
+
+bool CodeExecutor::run_pure_script(const CCode& code, const LoopRun& caller, const LoopOp& op,
+                                   double& out) {
+  const RToken& root = code.nodes[code.root()];
+  if (root.kind != kNodeBlock || root.register_loop < 0) return false;
+  const RegisterLoop& body = code.register_loops[static_cast<std::size_t>(root.register_loop)];
+  if (!body.pure || body.arguments_read > op.right ||
+      engine_.nesting >= engine_.limits.max_nesting) {
+    return false;
+  }
+  CodeExecutor callee(engine_, code, self_, other_, locals_);
+  RValue unused;
+  LoopRun run(body, unused);
+  run.tentative = true;
+  for (const auto& [reg, value] : body.constants) run.regs[static_cast<std::size_t>(reg)] = value;
+  const std::int32_t* passed = caller.loop.call_arguments.data() + op.left;
+  for (const auto& [reg, slot] : body.arguments) {
+    run.regs[static_cast<std::size_t>(reg)] = caller.regs[static_cast<std::size_t>(passed[slot])];
+  }
+  const std::int64_t steps = engine_.steps_left;
+  if (callee.run_register_code(run, body.entry) == kStatusFallBack) {
+    engine_.steps_left = steps;
+    return false;
+  }
+  // As every run of code does.
+  engine_.errors.pending = false;
+  out = run.slot_written ? run.slot_value : 0.0;
+  return true;
+}
+
+bool CodeExecutor::reload_shared(LoopRun& run) {
+  // Lists the call added variables to may have moved, so no name is kept
+  // where it was until it is found again.
+  const std::vector<LoopName>& names = run.loop.names;
+  for (std::size_t k = 0; k < names.size(); ++k) {
+    if (names[k].shared) run.names[k] = nullptr;
+  }
+  for (std::size_t k = 0; k < names.size(); ++k) {
+    if (names[k].shared && !load_name(run, k)) return false;
+  }
+  for (std::size_t k = 0; k < run.loop.arrays.size(); ++k) {
+    const auto& [reference, designator] = run.loop.arrays[k];
+    if (designator == kLocal) continue;
+    const RToken& node = nodes_[reference];
+    CVariableList* list = list_of(designator, node.op);
+    run.arrays[k] = list != nullptr ? list->find_entry(node.op, node.hint) : nullptr;
+  }
+  for (std::int32_t k = 0; k < run.loop.fields; ++k) {
+    run.fields[static_cast<std::size_t>(k)] = {0, nullptr};
+  }
+  return true;
 }
 
 int CodeExecutor::run_register_code(LoopRun& run, std::int32_t at) {
@@ -1304,6 +1458,7 @@ int CodeExecutor::run_register_code(LoopRun& run, std::int32_t at) {
         // the one named.
         const std::int64_t left = engine_.steps_left;
         if (step(op.left)) continue;
+        if (run.tentative) return kStatusFallBack;
         return out_of_steps(
             nodes_[run.loop.step_nodes[static_cast<std::size_t>(op.right + left)]].position);
       }
@@ -1360,7 +1515,7 @@ int CodeExecutor::run_register_code(LoopRun& run, std::int32_t at) {
       }
       case kLoopAssignBuiltin: {
         const RToken& node = nodes_[op.node];
-        const AssignStep& step = assign_steps_[node.assign_step];
+        const AssignStep step{nullptr, op.node, child(node, 0)};
         const double value = regs[op.left];
         RValue assigned;
         int status = kStatusFallBack;
@@ -1397,6 +1552,15 @@ int CodeExecutor::run_register_code(LoopRun& run, std::int32_t at) {
         if (status == kStatusFallBack) break;
         return status;
       }
+      case kLoopCall: {
+        const int status = loop_call(run, op);
+        if (status != kStatusNormal) return status;
+        if (run.names_reloaded && plain_real(run.call_value, result)) continue;
+        break;
+      }
+      case kLoopCallStep:
+        if (step()) continue;
+        return out_of_steps(nodes_[op.node].position);
       case kLoopExit:
         return kStatusExit;
       case kLoopReturn:
@@ -1406,6 +1570,7 @@ int CodeExecutor::run_register_code(LoopRun& run, std::int32_t at) {
       default:
         return kStatusNormal;
     }
+    if (run.tentative) return kStatusFallBack;
     const int status = take_over(run, op, at);
     if (status != kStatusNormal || run.general) return status;
   }
@@ -1452,13 +1617,22 @@ int CodeExecutor::take_over(LoopRun& run, const LoopOp& failed, std::int32_t& ne
   const LoopStatement& statement = run.loop.statements[static_cast<std::size_t>(escape.statement)];
   const RToken& node = nodes_[statement.node];
   store_names(run);
+  LoopReplay replay{run, escape.first, static_cast<std::int32_t>(&failed - run.loop.ops.data())};
+  // The general evaluation counts again a failed statement's step, and the
+  // steps of calls the failed part counted ahead and did not reach.
+  std::int64_t recount = escape.kind == LoopEscapeKind::statement ? 1 : 0;
+  for (std::int32_t at = replay.first; at < replay.failed; ++at) {
+    const LoopOp& op = run.loop.ops[static_cast<std::size_t>(at)];
+    if (op.code == kLoopCallStep && op.target > replay.failed) ++recount;
+  }
+  if (engine_.steps_left >= 0) engine_.steps_left += recount;
   int status = kStatusNormal;
   switch (escape.kind) {
     case LoopEscapeKind::statement: {
-      // The general execution counts the statement's step again.
-      if (engine_.steps_left >= 0) ++engine_.steps_left;
       RValue scratch;
-      status = this->statement(statement.node, statement.to_slot ? run.slot : scratch);
+      status = replaying(replay, [&] {
+        return this->statement(statement.node, statement.to_slot ? run.slot : scratch);
+      });
       run.general = !load_names(run);
       if (run.general) return finish_generally(run, escape.statement, status);
       break;
@@ -1468,8 +1642,10 @@ int CodeExecutor::take_over(LoopRun& run, const LoopOp& failed, std::int32_t& ne
       const bool is_for = statement.kind == LoopStatementKind::for_loop;
       const bool second = is_for || statement.kind == LoopStatementKind::do_loop;
       bool holds = false;
-      status = condition(child(node, second ? 1 : 0), holds,
+      status = replaying(replay, [&] {
+        return condition(child(node, second ? 1 : 0), holds,
                          is_if || is_for ? "Expression expected" : "Boolean expression expected");
+      });
       run.general = !load_names(run);
       if (status != kStatusNormal) return status;
       if (run.general) return finish_after_condition(run, escape.statement, holds);
@@ -1477,7 +1653,7 @@ int CodeExecutor::take_over(LoopRun& run, const LoopOp& failed, std::int32_t& ne
       return kStatusNormal;
     }
     case LoopEscapeKind::switch_value:
-      status = switch_statement(node, run.slot);
+      status = replaying(replay, [&] { return switch_statement(node, run.slot); });
       run.general = !load_names(run);
       if (run.general) return finish_generally(run, escape.statement, status);
       // A continue in a case goes on at the loop around the switch.
@@ -1496,7 +1672,7 @@ int CodeExecutor::take_over(LoopRun& run, const LoopOp& failed, std::int32_t& ne
     case LoopEscapeKind::repeat_count: {
       RValue count;
       const std::int32_t count_index = child(node, 0);
-      status = eval(count_index, count);
+      status = replaying(replay, [&] { return eval(count_index, count); });
       run.general = !load_names(run);
       if (status != kStatusNormal) return status;
       if (count.is_string()) {

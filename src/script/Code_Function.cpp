@@ -2,9 +2,10 @@
 
 namespace kestrel {
 
-void FunctionRegistry::add(std::string_view name, BuiltinFunction handler, int argument_count) {
+void FunctionRegistry::add(std::string_view name, BuiltinFunction handler, int argument_count,
+                           bool calculation) {
   const auto index = static_cast<std::int32_t>(entries_.size());
-  entries_.push_back(FunctionEntry{std::string(name), handler, argument_count});
+  entries_.push_back(FunctionEntry{std::string(name), handler, argument_count, calculation});
   first_.emplace(entries_.back().name, index);
 }
 

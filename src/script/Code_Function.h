@@ -40,13 +40,17 @@ struct FunctionEntry {
   std::string name;
   BuiltinFunction handler = nullptr;
   int argument_count = 0;
+  // Reads and writes no variable and runs no game code, so code holding
+  // names in registers may call it without writing them back first.
+  bool calculation = false;
 };
 
 // The built-in functions, numbered in registration order. Each family
 // registers its functions once when the engine is made.
 class FunctionRegistry {
  public:
-  void add(std::string_view name, BuiltinFunction handler, int argument_count);
+  void add(std::string_view name, BuiltinFunction handler, int argument_count,
+           bool calculation = false);
   // The index of the first function with that name, or -1.
   std::int32_t find(std::string_view name) const;
   // The registered count, or kNoSuchFunction for an index that names nothing.

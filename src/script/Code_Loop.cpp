@@ -72,6 +72,20 @@ std::int32_t fused_jump(std::int32_t code) {
   }
 }
 
+// = and the compound assignments whose operator real_operation applies.
+bool is_real_assignment(std::int32_t op) {
+  switch (op) {
+    case kTokAssign:
+    case kTokAddAssign:
+    case kTokSubAssign:
+    case kTokMulAssign:
+    case kTokDivAssign:
+      return true;
+    default:
+      return false;
+  }
+}
+
 bool is_loop(LoopStatementKind kind) {
   return kind == LoopStatementKind::for_loop || kind == LoopStatementKind::while_loop ||
          kind == LoopStatementKind::do_loop || kind == LoopStatementKind::repeat_loop;
@@ -98,6 +112,19 @@ class LoopLowering {
           indirect_.end()) {
         return false;
       }
+    }
+    loop_.shares = loop_.fields > 0 ||
+                   std::any_of(loop_.names.begin(), loop_.names.end(),
+                               [](const LoopName& name) { return name.shared; }) ||
+                   std::any_of(loop_.arrays.begin(), loop_.arrays.end(),
+                               [](const auto& array) { return array.second != kLocal; });
+    loop_.pure = loop_.names.empty() && loop_.arrays.empty() && loop_.fields == 0 &&
+                 std::none_of(loop_.ops.begin(), loop_.ops.end(), [](const LoopOp& op) {
+                   return op.code == kLoopBuiltin || op.code == kLoopAssignBuiltin ||
+                          op.code == kLoopCall || op.code == kLoopCallStep;
+                 });
+    for (const auto& [reg, slot] : loop_.arguments) {
+      loop_.arguments_read = std::max(loop_.arguments_read, slot + 1);
     }
     for (const std::int32_t index : conditions_) {
       LoopEscape& condition = escape(index);
@@ -138,9 +165,11 @@ class LoopLowering {
     const RToken& name = node(index);
     LoopName& entry = loop_.names[static_cast<std::size_t>(
         entry_of(names_, {name.fixed_instance, name.op}, loop_.names, [&] {
-          return LoopName{index, new_register(), false};
+          return LoopName{index, new_register(), false, name.fixed_instance != kLocal};
         }))];
     entry.written = entry.written || written;
+    // A call may change the name before the value read here is used.
+    if (!written && entry.shared && copy_shared_) return add_op({kLoopMove, 0, entry.reg});
     return entry.reg;
   }
 
@@ -175,7 +204,7 @@ class LoopLowering {
   }
 
   std::int32_t add_escape(LoopEscapeKind kind, std::int32_t statement) {
-    loop_.escapes.push_back({kind, statement, 0, 0});
+    loop_.escapes.push_back({kind, statement, 0, 0, here()});
     return static_cast<std::int32_t>(loop_.escapes.size()) - 1;
   }
   LoopEscape& escape(std::int32_t index) { return loop_.escapes[static_cast<std::size_t>(index)]; }
@@ -207,6 +236,8 @@ class LoopLowering {
       }
       case kNodeVariable:
         return reference(index);
+      case kNodeCall:
+        return call(index);
       case kNodeUnary: {
         const std::int32_t value = operand(code_.child(expression, 0));
         if (value < 0) return -1;
@@ -288,9 +319,45 @@ class LoopLowering {
     return add_op(element);
   }
 
+  bool contains_call(std::int32_t index) const {
+    const RToken& expression = node(index);
+    if (expression.kind == kNodeCall) return true;
+    for (std::int32_t i = 0; i < expression.child_count; ++i) {
+      if (contains_call(code_.child(expression, i))) return true;
+    }
+    return false;
+  }
+
+  // A call by its argument registers. Its step comes before the calls among
+  // its arguments, where there are any.
+  std::int32_t call(std::int32_t index) {
+    const RToken& call = node(index);
+    std::int32_t counted = -1;
+    for (std::int32_t i = 0; i < call.child_count && counted < 0; ++i) {
+      if (contains_call(code_.child(call, i))) counted = emit({kLoopCallStep, 0, 0, 0, index});
+    }
+    std::vector<std::int32_t> arguments;
+    for (std::int32_t i = 0; i < call.child_count; ++i) {
+      arguments.push_back(operand(code_.child(call, i)));
+      if (arguments.back() < 0) return -1;
+    }
+    const auto first = static_cast<std::int32_t>(loop_.call_arguments.size());
+    loop_.call_arguments.insert(loop_.call_arguments.end(), arguments.begin(), arguments.end());
+    const std::int32_t result = add_op({kLoopCall, 0, first, call.child_count, index, counted});
+    if (counted >= 0) loop_.ops[static_cast<std::size_t>(counted)].target = here() - 1;
+    return result;
+  }
+
+  // Starts the operations of a statement, condition or value that fail to
+  // `escape`; `expression` is all they compute.
+  void begin(std::int32_t escape, std::int32_t expression) {
+    escape_ = escape;
+    copy_shared_ = contains_call(expression);
+  }
+
   // The register of an expression's value, its operations failing to `escape`.
   std::int32_t value(std::int32_t index, std::int32_t escape) {
-    escape_ = escape;
+    begin(escape, index);
     return operand(index);
   }
 
@@ -310,10 +377,11 @@ class LoopLowering {
     const std::int32_t target_index = code_.child(assign, 0);
     const RToken& target = node(target_index);
     const std::int32_t fails = add_escape(LoopEscapeKind::statement, me);
+    begin(fails, me_node(me));
     const bool to_slot = statement_at(me).to_slot;
     std::int32_t assigned = 0;
-    if (assign.assign_step >= 0 && is_register_name(target)) {
-      const std::int32_t value_register = value(code_.child(assign, 1), fails);
+    if (is_real_assignment(assign.op) && is_register_name(target)) {
+      const std::int32_t value_register = operand(code_.child(assign, 1));
       if (value_register < 0) return false;
       assigned = name_register(target_index, true);
       if (assign.op == kTokAssign) {
@@ -322,8 +390,8 @@ class LoopLowering {
         emit({binary_code(compound_operator(assign.op)), assigned, assigned, value_register,
               code_.child(assign, 1), 0, fails});
       }
-    } else if (assign.assign_step >= 0 && is_builtin_name(target)) {
-      assigned = value(code_.child(assign, 1), fails);
+    } else if (is_real_assignment(assign.op) && is_builtin_name(target)) {
+      assigned = operand(code_.child(assign, 1));
       if (assigned < 0) return false;
       // The assignment gives the result slot the built-in's new value itself.
       emit({kLoopAssignBuiltin, 0, assigned, to_slot ? 1 : 0, me_node(me), 0, fails});
@@ -333,11 +401,10 @@ class LoopLowering {
       std::int32_t designator = 0;
       if (assign.op != kTokAssign || !element_designator(target, designator)) return false;
       // As in the general assignment, the indices before the value.
-      escape_ = fails;
       const std::int32_t row = row_register(target);
       const std::int32_t column =
           row < 0 ? -1 : operand(code_.child(target, target.child_count - 1));
-      assigned = column < 0 ? -1 : value(code_.child(assign, 1), fails);
+      assigned = column < 0 ? -1 : operand(code_.child(assign, 1));
       if (assigned < 0) return false;
       indirect_.push_back(target.op);
       LoopOp write{kLoopAssignElement, assigned, row, column, me_node(me), 0, fails};
@@ -581,6 +648,9 @@ class LoopLowering {
   // break and continue jumps: the operation, the statement left, and which.
   std::vector<std::tuple<std::int32_t, std::int32_t, bool>> jumps_;
   std::int32_t escape_ = -1;
+  // The operations being emitted include a call: reads of names a call may
+  // change take copies.
+  bool copy_shared_ = false;
   bool join_step_ = false;                // the next statement's step joins the step just emitted
   std::vector<std::int32_t> conditions_;  // the conditions' escapes
 };

@@ -236,6 +236,13 @@ enum LoopOpCode : std::int32_t {
   kLoopAssignElement,  // result to the element at left and right of array `cache`
   kLoopExit,
   kLoopReturn,  // left becomes the result slot's value, then as exit
+  // `node`'s call of the `right` arguments whose registers start at `left`
+  // in call_arguments. It fails only after the call, for a value that is no
+  // real or names a call left changed beyond the registers.
+  kLoopCall,
+  // Counts the step of the call at `target` before the calls among its
+  // arguments, as the general evaluation does.
+  kLoopCallStep,
   kLoopEnd,
 };
 
@@ -286,12 +293,14 @@ enum class LoopEscapeKind : std::int32_t { statement, condition, switch_value, r
 // Where a failed operation goes: its statement, condition or value is run
 // generally, and the run goes on at `next`: past the statement, where a
 // condition leads when it holds (`otherwise` when it fails), or at a repeat's
-// first round.
+// first round. The operations from `first` to the one that failed run in a
+// straight line, so the calls among them are the ones already made.
 struct LoopEscape {
   LoopEscapeKind kind = LoopEscapeKind::statement;
   std::int32_t statement = 0;
   std::int32_t next = 0;
   std::int32_t otherwise = 0;
+  std::int32_t first = 0;
 };
 
 // A plain name a register loop holds in a register while it runs.
@@ -299,11 +308,13 @@ struct LoopName {
   std::int32_t node = 0;  // a reference to it, for its designator, index and hint
   std::int32_t reg = 0;
   bool written = false;
+  // Not a var local, so code that a call runs may read or change it.
+  bool shared = false;
 };
 
 // A loop whose statements only compute reals from plain names, arguments,
-// constants, array elements and fields, lowered to code over registers of
-// reals. The names are read into registers when the loop starts and written
+// constants, array elements, fields and calls, lowered to code over registers
+// of reals. The names are read into registers when the loop starts and written
 // back when it ends or hands a statement to the general execution.
 struct RegisterLoop {
   std::int32_t entry = 0;  // where a run starts: the condition, or a do's or repeat's body
@@ -312,6 +323,7 @@ struct RegisterLoop {
   std::vector<LoopEscape> escapes;
   std::vector<LoopName> names;
   std::vector<std::pair<std::int32_t, std::int32_t>> arguments;  // register, slot
+  std::vector<std::int32_t> call_arguments;                      // the calls' argument registers
   std::vector<std::pair<std::int32_t, double>> constants;        // register, value
   // The arrays read or written by constant instance: a reference node and
   // its designator. Found when the run starts, as the names are.
@@ -322,6 +334,13 @@ struct RegisterLoop {
   std::vector<std::int32_t> step_nodes;
   std::int32_t registers = 0;
   std::int32_t counters = 0;
+  // Some name, array or field may be one that code a call runs can see.
+  bool shares = false;
+  // It computes from arguments and constants alone, with no names, elements,
+  // fields, built-ins or calls: a script made of it can run inside its
+  // caller's register run, and run again generally where it fails.
+  bool pure = false;
+  std::int32_t arguments_read = 0;  // one past the last argument slot it reads
 };
 
 enum class CodeKind : std::int32_t { program = 1, expression = 2, constant_expression = 3 };

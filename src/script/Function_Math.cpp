@@ -712,8 +712,9 @@ static_assert(kMathFunctions.size() == 63);
 }  // namespace
 
 void register_math_functions(FunctionRegistry& registry) {
+  // Each of them only computes its value, random draws included.
   for (const Registration& entry : kMathFunctions) {
-    registry.add(entry.name, entry.function, entry.argument_count);
+    registry.add(entry.name, entry.function, entry.argument_count, true);
   }
 }
 

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <string>
+
 #include "case_names.h"
 #include "script_fixture.h"
 
@@ -429,6 +432,65 @@ TEST_F(ScriptFixture, AnAssignedCallRunsOnceWhateverItsTarget) {
   EXPECT_EQ(real_of("global.calls"), 2);
 }
 
+// Loops and programs of plain reals call functions and scripts from their
+// registers: each call runs once, names a call changes are seen on both
+// sides, and values read before a call keep what they were.
+TEST_F(ScriptFixture, CallsFromLoopsLeaveTheStateOfOneCallEach) {
+  engine.scripts.add("scr_bump", "a += 10; return 1");
+  engine.scripts.add("scr_set", "a = 100; k = 5; return 7");
+  engine.scripts.add("scr_name", "a = 'x'; global.names += 1; return 0");
+  engine.scripts.add("scr_pick", "if argument0 > 1 return argument0 * 5");
+  engine.scripts.add("scr_div", "return 10 / argument0");
+  ASSERT_TRUE(engine.scripts.compile_all(engine));
+  const struct {
+    std::string_view program;
+    std::string_view expression;
+    double expected;
+  } cases[] = {
+      {"a = 0; for (i = 0; i < 3; i += 1) a += floor(i / 2) + sqrt(4)", "a", 7},
+      {"a = 0; for (i = 0; i < 3; i += 1) { a += 1; b = scr_bump() }", "a", 33},
+      {"a = 1; for (i = 0; i < 1; i += 1) b = a + scr_set()", "a * 1000 + b", 100008},
+      // The element's index is read before the call changes it.
+      {"k = 0; e[5] = 0; e[0] = 0; for (i = 0; i < 1; i += 1) e[k] = scr_set()",
+       "e[0] * 10 + e[5] + k * 100", 570},
+      // A name the call turns to a string, and a call whose value is one.
+      {"a = 0; n = 0; global.names = 0; for (i = 0; i < 3; i += 1) { n += 1; c = a; b = scr_name() "
+       "}",
+       "n * 100 + global.names * 10 + (c == 'x')", 331},
+      {"s = 0; t = 0; for (i = 0; i < 4; i += 1) { s = chr(65 + i); t += 1 }",
+       "t * 10 + (s == 'D')", 41},
+      // Scripts that only compute from their arguments, ending without a return.
+      {"r = 0; for (i = 0; i < 4; i += 1) r += scr_pick(i)", "r", 25},
+      {"r = 0; var i; for (i = 1; i < 3; i += 1) r += scr_div(i) + scr_div(i * 2)", "r", 22.5},
+  };
+  for (const auto& c : cases) {
+    ASSERT_TRUE(run(c.program)) << c.program << ": " << engine.errors.last_text;
+    EXPECT_EQ(real_of(c.expression), c.expected) << c.program;
+  }
+  EXPECT_FALSE(run("r = 0; for (i = 3; i >= 0; i -= 1) r += scr_div(i)"));
+  EXPECT_EQ(engine.errors.last_text.rfind("In script scr_div:\r", 0), 0u)
+      << engine.errors.last_text;
+  EXPECT_EQ(error(), "Division by 0.");
+  EXPECT_EQ(real_of("i"), 0);
+}
+
+// Each random draw happens once even where the statement it is in is handed
+// over to the general run, as a write that makes an element is.
+TEST_F(ScriptFixture, DrawsInLoopsHappenOnceEach) {
+  ASSERT_TRUE(run("random_set_seed(7); d0 = random(100); d1 = random(100); d2 = random(100)"));
+  ASSERT_TRUE(run("random_set_seed(7); for (i = 0; i < 3; i += 1) made[i] = floor(random(100))"));
+  ASSERT_TRUE(run("random_set_seed(7); for (i = 0; i < 3; i += 1) kept[i] = random(100)"));
+  EXPECT_FALSE(run("random_set_seed(7); n = 0; for (i = 0; i < 3; i += 1) n += random(100) / i"));
+  EXPECT_EQ(error(), "Division by 0.");
+  ASSERT_TRUE(run("next = random(100)"));
+  EXPECT_EQ(real_of("next"), real_of("d1"));
+  for (const char* index : {"0", "1", "2"}) {
+    const std::string draw = std::string("d") + index;
+    EXPECT_EQ(real_of("made[" + std::string(index) + "]"), std::floor(real_of(draw))) << index;
+    EXPECT_EQ(real_of("kept[" + std::string(index) + "]"), real_of(draw)) << index;
+  }
+}
+
 TEST_F(ScriptFixture, ArgumentsInExpressionsKeepTheirKinds) {
   engine.scripts.add("scr_combine", "return argument0 * argument1 + argument2 mod 3");
   engine.scripts.add("scr_twice", "return argument0 * argument1");
@@ -506,6 +568,8 @@ TEST_F(ScriptFixture, StatementsCostOneStepEach) {
        "default: a -= 1 }",
        4 + 14},
       {"for (i = 0; i < 2; i += 1) repeat 2 a = i", 3 + 2 * 4},
+      {"var i; for (i = 0; i < 2; i += 1) a = floor(sqrt(i))", 4 + 2 * 4},
+      {"var i; for (i = 0; i < 2; i += 1) a = scr_sum(i, 1) + abs(i)", 4 + 2 * (4 + 5)},
   };
   for (const auto& c : cases) {
     engine.steps_left = 1000;
@@ -531,6 +595,23 @@ TEST_F(ScriptFixture, TheStepBudgetNamesTheStatementItRanOutAt) {
     engine.steps_left = c.budget;
     EXPECT_FALSE(run(program));
     const std::string position = "position " + std::to_string(program.find(c.statement) + 1) + ":";
+    EXPECT_NE(engine.errors.last_text.find(position), std::string::npos)
+        << c.budget << ": " << engine.errors.last_text;
+  }
+  engine.steps_left = -1;
+}
+
+// A call counts its step before the calls among its arguments count theirs.
+TEST_F(ScriptFixture, TheStepBudgetNamesTheCallItRanOutAt) {
+  const std::string program = "a = 0; for (i = 0; i < 2; i += 1) { b = floor(sqrt(i)) }";
+  const struct {
+    std::int64_t budget;
+    std::string_view call;
+  } cases[] = {{6, "floor"}, {7, "sqrt"}, {11, "floor"}, {12, "sqrt"}};
+  for (const auto& c : cases) {
+    engine.steps_left = c.budget;
+    EXPECT_FALSE(run(program));
+    const std::string position = "position " + std::to_string(program.find(c.call) + 1) + ":";
     EXPECT_NE(engine.errors.last_text.find(position), std::string::npos)
         << c.budget << ": " << engine.errors.last_text;
   }
