@@ -381,15 +381,16 @@ class CodeExecutor {
   // Reads the names and arguments into the registers; false where one is
   // missing or not a plain real, or two names are one variable.
   bool load_names(LoopRun& run);
-  // Reads the name `k` into its register, as load_names.
-  bool load_name(LoopRun& run, std::size_t k);
+  // Reads the name `k` into its register, as load_names, where it must not
+  // be one of the first `found` names.
+  bool load_name(LoopRun& run, std::size_t k, std::size_t found);
   // Writes the names the loop changes and the result slot back; only those
   // a call may see for `shared_only`.
   void store_names(LoopRun& run, bool shared_only = false);
   // A call from a register run: names that the code it runs may see are
   // written back before and read again after, with the arrays and instances
   // they lie in.
-  int loop_call(LoopRun& run, const LoopOp& op);
+  [[gnu::noinline]] int loop_call(LoopRun& run, const LoopOp& op);
   bool reload_shared(LoopRun& run);
   // Runs a script whose body is a pure register program with the call's
   // arguments from the caller's registers; false, with the steps it counted
@@ -1255,7 +1256,7 @@ int CodeExecutor::register_loop(const RToken& node, RValue& slot, std::int64_t r
   return status;
 }
 
-bool CodeExecutor::load_name(LoopRun& run, std::size_t k) {
+bool CodeExecutor::load_name(LoopRun& run, std::size_t k, std::size_t found) {
   const LoopName& name = run.loop.names[k];
   const RToken& node = nodes_[name.node];
   CVariableList* list = list_of(node.fixed_instance, node.op);
@@ -1264,17 +1265,15 @@ bool CodeExecutor::load_name(LoopRun& run, std::size_t k) {
     return false;
   }
   // self.a and a written without an instance may be one variable.
-  const auto names_end = run.names.begin() + static_cast<std::ptrdiff_t>(run.loop.names.size());
-  if (std::find(run.names.begin(), names_end, value) != names_end) return false;
+  const auto found_end = run.names.begin() + static_cast<std::ptrdiff_t>(found);
+  if (std::find(run.names.begin(), found_end, value) != found_end) return false;
   run.names[k] = value;
   return true;
 }
 
 bool CodeExecutor::load_names(LoopRun& run) {
-  const std::size_t count = run.loop.names.size();
-  std::fill_n(run.names.begin(), count, nullptr);
-  for (std::size_t k = 0; k < count; ++k) {
-    if (!load_name(run, k)) return false;
+  for (std::size_t k = 0; k < run.loop.names.size(); ++k) {
+    if (!load_name(run, k, k)) return false;
   }
   for (const auto& [reg, slot] : run.loop.arguments) {
     if (!plain_real(argument(slot), run.regs[static_cast<std::size_t>(reg)])) return false;
@@ -1368,7 +1367,7 @@ bool CodeExecutor::reload_shared(LoopRun& run) {
     if (names[k].shared) run.names[k] = nullptr;
   }
   for (std::size_t k = 0; k < names.size(); ++k) {
-    if (names[k].shared && !load_name(run, k)) return false;
+    if (names[k].shared && !load_name(run, k, names.size())) return false;
   }
   for (std::size_t k = 0; k < run.loop.arrays.size(); ++k) {
     const auto& [reference, designator] = run.loop.arrays[k];
@@ -1386,8 +1385,9 @@ bool CodeExecutor::reload_shared(LoopRun& run) {
 int CodeExecutor::run_register_code(LoopRun& run, std::int32_t at) {
   const LoopOp* const ops = run.loop.ops.data();
   double* const regs = run.regs.data();
+  const LoopOp* next = ops + at;
   for (;;) {
-    const LoopOp& op = ops[at++];
+    const LoopOp& op = *next++;
     double& result = regs[op.result];
     switch (op.code) {
       case kLoopAdd:
@@ -1463,31 +1463,31 @@ int CodeExecutor::run_register_code(LoopRun& run, std::int32_t at) {
             nodes_[run.loop.step_nodes[static_cast<std::size_t>(op.right + left)]].position);
       }
       case kLoopJump:
-        at = op.target;
+        next = ops + op.target;
         continue;
       case kLoopJumpUnless:
-        if (!(regs[op.left] >= 0.5)) at = op.target;
+        if (!(regs[op.left] >= 0.5)) next = ops + op.target;
         continue;
       case kLoopJumpIf:
-        if (regs[op.left] >= 0.5) at = op.target;
+        if (regs[op.left] >= 0.5) next = ops + op.target;
         continue;
       case kLoopJumpIfLess:
-        if (compares(kOpLess, regs[op.left], regs[op.right])) at = op.target;
+        if (compares(kOpLess, regs[op.left], regs[op.right])) next = ops + op.target;
         continue;
       case kLoopJumpIfLessEqual:
-        if (compares(kOpLessEqual, regs[op.left], regs[op.right])) at = op.target;
+        if (compares(kOpLessEqual, regs[op.left], regs[op.right])) next = ops + op.target;
         continue;
       case kLoopJumpIfGreater:
-        if (compares(kOpGreater, regs[op.left], regs[op.right])) at = op.target;
+        if (compares(kOpGreater, regs[op.left], regs[op.right])) next = ops + op.target;
         continue;
       case kLoopJumpIfGreaterEqual:
-        if (compares(kOpGreaterEqual, regs[op.left], regs[op.right])) at = op.target;
+        if (compares(kOpGreaterEqual, regs[op.left], regs[op.right])) next = ops + op.target;
         continue;
       case kLoopJumpIfEqual:
-        if (compares(kOpEqual, regs[op.left], regs[op.right])) at = op.target;
+        if (compares(kOpEqual, regs[op.left], regs[op.right])) next = ops + op.target;
         continue;
       case kLoopJumpIfNotEqual:
-        if (compares(kOpNotEqual, regs[op.left], regs[op.right])) at = op.target;
+        if (compares(kOpNotEqual, regs[op.left], regs[op.right])) next = ops + op.target;
         continue;
       case kLoopSlot:
         run.slot_value = regs[op.left];
@@ -1499,7 +1499,7 @@ int CodeExecutor::run_register_code(LoopRun& run, std::int32_t at) {
       case kLoopRepeatNext: {
         std::int64_t& left = run.counters[static_cast<std::size_t>(op.right)];
         if (left <= 0) {
-          at = op.target;
+          next = ops + op.target;
         } else {
           --left;
         }
@@ -1510,7 +1510,8 @@ int CodeExecutor::run_register_code(LoopRun& run, std::int32_t at) {
         const RToken& node = nodes_[statement.node];
         const std::int32_t start =
             case_of(code_.case_tables[static_cast<std::size_t>(node.case_table)], regs[op.left]);
-        at = start < 0 ? statement.end : statement.cases[static_cast<std::size_t>(start) + 1];
+        next = ops +
+               (start < 0 ? statement.end : statement.cases[static_cast<std::size_t>(start) + 1]);
         continue;
       }
       case kLoopAssignBuiltin: {
@@ -1567,12 +1568,17 @@ int CodeExecutor::run_register_code(LoopRun& run, std::int32_t at) {
         run.slot_value = regs[op.left];
         run.slot_written = true;
         return kStatusExit;
-      default:
+      case kLoopEnd:
         return kStatusNormal;
+      default:
+        // Only the lowering makes operations.
+        __builtin_unreachable();
     }
     if (run.tentative) return kStatusFallBack;
-    const int status = take_over(run, op, at);
+    std::int32_t resume = static_cast<std::int32_t>(next - ops);
+    const int status = take_over(run, op, resume);
     if (status != kStatusNormal || run.general) return status;
+    next = ops + resume;
   }
 }
 
