@@ -30,6 +30,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   engine.scripts.add("scr_fuzz",
                      "argument9 = argument0; if argument1 > 0 argument0 = scr_fuzz(argument0, "
                      "argument1 - 1); return argument0 * argument1 + argument2 mod 3");
+  // One that only computes from its arguments, and one that changes the
+  // caller's names and draws.
+  engine.scripts.add("scr_pure",
+                     "if argument0 > 2 return argument0 / argument1; return argument2 mod 4");
+  engine.scripts.add("scr_side", "n += 1; t = 'x'; return random(3)");
   engine.scripts.compile_all(engine);
 
   for (const bool is_expression : {false, true}) {
