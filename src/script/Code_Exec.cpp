@@ -1332,6 +1332,7 @@ int CodeExecutor::loop_call(LoopRun& run, const LoopOp& op) {
 
 bool CodeExecutor::run_pure_script(const CCode& code, const LoopRun& caller, const LoopOp& op,
                                    double& out) {
+  if (!code.compiled() || code.kind() != CodeKind::program) return false;
   const RToken& root = code.nodes[code.root()];
   if (root.kind != kNodeBlock || root.register_loop < 0) return false;
   const RegisterLoop& body = code.register_loops[static_cast<std::size_t>(root.register_loop)];

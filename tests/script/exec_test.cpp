@@ -545,6 +545,7 @@ TEST_F(ScriptFixture, TheStepBudgetEndsRunawayCode) {
 // Every statement, block and call costs one step, however it is run.
 TEST_F(ScriptFixture, StatementsCostOneStepEach) {
   engine.scripts.add("scr_sum", "var t; t = argument0; t += argument1; return t");
+  engine.scripts.add("scr_twice", "if argument0 > 0 return argument0 * 2; return 0");
   ASSERT_TRUE(engine.scripts.compile_all(engine));
   const struct {
     std::string_view program;
@@ -570,6 +571,7 @@ TEST_F(ScriptFixture, StatementsCostOneStepEach) {
       {"for (i = 0; i < 2; i += 1) repeat 2 a = i", 3 + 2 * 4},
       {"var i; for (i = 0; i < 2; i += 1) a = floor(sqrt(i))", 4 + 2 * 4},
       {"var i; for (i = 0; i < 2; i += 1) a = scr_sum(i, 1) + abs(i)", 4 + 2 * (4 + 5)},
+      {"var i; for (i = 0; i < 3; i += 1) a = scr_twice(i)", 4 + 3 * (3 + 3)},
   };
   for (const auto& c : cases) {
     engine.steps_left = 1000;
