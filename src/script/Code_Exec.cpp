@@ -325,8 +325,12 @@ class CodeExecutor {
   // argument slot, a real of the instance read in place, or the getter's value.
   bool fast_builtin(const RToken& node, ScriptInstance& instance, double& out) {
     if (const RValue* argument = argument_slot(node)) return plain_real(*argument, out);
-    if (node.op >= engine_.builtin_variables.size()) return false;
-    const BuiltinVariable& builtin = engine_.builtin_variables.at(node.op);
+    return builtin_real(node.op, instance, out);
+  }
+  // The built-in variable `variable` of an instance as a plain real.
+  bool builtin_real(std::int32_t variable, ScriptInstance& instance, double& out) {
+    if (variable >= engine_.builtin_variables.size()) return false;
+    const BuiltinVariable& builtin = engine_.builtin_variables.at(variable);
     if (builtin.real_getter != nullptr) {
       out = builtin.real_getter(instance);
       return true;
@@ -1273,7 +1277,7 @@ bool CodeExecutor::load_name(LoopRun& run, std::size_t k, std::size_t found) {
 
 bool CodeExecutor::load_names(LoopRun& run) {
   for (std::size_t k = 0; k < run.loop.names.size(); ++k) {
-    if (!load_name(run, k, k)) return false;
+    if (!load_name(run, k, run.loop.names_may_meet ? k : 0)) return false;
   }
   for (const auto& [reg, slot] : run.loop.arguments) {
     if (!plain_real(argument(slot), run.regs[static_cast<std::size_t>(reg)])) return false;
@@ -1368,7 +1372,9 @@ bool CodeExecutor::reload_shared(LoopRun& run) {
     if (names[k].shared) run.names[k] = nullptr;
   }
   for (std::size_t k = 0; k < names.size(); ++k) {
-    if (names[k].shared && !load_name(run, k, names.size())) return false;
+    if (names[k].shared && !load_name(run, k, run.loop.names_may_meet ? names.size() : 0)) {
+      return false;
+    }
   }
   for (std::size_t k = 0; k < run.loop.arrays.size(); ++k) {
     const auto& [reference, designator] = run.loop.arrays[k];
@@ -1451,9 +1457,14 @@ int CodeExecutor::run_register_code(LoopRun& run, std::int32_t at) {
       case kLoopField:
         if (loop_field(run, op, result)) continue;
         break;
-      case kLoopBuiltin:
-        if (fast_read(nodes_[op.node], result)) continue;
+      case kLoopBuiltin: {
+        // The lowering leaves only built-ins of self and other here.
+        const RToken& node = nodes_[op.node];
+        if (builtin_real(node.op, node.fixed_instance == kOther ? *other_ : *self_, result)) {
+          continue;
+        }
         break;
+      }
       case kLoopStep: {
         // Where the budget runs out part way, the statement it ran out at is
         // the one named.

@@ -118,6 +118,13 @@ class LoopLowering {
                                [](const LoopName& name) { return name.shared; }) ||
                    std::any_of(loop_.arrays.begin(), loop_.arrays.end(),
                                [](const auto& array) { return array.second != kLocal; });
+    for (std::size_t k = 0; k < loop_.names.size(); ++k) {
+      for (std::size_t j = 0; j < k; ++j) {
+        if (code_.nodes[loop_.names[j].node].op == code_.nodes[loop_.names[k].node].op) {
+          loop_.names_may_meet = true;
+        }
+      }
+    }
     loop_.pure = loop_.names.empty() && loop_.arrays.empty() && loop_.fields == 0 &&
                  std::none_of(loop_.ops.begin(), loop_.ops.end(), [](const LoopOp& op) {
                    return op.code == kLoopBuiltin || op.code == kLoopAssignBuiltin ||

@@ -336,6 +336,9 @@ struct RegisterLoop {
   std::int32_t counters = 0;
   // Some name, array or field may be one that code a call runs can see.
   bool shares = false;
+  // Two names are of one variable under different designators (a and
+  // self.a), which may then be one variable.
+  bool names_may_meet = false;
   // It computes from arguments and constants alone, with no names, elements,
   // fields, built-ins or calls: a script made of it can run inside its
   // caller's register run, and run again generally where it fails.
