@@ -387,7 +387,7 @@ class CodeExecutor {
   bool load_names(LoopRun& run);
   // Reads the name `k` into its register, as load_names, where it must not
   // be one of the first `found` names.
-  bool load_name(LoopRun& run, std::size_t k, std::size_t found);
+  [[gnu::always_inline]] bool load_name(LoopRun& run, std::size_t k, std::size_t found);
   // Writes the names the loop changes and the result slot back; only those
   // a call may see for `shared_only`.
   void store_names(LoopRun& run, bool shared_only = false);
@@ -1260,7 +1260,7 @@ int CodeExecutor::register_loop(const RToken& node, RValue& slot, std::int64_t r
   return status;
 }
 
-bool CodeExecutor::load_name(LoopRun& run, std::size_t k, std::size_t found) {
+inline bool CodeExecutor::load_name(LoopRun& run, std::size_t k, std::size_t found) {
   const LoopName& name = run.loop.names[k];
   const RToken& node = nodes_[name.node];
   CVariableList* list = list_of(node.fixed_instance, node.op);
@@ -1395,72 +1395,72 @@ int CodeExecutor::run_register_code(LoopRun& run, std::int32_t at) {
   const LoopOp* next = ops + at;
   for (;;) {
     const LoopOp& op = *next++;
-    double& result = regs[op.result];
     switch (op.code) {
       case kLoopAdd:
-        result = regs[op.left] + regs[op.right];
+        regs[op.result] = regs[op.left] + regs[op.right];
         continue;
       case kLoopSubtract:
-        result = regs[op.left] - regs[op.right];
+        regs[op.result] = regs[op.left] - regs[op.right];
         continue;
       case kLoopMultiply:
-        result = regs[op.left] * regs[op.right];
+        regs[op.result] = regs[op.left] * regs[op.right];
         continue;
       case kLoopDivide:
-        if (real_operation(kOpDivide, regs[op.left], regs[op.right], result)) continue;
+        if (real_operation(kOpDivide, regs[op.left], regs[op.right], regs[op.result])) continue;
         break;
       case kLoopDiv:
-        if (real_operation(kOpDiv, regs[op.left], regs[op.right], result)) continue;
+        if (real_operation(kOpDiv, regs[op.left], regs[op.right], regs[op.result])) continue;
         break;
       case kLoopMod:
-        if (real_operation(kOpMod, regs[op.left], regs[op.right], result)) continue;
+        if (real_operation(kOpMod, regs[op.left], regs[op.right], regs[op.result])) continue;
         break;
       case kLoopLess:
-        real_operation(kOpLess, regs[op.left], regs[op.right], result);
+        real_operation(kOpLess, regs[op.left], regs[op.right], regs[op.result]);
         continue;
       case kLoopLessEqual:
-        real_operation(kOpLessEqual, regs[op.left], regs[op.right], result);
+        real_operation(kOpLessEqual, regs[op.left], regs[op.right], regs[op.result]);
         continue;
       case kLoopGreater:
-        real_operation(kOpGreater, regs[op.left], regs[op.right], result);
+        real_operation(kOpGreater, regs[op.left], regs[op.right], regs[op.result]);
         continue;
       case kLoopGreaterEqual:
-        real_operation(kOpGreaterEqual, regs[op.left], regs[op.right], result);
+        real_operation(kOpGreaterEqual, regs[op.left], regs[op.right], regs[op.result]);
         continue;
       case kLoopEqual:
-        real_operation(kOpEqual, regs[op.left], regs[op.right], result);
+        real_operation(kOpEqual, regs[op.left], regs[op.right], regs[op.result]);
         continue;
       case kLoopNotEqual:
-        real_operation(kOpNotEqual, regs[op.left], regs[op.right], result);
+        real_operation(kOpNotEqual, regs[op.left], regs[op.right], regs[op.result]);
         continue;
       case kLoopAnd:
-        real_operation(kOpAnd, regs[op.left], regs[op.right], result);
+        real_operation(kOpAnd, regs[op.left], regs[op.right], regs[op.result]);
         continue;
       case kLoopOr:
-        real_operation(kOpOr, regs[op.left], regs[op.right], result);
+        real_operation(kOpOr, regs[op.left], regs[op.right], regs[op.result]);
         continue;
       case kLoopNot:
-        result = regs[op.left] >= 0.5 ? 0.0 : 1.0;
+        regs[op.result] = regs[op.left] >= 0.5 ? 0.0 : 1.0;
         continue;
       case kLoopNegate:
-        result = -regs[op.left];
+        regs[op.result] = -regs[op.left];
         continue;
       case kLoopMove:
-        result = regs[op.left];
+        regs[op.result] = regs[op.left];
         continue;
       case kLoopElement:
         if (const RValue* element = loop_element(run, op);
-            element && plain_real(*element, result)) {
+            element && plain_real(*element, regs[op.result])) {
           continue;
         }
         break;
       case kLoopField:
-        if (loop_field(run, op, result)) continue;
+        if (loop_field(run, op, regs[op.result])) continue;
         break;
       case kLoopBuiltin: {
         // The lowering leaves only built-ins of self and other here.
         const RToken& node = nodes_[op.node];
-        if (builtin_real(node.op, node.fixed_instance == kOther ? *other_ : *self_, result)) {
+        if (builtin_real(node.op, node.fixed_instance == kOther ? *other_ : *self_,
+                         regs[op.result])) {
           continue;
         }
         break;
@@ -1484,22 +1484,34 @@ int CodeExecutor::run_register_code(LoopRun& run, std::int32_t at) {
         if (regs[op.left] >= 0.5) next = ops + op.target;
         continue;
       case kLoopJumpIfLess:
-        if (compares(kOpLess, regs[op.left], regs[op.right])) next = ops + op.target;
+        if (compares(kOpLess, regs[op.left], regs[op.right]) != (op.result != 0)) {
+          next = ops + op.target;
+        }
         continue;
       case kLoopJumpIfLessEqual:
-        if (compares(kOpLessEqual, regs[op.left], regs[op.right])) next = ops + op.target;
+        if (compares(kOpLessEqual, regs[op.left], regs[op.right]) != (op.result != 0)) {
+          next = ops + op.target;
+        }
         continue;
       case kLoopJumpIfGreater:
-        if (compares(kOpGreater, regs[op.left], regs[op.right])) next = ops + op.target;
+        if (compares(kOpGreater, regs[op.left], regs[op.right]) != (op.result != 0)) {
+          next = ops + op.target;
+        }
         continue;
       case kLoopJumpIfGreaterEqual:
-        if (compares(kOpGreaterEqual, regs[op.left], regs[op.right])) next = ops + op.target;
+        if (compares(kOpGreaterEqual, regs[op.left], regs[op.right]) != (op.result != 0)) {
+          next = ops + op.target;
+        }
         continue;
       case kLoopJumpIfEqual:
-        if (compares(kOpEqual, regs[op.left], regs[op.right])) next = ops + op.target;
+        if (compares(kOpEqual, regs[op.left], regs[op.right]) != (op.result != 0)) {
+          next = ops + op.target;
+        }
         continue;
       case kLoopJumpIfNotEqual:
-        if (compares(kOpNotEqual, regs[op.left], regs[op.right])) next = ops + op.target;
+        if (compares(kOpNotEqual, regs[op.left], regs[op.right]) != (op.result != 0)) {
+          next = ops + op.target;
+        }
         continue;
       case kLoopSlot:
         run.slot_value = regs[op.left];
@@ -1568,7 +1580,7 @@ int CodeExecutor::run_register_code(LoopRun& run, std::int32_t at) {
       case kLoopCall: {
         const int status = loop_call(run, op);
         if (status != kStatusNormal) return status;
-        if (run.names_reloaded && plain_real(run.call_value, result)) continue;
+        if (run.names_reloaded && plain_real(run.call_value, regs[op.result])) continue;
         break;
       }
       case kLoopCallStep:

@@ -1,4 +1,6 @@
 #include <algorithm>
+#include <bit>
+#include <cstdint>
 #include <initializer_list>
 #include <map>
 #include <tuple>
@@ -137,7 +139,8 @@ class LoopLowering {
       LoopEscape& condition = escape(index);
       const LoopOp& jump = loop_.ops[static_cast<std::size_t>(condition.next)];
       const std::int32_t after = condition.next + 1;
-      const bool jumps_if_holds = jump.code != kLoopJumpUnless;
+      const bool jumps_if_holds =
+          jump.code == kLoopJumpIf || (jump.code != kLoopJumpUnless && jump.result == 0);
       condition.next = jumps_if_holds ? jump.target : after;
       condition.otherwise = jumps_if_holds ? after : jump.target;
     }
@@ -196,6 +199,16 @@ class LoopLowering {
 
   std::int32_t here() const { return static_cast<std::int32_t>(loop_.ops.size()); }
 
+  // One register for each constant: nothing writes them.
+  std::int32_t constant_register(double value) {
+    const auto [found, added] = constants_.emplace(std::bit_cast<std::uint64_t>(value), 0);
+    if (added) {
+      found->second = new_register();
+      loop_.constants.emplace_back(found->second, value);
+    }
+    return found->second;
+  }
+
   std::int32_t emit(LoopOp op) {
     loop_.ops.push_back(op);
     return here() - 1;
@@ -227,9 +240,7 @@ class LoopLowering {
       case kNodeConstant: {
         double value = 0.0;
         if (!plain_real(code_.constants[expression.constant], value)) return -1;
-        const std::int32_t reg = new_register();
-        loop_.constants.emplace_back(reg, value);
-        return reg;
+        return constant_register(value);
       }
       case kNodeFixedVariable: {
         if (is_register_name(expression)) return name_register(index, false);
@@ -298,9 +309,7 @@ class LoopLowering {
   // 0, since a single index is a column of row 0.
   std::int32_t row_register(const RToken& reference) {
     if (reference.child_count == 3) return operand(code_.child(reference, 1));
-    const std::int32_t row = new_register();
-    loop_.constants.emplace_back(row, 0.0);
-    return row;
+    return constant_register(0.0);
   }
 
   // An element by constant instance, or a variable of the instance a value names.
@@ -391,7 +400,10 @@ class LoopLowering {
       const std::int32_t value_register = operand(code_.child(assign, 1));
       if (value_register < 0) return false;
       assigned = name_register(target_index, true);
-      if (assign.op == kTokAssign) {
+      if (LoopOp* last = made_by(value_register); last != nullptr && assign.op == kTokAssign) {
+        // The value's last operation writes the name itself.
+        last->result = assigned;
+      } else if (assign.op == kTokAssign) {
         emit({kLoopMove, assigned, value_register});
       } else {
         emit({binary_code(compound_operator(assign.op)), assigned, assigned, value_register,
@@ -425,17 +437,25 @@ class LoopLowering {
 
   std::int32_t me_node(std::int32_t me) { return statement_at(me).node; }
 
+  // The operation that made a value register in the current statement or
+  // condition, or null for a name, a constant or an argument.
+  LoopOp* made_by(std::int32_t value) {
+    if (here() <= escape(escape_).first) return nullptr;
+    LoopOp& last = loop_.ops.back();
+    return last.result == value && last.code < kLoopStep ? &last : nullptr;
+  }
+
   // A condition and its jump: to `target` when it holds (`jump_if`) or
-  // when it fails. A comparison jumped on when it holds is one operation.
+  // when it fails. A comparison and its jump are one operation.
   bool condition(std::int32_t me, std::int32_t index, std::int32_t& jump, bool jump_if) {
     const std::int32_t fails = add_escape(LoopEscapeKind::condition, me);
     const std::int32_t holds = value(index, fails);
     if (holds < 0) return false;
-    LoopOp* last = loop_.ops.empty() ? nullptr : &loop_.ops.back();
-    const std::int32_t fused =
-        last != nullptr && last->result == holds && jump_if ? fused_jump(last->code) : -1;
+    LoopOp* last = made_by(holds);
+    const std::int32_t fused = last != nullptr ? fused_jump(last->code) : -1;
     if (fused >= 0) {
       last->code = fused;
+      last->result = jump_if ? 0 : 1;
       jump = here() - 1;
     } else {
       jump = emit({jump_if ? kLoopJumpIf : kLoopJumpUnless, 0, holds});
@@ -650,6 +670,7 @@ class LoopLowering {
   RegisterLoop loop_;
   std::map<Key, std::int32_t> names_;
   std::map<Key, std::int32_t> arrays_;
+  std::map<std::uint64_t, std::int32_t> constants_;  // by the bits of the value
   // The variables read or written as elements or fields of an instance.
   std::vector<std::int32_t> indirect_;
   // break and continue jumps: the operation, the statement left, and which.

@@ -221,7 +221,8 @@ enum LoopOpCode : std::int32_t {
   kLoopJumpUnless,  // to `target` unless left holds
   kLoopJumpIf,
   // To `target` when left compares to right so, as the comparison operators
-  // give it: a loop's test at the foot of its body.
+  // give it, or when it does not for a `result` of 1: a condition and its
+  // jump in one.
   kLoopJumpIfLess,
   kLoopJumpIfLessEqual,
   kLoopJumpIfGreater,
