@@ -281,7 +281,10 @@ void move_instances(Runner& runner) {
     if (instance.path_index >= 0 && path_step(runner, instance)) {
       perform_event(runner, instance, instance, instance.object_index, kEventOther, kEndOfPath);
     }
-    instance.set_position(instance.x() + instance.hspeed(), instance.y() + instance.vspeed());
+    // Adding no speed leaves the position as it is.
+    if (instance.hspeed() != 0 || instance.vspeed() != 0) {
+      instance.set_position(instance.x() + instance.hspeed(), instance.y() + instance.vspeed());
+    }
   }
 }
 
@@ -334,7 +337,8 @@ void animate(Runner& runner) {
     instance.image_index += instance.image_speed;
     const CSprite* sprite = runner.game.sprites.get(instance.sprite());
     const auto frames = sprite != nullptr ? static_cast<double>(sprite->images.size()) : 0.0;
-    if (std::floor(instance.image_index) >= frames) {
+    // frames is whole, so this is floor(image_index) >= frames.
+    if (instance.image_index >= frames) {
       instance.image_index -= frames;
       if (any_handler) {
         perform_event(runner, instance, instance, instance.object_index, kEventOther,
