@@ -140,30 +140,33 @@ bool prepare_actions(Runner& runner, const std::vector<CAction>& stored, const s
   return true;
 }
 
+void run_code_action(Runner& runner, const PreparedAction& action, CInstance& self,
+                     CInstance& other, RValue& result) {
+  const bool saved_relative = runner.action_relative;
+  runner.action_relative = action.may_be_relative && action.relative;
+  if (action.arguments.empty()) {
+    // The common code action: no argument slots to fill and restore.
+    execute_and_report(runner.engine, *action.code, &self, &other, result);
+  } else {
+    run_code_with_arguments(runner, action, self, other, result);
+  }
+  runner.action_relative = saved_relative;
+}
+
 void run_action(Runner& runner, const PreparedAction& action, CInstance& self, CInstance& other,
                 bool& answer) {
   answer = false;
   if (action.execution == kExecuteNothing) return;
-  ScriptEngine& engine = runner.engine;
-  const bool relative = action.may_be_relative && action.relative;
   RValue result;
   if (action.execution == kExecuteFunction) {
     if (action.function < 0) return;
-    runner.action_relative = relative;
+    runner.action_relative = action.may_be_relative && action.relative;
     std::array<RValue, kMaxArguments> values;
     evaluate_arguments(runner, action, self, other, values);
-    call_action_function(engine, action.function, self, other, values.data(),
+    call_action_function(runner.engine, action.function, self, other, values.data(),
                          static_cast<int>(action.arguments.size()), result);
   } else {
-    const bool saved_relative = runner.action_relative;
-    runner.action_relative = relative;
-    if (action.arguments.empty()) {
-      // The common code action: no argument slots to fill and restore.
-      execute_and_report(engine, *action.code, &self, &other, result);
-    } else {
-      run_code_with_arguments(runner, action, self, other, result);
-    }
-    runner.action_relative = saved_relative;
+    run_code_action(runner, action, self, other, result);
   }
   answer = (result.real() >= 0.5) != action.is_not;
 }

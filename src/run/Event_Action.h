@@ -48,6 +48,10 @@ using ActionList = std::vector<PreparedAction>;
 bool prepare_actions(Runner& runner, const std::vector<CAction>& stored, const std::string& origin,
                      ActionList& out, bool fatal = true);
 
+// Runs a code action for self and other, its result left in `result`.
+void run_code_action(Runner& runner, const PreparedAction& action, CInstance& self,
+                     CInstance& other, RValue& result);
+
 // Runs one action for self and other. For questions, `answer` is the result
 // tested as true, inverted by the action's NOT.
 void run_action(Runner& runner, const PreparedAction& action, CInstance& self, CInstance& other,

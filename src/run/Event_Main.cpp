@@ -182,8 +182,14 @@ void run_action_list(Runner& runner, CInstance& self, CInstance& other, const Ac
     // The commonest list, one code action for self, runs without the walk.
     if (runner.pending_transfer == kNoTransfer) {
       context.action = 0;
-      bool answer = false;
-      run_action(runner, actions.front(), self, other, answer);
+      const PreparedAction& action = actions.front();
+      if (action.execution == kExecuteCode) {
+        RValue result;
+        run_code_action(runner, action, self, other, result);
+      } else {
+        bool answer = false;
+        run_action(runner, action, self, other, answer);
+      }
     }
   } else {
     ListWalker walker(runner, self, other, actions);
@@ -198,8 +204,13 @@ void run_action_list(Runner& runner, CInstance& self, CInstance& other, const Ac
 void perform_event(Runner& runner, CInstance& self, CInstance& other, std::int32_t object, int type,
                    int number) {
   if (runner.pending_transfer != kNoTransfer) return;
-  const FoundEvent found = runner.event_lists.resolved(runner, object, type, number);
-  if (found.actions == nullptr) return;
+  perform_found_event(runner, self, other,
+                      runner.event_lists.resolved(runner, object, type, number), type, number);
+}
+
+void perform_found_event(Runner& runner, CInstance& self, CInstance& other, const FoundEvent& found,
+                         int type, int number) {
+  if (runner.pending_transfer != kNoTransfer || found.actions == nullptr) return;
   run_action_list(runner, self, other, *found.actions, found.owner, type, number);
 }
 

@@ -42,6 +42,9 @@ FoundEvent find_inherited_event(const Runner& runner, std::int32_t object, int t
 // while a transfer is pending.
 void perform_event(Runner& runner, CInstance& self, CInstance& other, std::int32_t object, int type,
                    int number);
+// perform_event for the event as resolved for the object beforehand.
+void perform_found_event(Runner& runner, CInstance& self, CInstance& other, const FoundEvent& found,
+                         int type, int number);
 // Runs the event on every instance of the room that is not destroyed.
 void perform_event_all(Runner& runner, int type, int number);
 // Runs an action list with the event context given; used for time line moments.

@@ -130,7 +130,8 @@ void CInstance::set_position(double x, double y) {
   if (x == x_ && y == y_) return;
   x_ = x;
   y_ = y;
-  compute_bbox();
+  // Without a sprite or mask the box stays where no room reaches.
+  if (mask_ >= 0 || sprite_ >= 0) compute_bbox();
 }
 
 void CInstance::set_sprite(std::int32_t sprite) {

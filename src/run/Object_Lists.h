@@ -35,7 +35,13 @@ class ObjectEventLists {
     return resolve(runner, object, type, number);
   }
   // Called whenever prepared actions are replaced or dropped.
-  void forget_resolved() { resolved_.clear(); }
+  void forget_resolved() {
+    resolved_.clear();
+    ++generation_;
+  }
+  // Changes whenever what resolved() answers may change, so that a walk may
+  // keep an answer while this stays the same.
+  std::uint64_t generation() const { return generation_; }
 
   // Empty for an event number outside the listed range.
   const std::vector<std::int32_t>& objects(int type, int number) const;
@@ -59,6 +65,7 @@ class ObjectEventLists {
   // By object, type and event number; numbers past the table's reach are
   // resolved each time.
   std::vector<std::array<std::vector<Resolved>, 12>> resolved_;
+  std::uint64_t generation_ = 0;
 };
 
 }  // namespace kestrel

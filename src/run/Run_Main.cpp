@@ -50,15 +50,25 @@ bool pending(const Runner& runner) {
 // index, each object's instances in table order; `fires` decides per instance.
 template <class Test>
 void dispatch_if(Runner& runner, int type, int number, Test fires) {
-  for (std::int32_t object : runner.event_lists.objects(type, number)) {
+  ObjectEventLists& lists = runner.event_lists;
+  for (std::int32_t object : lists.objects(type, number)) {
     const std::size_t count = runner.instances().exact(object).size();
+    // The event is resolved again only after game code changed events.
+    FoundEvent found;
+    std::int32_t found_for = -1;
+    std::uint64_t found_in = 0;
     for (std::size_t k = 0; k < count; ++k) {
       // An event may grow the tables, so they are looked up again each time.
       const auto& instances = runner.instances().exact(object);
       if (k >= instances.size()) break;
       CInstance& instance = *instances[k];
       if (instance.destroyed || !fires(instance)) continue;
-      perform_event(runner, instance, instance, instance.object_index, type, number);
+      if (found_for != instance.object_index || found_in != lists.generation()) {
+        found = lists.resolved(runner, instance.object_index, type, number);
+        found_for = instance.object_index;
+        found_in = lists.generation();
+      }
+      perform_found_event(runner, instance, instance, found, type, number);
     }
   }
 }
@@ -89,6 +99,8 @@ void run_triggers(Runner& runner, int moment) {
 }
 
 void run_time_lines(Runner& runner) {
+  // Most games have no time line, and the walk would find none to run.
+  if (runner.game.timelines.count() == 0) return;
   RoomInstances& instances = runner.instances();
   const std::int32_t count = instances.count();
   for (std::int32_t i = 0; i < count && i < instances.count(); ++i) {
@@ -269,7 +281,10 @@ void move_instances(Runner& runner) {
     if (instance.path_index >= 0 && path_step(runner, instance)) {
       perform_event(runner, instance, instance, instance.object_index, kEventOther, kEndOfPath);
     }
-    instance.set_position(instance.x() + instance.hspeed(), instance.y() + instance.vspeed());
+    // Adding no speed leaves the position as it is.
+    if (instance.hspeed() != 0 || instance.vspeed() != 0) {
+      instance.set_position(instance.x() + instance.hspeed(), instance.y() + instance.vspeed());
+    }
   }
 }
 
@@ -314,15 +329,21 @@ void run_boundary_events(Runner& runner) {
 
 void animate(Runner& runner) {
   RoomInstances& instances = runner.instances();
+  // Without a handler anywhere the walk runs no code, so this holds throughout.
+  const bool any_handler = !runner.event_lists.objects(kEventOther, kAnimationEnd).empty();
   const std::int32_t count = instances.count();
   for (std::int32_t i = 0; i < count && i < instances.count(); ++i) {
     CInstance& instance = instances.at(i);
     instance.image_index += instance.image_speed;
     const CSprite* sprite = runner.game.sprites.get(instance.sprite());
     const auto frames = sprite != nullptr ? static_cast<double>(sprite->images.size()) : 0.0;
-    if (std::floor(instance.image_index) >= frames) {
+    // frames is whole, so this is floor(image_index) >= frames.
+    if (instance.image_index >= frames) {
       instance.image_index -= frames;
-      perform_event(runner, instance, instance, instance.object_index, kEventOther, kAnimationEnd);
+      if (any_handler) {
+        perform_event(runner, instance, instance, instance.object_index, kEventOther,
+                      kAnimationEnd);
+      }
     }
   }
 }

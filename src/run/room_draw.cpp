@@ -61,15 +61,20 @@ void draw_tile(Runner& runner, const RoomTile& tile, const Rect& rect) {
                     tile.y, tile.xscale, tile.yscale, tile.blend, tile.alpha);
 }
 
-void draw_instance(Runner& runner, CInstance& instance) {
-  runner.graphics.set_depth(std::min(instance.depth, kNearestInstanceDepth));
-  if (runner.event_lists.resolved(runner, instance.object_index, kEventDraw, 0).actions !=
-      nullptr) {
+// Only drawing reads the device's depth, so an instance that draws nothing
+// leaves it alone. `any_draw_event`: whether any object has a draw event.
+void draw_instance(Runner& runner, CInstance& instance, bool any_draw_event) {
+  const double depth = std::min(instance.depth, kNearestInstanceDepth);
+  if (any_draw_event &&
+      runner.event_lists.resolved(runner, instance.object_index, kEventDraw, 0).actions !=
+          nullptr) {
+    runner.graphics.set_depth(depth);
     perform_event(runner, instance, instance, instance.object_index, kEventDraw, 0);
     return;
   }
   const CSprite* sprite = runner.game.sprites.get(instance.sprite());
   if (sprite == nullptr || sprite->images.empty()) return;
+  runner.graphics.set_depth(depth);
   const auto frames = static_cast<std::int64_t>(sprite->images.size());
   std::int64_t frame = static_cast<std::int64_t>(std::floor(instance.image_index)) % frames;
   if (frame < 0) frame += frames;
@@ -129,6 +134,8 @@ void draw_region(Runner& runner, const Rect& rect) {
       draw_particle_system(runner, *systems[s]);
     }
   };
+  // Without a draw event the walk runs no game code, so this holds throughout.
+  const bool any_draw_event = !runner.event_lists.objects(kEventDraw, 0).empty();
   std::int32_t i = 0;
   std::size_t t = 0;
   while (i < instances.count() || t < tiles.size()) {
@@ -142,7 +149,7 @@ void draw_region(Runner& runner, const Rect& rect) {
       draw_tile(runner, tiles[t++], rect);
     } else {
       draw_systems_down_to(instances.at(i).depth);
-      draw_instance(runner, instances.at(i++));
+      draw_instance(runner, instances.at(i++), any_draw_event);
     }
   }
   draw_systems_down_to(-std::numeric_limits<double>::infinity());

@@ -35,24 +35,24 @@ void RoomInstances::enter_tables(CInstance& instance) {
   // amount of memory.
   if (object < 0 || object >= game_->objects.count()) return;
   const auto needed = static_cast<std::size_t>(game_->objects.count());
-  if (exact_.size() < needed) {
-    exact_.resize(needed);
-    family_.resize(needed);
+  while (exact_.size() < needed) {
+    exact_.push_back(std::make_unique<std::vector<CInstance*>>());
+    family_.push_back(std::make_unique<std::vector<CInstance*>>());
   }
-  exact_[static_cast<std::size_t>(object)].push_back(&instance);
+  exact_[static_cast<std::size_t>(object)]->push_back(&instance);
   // A parent chain that loops back on itself ends after every object has been visited once.
   std::int32_t ancestor = object;
   for (int steps = 0; ancestor >= 0 && steps <= game_->objects.count(); ++steps) {
     if (static_cast<std::size_t>(ancestor) >= family_.size()) break;
-    family_[static_cast<std::size_t>(ancestor)].push_back(&instance);
+    family_[static_cast<std::size_t>(ancestor)]->push_back(&instance);
     const CObject* record = game_->objects.get(ancestor);
     ancestor = record != nullptr ? record->parent : -1;
   }
 }
 
 void RoomInstances::rebuild_tables() {
-  for (auto& entry : exact_) entry.clear();
-  for (auto& entry : family_) entry.clear();
+  for (auto& entry : exact_) entry->clear();
+  for (auto& entry : family_) entry->clear();
   by_id_.clear();
   for (auto& instance : list_) enter_tables(*instance);
 }

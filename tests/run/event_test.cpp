@@ -4,6 +4,7 @@
 #include "data/Runner_Load.h"
 #include "game_code.h"
 #include "run/Event_Main.h"
+#include "run/Run_Main.h"
 #include "run/Runner.h"
 
 namespace kestrel {
@@ -113,6 +114,22 @@ TEST_F(EventTest, EventsFollowChangesOfParentsAndEventsWhileTheGameRuns) {
     EXPECT_EQ(run(2, kEventStep, 0), change.step);
     EXPECT_EQ(run(2, kEventDraw, 0), change.draw);
   }
+}
+
+// A step finds each object's event once for all its instances; an event that
+// game code replaces on the way runs in its new form for the instances after.
+TEST_F(EventTest, AStepEventReplacedDuringTheStepReachesTheLaterInstances) {
+  objects({-1});
+  on(0, kEventStep, 0,
+     {code_action("log += \"A\"; object_event_clear(0, ev_step, ev_step_normal);"
+                  "object_event_add(0, ev_step, ev_step_normal, 'log += \"B\"')")});
+  start();
+  runner_->event_lists.build(*runner_);
+  CInstance& first = instance(0);
+  CInstance& second = instance(0);
+  frame_step(*runner_);
+  EXPECT_EQ(log(first), "A");
+  EXPECT_EQ(log(second), "B");
 }
 
 TEST_F(EventTest, CollisionWithAChildUsesTheHandlerForItsAncestor) {
