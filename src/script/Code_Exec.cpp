@@ -396,6 +396,9 @@ class CodeExecutor {
   // they lie in.
   [[gnu::noinline]] int loop_call(LoopRun& run, const LoopOp& op);
   bool reload_shared(LoopRun& run);
+  // Finds the arrays a run reads and writes, only those a call may see for
+  // `shared_only`, and forgets the instances its field reads found.
+  void find_arrays(LoopRun& run, bool shared_only);
   // Runs a script whose body is a pure register program with the call's
   // arguments from the caller's registers; false, with the steps it counted
   // handed back, where the general call must run instead.
@@ -1282,8 +1285,14 @@ bool CodeExecutor::load_names(LoopRun& run) {
   for (const auto& [reg, slot] : run.loop.arguments) {
     if (!plain_real(argument(slot), run.regs[static_cast<std::size_t>(reg)])) return false;
   }
+  find_arrays(run, false);
+  return true;
+}
+
+void CodeExecutor::find_arrays(LoopRun& run, bool shared_only) {
   for (std::size_t k = 0; k < run.loop.arrays.size(); ++k) {
     const auto& [reference, designator] = run.loop.arrays[k];
+    if (shared_only && designator == kLocal) continue;
     const RToken& node = nodes_[reference];
     CVariableList* list = list_of(designator, node.op);
     run.arrays[k] = list != nullptr ? list->find_entry(node.op, node.hint) : nullptr;
@@ -1291,7 +1300,6 @@ bool CodeExecutor::load_names(LoopRun& run) {
   for (std::int32_t k = 0; k < run.loop.fields; ++k) {
     run.fields[static_cast<std::size_t>(k)] = {0, nullptr};
   }
-  return true;
 }
 
 void CodeExecutor::store_names(LoopRun& run, bool shared_only) {
@@ -1376,16 +1384,7 @@ bool CodeExecutor::reload_shared(LoopRun& run) {
       return false;
     }
   }
-  for (std::size_t k = 0; k < run.loop.arrays.size(); ++k) {
-    const auto& [reference, designator] = run.loop.arrays[k];
-    if (designator == kLocal) continue;
-    const RToken& node = nodes_[reference];
-    CVariableList* list = list_of(designator, node.op);
-    run.arrays[k] = list != nullptr ? list->find_entry(node.op, node.hint) : nullptr;
-  }
-  for (std::int32_t k = 0; k < run.loop.fields; ++k) {
-    run.fields[static_cast<std::size_t>(k)] = {0, nullptr};
-  }
+  find_arrays(run, true);
   return true;
 }
 
