@@ -1273,7 +1273,7 @@ inline bool CodeExecutor::load_name(LoopRun& run, std::size_t k, std::size_t fou
   }
   // self.a and a written without an instance may be one variable.
   const auto found_end = run.names.begin() + static_cast<std::ptrdiff_t>(found);
-  if (std::find(run.names.begin(), found_end, value) != found_end) return false;
+  if (found > 0 && std::find(run.names.begin(), found_end, value) != found_end) return false;
   run.names[k] = value;
   return true;
 }
