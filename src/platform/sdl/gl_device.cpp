@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <glm/ext/matrix_double4x4.hpp>
 #include <glm/ext/matrix_transform.hpp>
 #include <glm/gtc/type_ptr.hpp>
 #include <glm/matrix.hpp>
@@ -24,16 +25,18 @@ layout(location = 1) in vec4 a_color;
 layout(location = 2) in vec2 a_uv;
 layout(location = 3) in vec3 a_normal;
 layout(location = 4) in float a_takes_drawing_color;
+uniform vec3 u_offset;
+uniform vec4 u_drawing_color;
+out vec4 v_color;
+#ifndef SIMPLE
+flat out vec4 v_flat_color;
+#endif
+out vec2 v_uv;
+#ifdef LIGHTING_AND_FOG
 uniform mat4 u_world;
 uniform mat4 u_view;
 uniform mat4 u_projection;
 uniform mat3 u_normal_matrix;
-uniform vec3 u_offset;
-uniform vec4 u_drawing_color;
-out vec4 v_color;
-flat out vec4 v_flat_color;
-out vec2 v_uv;
-#ifdef LIGHTING_AND_FOG
 uniform bool u_lighting;
 uniform int u_light_count;
 // xyz: the direction of a directional light (w = 0) or the place of a point light (w = 1).
@@ -63,14 +66,17 @@ vec3 light_sum(vec3 world_position, vec3 normal) {
   }
   return sum;
 }
+#else
+// Projection, view and world in one, so that each corner is transformed once.
+uniform mat4 u_transform;
 #endif
 
 void main() {
+  vec4 color = mix(a_color, u_drawing_color, a_takes_drawing_color);
+#ifdef LIGHTING_AND_FOG
   vec4 world = u_world * vec4(a_position + u_offset, 1.0);
   vec4 eye = u_view * world;
   gl_Position = u_projection * eye;
-  vec4 color = mix(a_color, u_drawing_color, a_takes_drawing_color);
-#ifdef LIGHTING_AND_FOG
   v_eye_depth = eye.z;
   if (u_lighting) {
     vec3 normal = u_normal_matrix * a_normal;
@@ -78,22 +84,28 @@ void main() {
     if (length_of_normal > 0.0) normal /= length_of_normal;
     color.rgb *= min(light_sum(world.xyz, normal), vec3(1.0));
   }
+#else
+  gl_Position = u_transform * vec4(a_position + u_offset, 1.0);
 #endif
   v_color = color;
+#ifndef SIMPLE
   v_flat_color = color;
+#endif
   v_uv = a_uv;
 }
 )";
 
 constexpr const char* kFragmentShader = R"(
 in vec4 v_color;
-flat in vec4 v_flat_color;
 in vec2 v_uv;
 uniform sampler2D u_texture;
+#ifndef SIMPLE
+flat in vec4 v_flat_color;
 uniform bool u_textured;
 uniform bool u_modulate;
 uniform bool u_smooth;
 uniform bool u_alpha_test;
+#endif
 #ifdef LIGHTING_AND_FOG
 in float v_eye_depth;
 uniform bool u_fog;
@@ -304,6 +316,7 @@ bool GlDevice::build_program(Program& program, const char* defines, std::string&
   // A setting the pair was built without has no location (-1); GL ignores
   // values sent there.
   const auto uniform = [&](const char* name) { return glGetUniformLocation(program.name, name); };
+  program.transform = uniform("u_transform");
   program.world = uniform("u_world");
   program.view = uniform("u_view");
   program.projection = uniform("u_projection");
@@ -511,6 +524,9 @@ void GlDevice::upload_transform() {
       upside_down ? glm::scale(glm::mat4(1.0f), glm::vec3(1.0f, -1.0f, 1.0f)) * projection_
                   : projection_;
   glFrontFace(upside_down ? GL_CCW : GL_CW);
+  const glm::mat4 transform =
+      glm::mat4(glm::dmat4(projection) * glm::dmat4(view_) * glm::dmat4(world_));
+  glUniformMatrix4fv(program_->transform, 1, GL_FALSE, glm::value_ptr(transform));
   glUniformMatrix4fv(program_->world, 1, GL_FALSE, glm::value_ptr(world_));
   glUniformMatrix4fv(program_->view, 1, GL_FALSE, glm::value_ptr(view_));
   glUniformMatrix4fv(program_->projection, 1, GL_FALSE, glm::value_ptr(projection));

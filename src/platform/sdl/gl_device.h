@@ -73,7 +73,7 @@ class GlDevice final : public RenderDevice {
   // Where a linked shader pair takes each setting.
   struct Program {
     GLuint name = 0;
-    GLint world = -1, view = -1, projection = -1, normal_matrix = -1, offset = -1;
+    GLint transform = -1, world = -1, view = -1, projection = -1, normal_matrix = -1, offset = -1;
     GLint drawing_color = -1, textured = -1, modulate = -1, smooth = -1, alpha_test = -1;
     GLint lighting = -1, light_count = -1, light_vector = -1, light_color = -1;
     GLint light_falloff = -1, fog = -1, fog_color = -1, fog_start = -1, fog_end = -1;
