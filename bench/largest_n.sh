@@ -3,7 +3,8 @@
 # from 1,000 doubling or halving to a bracket, then bisecting it to within
 # about 5%, the programs taking turns trial by trial so both see the same
 # load. The caller defines run_once PROGRAM N (prints one run's steps per
-# second) and sets repeat and target, then calls largest_n_search UNIT.
+# second) and sets repeat and target, then calls largest_n_search UNIT. A
+# caller that names another build in baseline searches it too, in turn.
 
 # Prints the best steps per second of REPEAT runs.
 trial() {
@@ -17,7 +18,12 @@ trial() {
 
 # Each program's search: the largest N known to hold (low) and the smallest
 # known not to (high); 0 while not yet found.
-declare -A low=([kestrel]=0 [love]=0) high=([kestrel]=0 [love]=0)
+declare -A low high
+searched() { echo kestrel love ${baseline:+baseline}; }
+for program in $(searched); do
+  low[$program]=0
+  high[$program]=0
+done
 
 # Tries the next N for a program; fails once its search is done.
 step() {
@@ -47,12 +53,18 @@ largest_n_search() {
   start=$(date +%s)
   while :; do
     more=0
-    step kestrel && more=1
-    step love && more=1
+    for program in $(searched); do
+      step "$program" && more=1
+    done
     ((more)) || break
   done
   awk -v k="${low[kestrel]}" -v l="${low[love]}" -v t="$target" -v s="$(($(date +%s) - start))" 'BEGIN {
     printf "largest N at %d steps/s: kestrel %d, love %d\n", t, k, l
     printf "ratio kestrel / love %.2f   (%ds)\n", (l > 0 ? k / l : 0), s
   }'
+  if [[ -n ${baseline:-} ]]; then
+    awk -v k="${low[kestrel]}" -v b="${low[baseline]}" 'BEGIN {
+      printf "baseline %d, ratio kestrel / baseline %.2f\n", b, (b > 0 ? k / b : 0)
+    }'
+  fi
 }

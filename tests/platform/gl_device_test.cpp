@@ -147,6 +147,41 @@ TEST_F(GlDeviceTest, RegionKeepsItsPictureAcrossPresents) {
   EXPECT_EQ(pixel(1, 1), 0x80FFFFFFu);
 }
 
+// Plain and 3D corners go to the device in batches of one kind; drawing
+// them in turn, with the same texture and primitive family, draws each, and
+// corners left over by a primitive too short to draw take nothing with them.
+TEST_F(GlDeviceTest, PlainAnd3DCornersDrawnInTurnEachShow) {
+  constexpr std::uint32_t kRed = 0xFFFF0000, kGreen = 0xFF00FF00, kYellow = 0xFFFFFF00;
+  constexpr float kHalf = kSize / 2.0f;
+  const auto quad_3d = [&](float left, float top, float z, std::uint32_t colour) {
+    const Vertex3D corners[] = {{left, top, z, 0, 0, 1, colour, 0, 0},
+                                {left + kHalf, top, z, 0, 0, 1, colour, 1, 0},
+                                {left + kHalf, top + kHalf, z, 0, 0, 1, colour, 1, 1},
+                                {left, top + kHalf, z, 0, 0, 1, colour, 0, 1}};
+    device().draw(Primitive::TriangleFan, kNoTexture, corners, false);
+  };
+  draw_quad(kNoTexture, 0, 0, kHalf, kHalf, kRed);
+  quad_3d(kHalf, 0, 0, kGreen);
+  const Vertex stray[] = {{0, 0, 0, kWhite, 0, 0}, {kSize, kSize, 0, kWhite, 0, 0}};
+  device().draw(Primitive::TriangleList, kNoTexture, stray);
+  quad_3d(0, kHalf, 0, kYellow);
+  draw_quad(kNoTexture, kHalf, kHalf, kSize, kSize, kWhite);
+  EXPECT_EQ(pixel(4, 4), kRed);
+  EXPECT_EQ(pixel(kSize - 4, 4), kGreen);
+  EXPECT_EQ(pixel(4, kSize - 4), kYellow);
+  EXPECT_EQ(pixel(kSize - 4, kSize - 4), kWhite);
+
+  // Depth tests first turned on after plain drawing find nothing in front.
+  device().set_hidden_surface_removal(true);
+  // The projection looks down z, so a larger z is nearer.
+  quad_3d(0, 0, 0.9f, kOpaqueBlue);
+  quad_3d(0, 0, 0.5f, kGreen);
+  EXPECT_EQ(pixel(4, 4), kOpaqueBlue) << "the farther quad stays behind";
+  device().clear(kWhite);
+  quad_3d(0, 0, 0.5f, kGreen);
+  EXPECT_EQ(pixel(4, 4), kGreen) << "a clear clears depth too";
+}
+
 TEST_F(GlDeviceTest, RefusesWhatItCannotDo) {
   std::uint32_t argb = 0;
   EXPECT_EQ(device().create_texture(0, 16), kNoTexture);

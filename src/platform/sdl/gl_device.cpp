@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <glm/ext/matrix_double4x4.hpp>
 #include <glm/ext/matrix_transform.hpp>
 #include <glm/gtc/type_ptr.hpp>
 #include <glm/matrix.hpp>
@@ -24,16 +25,18 @@ layout(location = 1) in vec4 a_color;
 layout(location = 2) in vec2 a_uv;
 layout(location = 3) in vec3 a_normal;
 layout(location = 4) in float a_takes_drawing_color;
+uniform vec3 u_offset;
+uniform vec4 u_drawing_color;
+out vec4 v_color;
+#ifndef SIMPLE
+flat out vec4 v_flat_color;
+#endif
+out vec2 v_uv;
+#ifdef LIGHTING_AND_FOG
 uniform mat4 u_world;
 uniform mat4 u_view;
 uniform mat4 u_projection;
 uniform mat3 u_normal_matrix;
-uniform vec3 u_offset;
-uniform vec4 u_drawing_color;
-out vec4 v_color;
-flat out vec4 v_flat_color;
-out vec2 v_uv;
-#ifdef LIGHTING_AND_FOG
 uniform bool u_lighting;
 uniform int u_light_count;
 // xyz: the direction of a directional light (w = 0) or the place of a point light (w = 1).
@@ -63,14 +66,17 @@ vec3 light_sum(vec3 world_position, vec3 normal) {
   }
   return sum;
 }
+#else
+// Projection, view and world in one, so that each corner is transformed once.
+uniform mat4 u_transform;
 #endif
 
 void main() {
+  vec4 color = mix(a_color, u_drawing_color, a_takes_drawing_color);
+#ifdef LIGHTING_AND_FOG
   vec4 world = u_world * vec4(a_position + u_offset, 1.0);
   vec4 eye = u_view * world;
   gl_Position = u_projection * eye;
-  vec4 color = mix(a_color, u_drawing_color, a_takes_drawing_color);
-#ifdef LIGHTING_AND_FOG
   v_eye_depth = eye.z;
   if (u_lighting) {
     vec3 normal = u_normal_matrix * a_normal;
@@ -78,22 +84,28 @@ void main() {
     if (length_of_normal > 0.0) normal /= length_of_normal;
     color.rgb *= min(light_sum(world.xyz, normal), vec3(1.0));
   }
+#else
+  gl_Position = u_transform * vec4(a_position + u_offset, 1.0);
 #endif
   v_color = color;
+#ifndef SIMPLE
   v_flat_color = color;
+#endif
   v_uv = a_uv;
 }
 )";
 
 constexpr const char* kFragmentShader = R"(
 in vec4 v_color;
-flat in vec4 v_flat_color;
 in vec2 v_uv;
 uniform sampler2D u_texture;
+#ifndef SIMPLE
+flat in vec4 v_flat_color;
 uniform bool u_textured;
 uniform bool u_modulate;
 uniform bool u_smooth;
 uniform bool u_alpha_test;
+#endif
 #ifdef LIGHTING_AND_FOG
 in float v_eye_depth;
 uniform bool u_fog;
@@ -183,13 +195,6 @@ GLenum batch_mode(Primitive primitive) {
   }
 }
 
-Vertex3D with_normal(const Vertex& v) {
-  return {v.x, v.y, v.z, 0.0f, 0.0f, 0.0f, v.argb, v.u, v.v};
-}
-const Vertex3D& with_normal(const Vertex3D& v) {
-  return v;
-}
-
 // The corners of a primitive of n corners, in the order in which the list
 // family that batch_mode gives sends them.
 void list_corners(Primitive primitive, std::size_t n, std::vector<std::size_t>& out) {
@@ -223,20 +228,25 @@ void list_corners(Primitive primitive, std::size_t n, std::vector<std::size_t>& 
   }
 }
 
+// Points the attributes at corners of type Corner in the bound buffer; plain
+// corners have no normal, so the attribute is left off and reads as none.
+template <typename Corner>
 void set_vertex_layout() {
   glEnableVertexAttribArray(0);
-  glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, sizeof(Vertex3D),
-                        reinterpret_cast<void*>(offsetof(Vertex3D, x)));
+  glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, sizeof(Corner),
+                        reinterpret_cast<void*>(offsetof(Corner, x)));
   // GL_BGRA reads the little-endian ARGB word in the order red, green, blue, alpha.
   glEnableVertexAttribArray(1);
-  glVertexAttribPointer(1, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, sizeof(Vertex3D),
-                        reinterpret_cast<void*>(offsetof(Vertex3D, argb)));
+  glVertexAttribPointer(1, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, sizeof(Corner),
+                        reinterpret_cast<void*>(offsetof(Corner, argb)));
   glEnableVertexAttribArray(2);
-  glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, sizeof(Vertex3D),
-                        reinterpret_cast<void*>(offsetof(Vertex3D, u)));
-  glEnableVertexAttribArray(3);
-  glVertexAttribPointer(3, 3, GL_FLOAT, GL_FALSE, sizeof(Vertex3D),
-                        reinterpret_cast<void*>(offsetof(Vertex3D, nx)));
+  glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, sizeof(Corner),
+                        reinterpret_cast<void*>(offsetof(Corner, u)));
+  if constexpr (std::is_same_v<Corner, Vertex3D>) {
+    glEnableVertexAttribArray(3);
+    glVertexAttribPointer(3, 3, GL_FLOAT, GL_FALSE, sizeof(Corner),
+                          reinterpret_cast<void*>(offsetof(Corner, nx)));
+  }
 }
 
 void switch_capability(GLenum capability, bool on) {
@@ -276,7 +286,7 @@ GlDevice::~GlDevice() {
   glDeleteRenderbuffers(1, &depth_target_);
   glDeleteBuffers(1, &vertex_buffer_);
   glDeleteBuffers(1, &index_buffer_);
-  glDeleteVertexArrays(1, &vertex_array_);
+  glDeleteVertexArrays(2, vertex_arrays_);
   for (const Program& program : programs_) glDeleteProgram(program.name);
   glDeleteTextures(1, &white_texture_);
 }
@@ -304,6 +314,7 @@ bool GlDevice::build_program(Program& program, const char* defines, std::string&
   // A setting the pair was built without has no location (-1); GL ignores
   // values sent there.
   const auto uniform = [&](const char* name) { return glGetUniformLocation(program.name, name); };
+  program.transform = uniform("u_transform");
   program.world = uniform("u_world");
   program.view = uniform("u_view");
   program.projection = uniform("u_projection");
@@ -373,13 +384,18 @@ bool GlDevice::initialize(int width, int height, std::string& error) {
   glFrontFace(GL_CW);
   glCullFace(GL_BACK);
 
-  glGenVertexArrays(1, &vertex_array_);
-  glBindVertexArray(vertex_array_);
+  // Both kinds of corner stream through one buffer, each with its own layout.
   glGenBuffers(1, &vertex_buffer_);
-  glBindBuffer(GL_ARRAY_BUFFER, vertex_buffer_);
   glGenBuffers(1, &index_buffer_);
+  glGenVertexArrays(2, vertex_arrays_);
+  glBindBuffer(GL_ARRAY_BUFFER, vertex_buffer_);
+  glBindVertexArray(vertex_arrays_[0]);
   glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, index_buffer_);  // kept by the vertex array
-  set_vertex_layout();
+  set_vertex_layout<Vertex>();
+  glBindVertexArray(vertex_arrays_[1]);
+  glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, index_buffer_);
+  set_vertex_layout<Vertex3D>();
+  bound_vertex_array_ = vertex_arrays_[1];
   // Corners drawn one by one carry their own colour (the attribute is left off).
   glVertexAttrib1f(4, 0.0f);
 
@@ -401,7 +417,6 @@ bool GlDevice::initialize(int width, int height, std::string& error) {
   glGenFramebuffers(1, &target_framebuffer_);
   glGenFramebuffers(1, &source_framebuffer_);
   glGenTextures(1, &color_target_);
-  glGenRenderbuffers(1, &depth_target_);
   if (!set_region_size(width, height)) {
     error = "Failed to create the drawing region of " + std::to_string(width) + " x " +
             std::to_string(height) + " pixels.";
@@ -418,11 +433,12 @@ bool GlDevice::set_region_size(int width, int height) {
   glBindTexture(GL_TEXTURE_2D, color_target_);
   glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV,
                nullptr);
-  glBindRenderbuffer(GL_RENDERBUFFER, depth_target_);
-  glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width, height);
+  if (depth_target_ != 0) {
+    glBindRenderbuffer(GL_RENDERBUFFER, depth_target_);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width, height);
+  }
   glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
   glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, color_target_, 0);
-  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth_target_);
   if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) return false;
   region_width_ = width;
   region_height_ = height;
@@ -511,6 +527,9 @@ void GlDevice::upload_transform() {
       upside_down ? glm::scale(glm::mat4(1.0f), glm::vec3(1.0f, -1.0f, 1.0f)) * projection_
                   : projection_;
   glFrontFace(upside_down ? GL_CCW : GL_CW);
+  const glm::mat4 transform =
+      glm::mat4(glm::dmat4(projection) * glm::dmat4(view_) * glm::dmat4(world_));
+  glUniformMatrix4fv(program_->transform, 1, GL_FALSE, glm::value_ptr(transform));
   glUniformMatrix4fv(program_->world, 1, GL_FALSE, glm::value_ptr(world_));
   glUniformMatrix4fv(program_->view, 1, GL_FALSE, glm::value_ptr(view_));
   glUniformMatrix4fv(program_->projection, 1, GL_FALSE, glm::value_ptr(projection));
@@ -593,8 +612,23 @@ bool GlDevice::copy_texture(TextureId destination, int x, int y, TextureId sourc
   return ok;
 }
 
+void GlDevice::attach_depth() {
+  if (depth_target_ != 0) return;
+  glGenRenderbuffers(1, &depth_target_);
+  glBindRenderbuffer(GL_RENDERBUFFER, depth_target_);
+  glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, region_width_, region_height_);
+  glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
+  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth_target_);
+  // Nothing has tested depth yet, so all of it is as a clear leaves it.
+  glClearDepth(1.0);
+  glDepthMask(GL_TRUE);
+  glClear(GL_DEPTH_BUFFER_BIT);
+  bind_region();
+}
+
 void GlDevice::set_hidden_surface_removal(bool on) {
   flush();
+  if (on) attach_depth();
   switch_capability(GL_DEPTH_TEST, on);
   alpha_test_ = on;
   glUniform1i(program_->alpha_test, on ? GL_TRUE : GL_FALSE);
@@ -706,11 +740,12 @@ void GlDevice::clear(std::uint32_t argb) {
   glClearDepth(1.0);
   // Depth writes may be off; clearing needs them.
   glDepthMask(GL_TRUE);
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  glClear(GL_COLOR_BUFFER_BIT | (depth_target_ != 0 ? GL_DEPTH_BUFFER_BIT : 0));
   glDisable(GL_SCISSOR_TEST);
 }
 
 void GlDevice::clear_depth() {
+  if (depth_target_ == 0) return;
   flush();
   glEnable(GL_SCISSOR_TEST);
   glScissor(viewport_[0], viewport_[1], viewport_[2], viewport_[3]);
@@ -732,8 +767,11 @@ void GlDevice::append(Primitive primitive, TextureId texture, std::span<const Co
     batch_texture_ = texture;
     batch_repeat_ = repeat;
   }
-  const auto first = static_cast<GLuint>(batch_.size());
-  for (const auto& vertex : vertices) batch_.push_back(with_normal(vertex));
+  // A batch holds one kind of corner, so plain drawing sends no normals.
+  std::vector<Corner>& batch = corners_of<Corner>();
+  if (batch.empty() && (!plain_batch_.empty() || !batch_3d_.empty())) flush();
+  const auto first = static_cast<GLuint>(batch.size());
+  batch.insert(batch.end(), vertices.begin(), vertices.end());
   list_corners(primitive, vertices.size(), corners_);
   for (std::size_t corner : corners_) batch_indices_.push_back(first + GLuint(corner));
 }
@@ -747,6 +785,12 @@ void GlDevice::draw(Primitive primitive, TextureId texture, std::span<const Vert
   append(primitive, texture, vertices, repeat);
 }
 
+void GlDevice::bind_vertex_array(GLuint name) {
+  if (name == bound_vertex_array_) return;
+  bound_vertex_array_ = name;
+  glBindVertexArray(name);
+}
+
 void GlDevice::bind_texture(Texture* texture) {
   glUniform1i(program_->textured, texture != nullptr ? GL_TRUE : GL_FALSE);
   // The simple pair samples a texture either way; white leaves the colour as it is.
@@ -756,20 +800,29 @@ void GlDevice::bind_texture(Texture* texture) {
 
 void GlDevice::flush() {
   if (batch_indices_.empty()) {
-    batch_.clear();
+    plain_batch_.clear();
+    batch_3d_.clear();
     return;
   }
   bind_texture(find(batch_texture_));
   if (batch_repeat_ != sampler_repeat_) apply_sampler_state(batch_repeat_);
-  glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(batch_.size() * sizeof(Vertex3D)),
-               batch_.data(), GL_STREAM_DRAW);
+  const bool plain = !plain_batch_.empty();
+  bind_vertex_array(vertex_arrays_[plain ? 0 : 1]);
+  if (plain) {
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(plain_batch_.size() * sizeof(Vertex)),
+                 plain_batch_.data(), GL_STREAM_DRAW);
+  } else {
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(batch_3d_.size() * sizeof(Vertex3D)),
+                 batch_3d_.data(), GL_STREAM_DRAW);
+  }
   glBufferData(GL_ELEMENT_ARRAY_BUFFER,
                static_cast<GLsizeiptr>(batch_indices_.size() * sizeof(GLuint)),
                batch_indices_.data(), GL_STREAM_DRAW);
   glDrawElements(batch_mode_, static_cast<GLsizei>(batch_indices_.size()), GL_UNSIGNED_INT,
                  nullptr);
   ++draw_calls_;
-  batch_.clear();
+  plain_batch_.clear();
+  batch_3d_.clear();
   batch_indices_.clear();
 }
 
@@ -800,12 +853,12 @@ MeshId GlDevice::create_mesh(std::span<const MeshPart> parts) {
     mesh.runs.back().count = static_cast<GLsizei>(indices.size() - mesh.runs.back().first);
   }
   glGenVertexArrays(1, &mesh.vertex_array);
-  glBindVertexArray(mesh.vertex_array);
+  bind_vertex_array(mesh.vertex_array);
   glGenBuffers(3, mesh.buffers);
   glBindBuffer(GL_ARRAY_BUFFER, mesh.buffers[0]);
   glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(corners.size() * sizeof(Vertex3D)),
                corners.data(), GL_STATIC_DRAW);
-  set_vertex_layout();
+  set_vertex_layout<Vertex3D>();
   glBindBuffer(GL_ARRAY_BUFFER, mesh.buffers[1]);
   glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(takes_drawing_colour.size()),
                takes_drawing_colour.data(), GL_STATIC_DRAW);
@@ -814,7 +867,6 @@ MeshId GlDevice::create_mesh(std::span<const MeshPart> parts) {
   glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, mesh.buffers[2]);
   glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(indices.size() * sizeof(GLuint)),
                indices.data(), GL_STATIC_DRAW);
-  glBindVertexArray(vertex_array_);
   glBindBuffer(GL_ARRAY_BUFFER, vertex_buffer_);
 
   auto free_slot = std::find_if(meshes_.begin(), meshes_.end(),
@@ -837,6 +889,8 @@ void GlDevice::free_mesh(MeshId mesh) {
   Mesh* entry = find_mesh(mesh);
   if (entry == nullptr) return;
   glDeleteBuffers(3, entry->buffers);
+  // Deleting the bound vertex array unbinds it.
+  if (bound_vertex_array_ == entry->vertex_array) bound_vertex_array_ = 0;
   glDeleteVertexArrays(1, &entry->vertex_array);
   *entry = Mesh{};
 }
@@ -852,7 +906,7 @@ void GlDevice::draw_mesh(MeshId mesh, TextureId texture, const glm::vec3& offset
   bind_texture(bound);
   glUniform3fv(program_->offset, 1, glm::value_ptr(offset));
   glUniform4fv(program_->drawing_color, 1, glm::value_ptr(rgba_of(drawing_argb)));
-  glBindVertexArray(entry->vertex_array);
+  bind_vertex_array(entry->vertex_array);
   for (const MeshRun& run : entry->runs) {
     const bool repeat = run.repeat || repeat_;
     if (repeat != sampler_repeat_) apply_sampler_state(repeat);
@@ -860,7 +914,6 @@ void GlDevice::draw_mesh(MeshId mesh, TextureId texture, const glm::vec3& offset
                    reinterpret_cast<const void*>(run.first * sizeof(GLuint)));
     ++draw_calls_;
   }
-  glBindVertexArray(vertex_array_);
   glUniform3f(program_->offset, 0.0f, 0.0f, 0.0f);
 }
 

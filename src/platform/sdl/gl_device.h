@@ -3,6 +3,7 @@
 #include <epoxy/gl.h>
 
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "platform/render_device.h"
@@ -73,7 +74,7 @@ class GlDevice final : public RenderDevice {
   // Where a linked shader pair takes each setting.
   struct Program {
     GLuint name = 0;
-    GLint world = -1, view = -1, projection = -1, normal_matrix = -1, offset = -1;
+    GLint transform = -1, world = -1, view = -1, projection = -1, normal_matrix = -1, offset = -1;
     GLint drawing_color = -1, textured = -1, modulate = -1, smooth = -1, alpha_test = -1;
     GLint lighting = -1, light_count = -1, light_vector = -1, light_color = -1;
     GLint light_falloff = -1, fog = -1, fog_color = -1, fog_start = -1, fog_end = -1;
@@ -121,6 +122,17 @@ class GlDevice final : public RenderDevice {
   // Sets the sampler to repeat or not, with the interpolation setting.
   void apply_sampler_state(bool repeat);
   void bind_texture(Texture* texture);
+  // Gives the region its depth buffer, the first time drawing tests depth.
+  void attach_depth();
+  void bind_vertex_array(GLuint name);
+  // The pending batch's corners, of whichever kind it holds.
+  template <typename Corner>
+  std::vector<Corner>& corners_of() {
+    if constexpr (std::is_same_v<Corner, Vertex>)
+      return plain_batch_;
+    else
+      return batch_3d_;
+  }
   void upload_lights();
   Texture* find(TextureId texture);
   Mesh* find_mesh(MeshId mesh);
@@ -137,7 +149,9 @@ class GlDevice final : public RenderDevice {
   bool alpha_test_ = false;
   bool lighting_ = false;
   Fog fog_;
-  GLuint vertex_array_ = 0;
+  // The layouts of plain and 3D corners over vertex_buffer_.
+  GLuint vertex_arrays_[2] = {};
+  GLuint bound_vertex_array_ = 0;
   GLuint vertex_buffer_ = 0;
   GLuint index_buffer_ = 0;
   GLuint sampler_ = 0;
@@ -149,6 +163,8 @@ class GlDevice final : public RenderDevice {
   TextureId target_ = kNoTexture;
   glm::mat4 world_{1.0f}, view_{1.0f}, projection_{1.0f};
   GLuint color_target_ = 0;
+  // None until drawing first tests depth: plain drawing never reads it, and
+  // a software renderer would clear it with every frame.
   GLuint depth_target_ = 0;
   int region_width_ = 0;
   int region_height_ = 0;
@@ -167,8 +183,10 @@ class GlDevice final : public RenderDevice {
   TextureId batch_texture_ = kNoTexture;
   bool batch_repeat_ = false;
   // Each corner once, and the list of the batch's primitives indexing them,
-  // so that a quad's shared corners are transformed once.
-  std::vector<Vertex3D> batch_;
+  // so that a quad's shared corners are transformed once. Only one of the
+  // two holds corners at a time.
+  std::vector<Vertex> plain_batch_;
+  std::vector<Vertex3D> batch_3d_;
   std::vector<GLuint> batch_indices_;
   std::vector<std::size_t> corners_;  // scratch for list_corners
   std::uint64_t draw_calls_ = 0;
