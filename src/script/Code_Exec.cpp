@@ -1279,13 +1279,15 @@ inline bool CodeExecutor::load_name(LoopRun& run, std::size_t k, std::size_t fou
 }
 
 bool CodeExecutor::load_names(LoopRun& run) {
-  for (std::size_t k = 0; k < run.loop.names.size(); ++k) {
-    if (!load_name(run, k, run.loop.names_may_meet ? k : 0)) return false;
+  const std::size_t count = run.loop.names.size();
+  const bool may_meet = run.loop.names_may_meet;
+  for (std::size_t k = 0; k < count; ++k) {
+    if (!load_name(run, k, may_meet ? k : 0)) return false;
   }
   for (const auto& [reg, slot] : run.loop.arguments) {
     if (!plain_real(argument(slot), run.regs[static_cast<std::size_t>(reg)])) return false;
   }
-  find_arrays(run, false);
+  if (!run.loop.arrays.empty() || run.loop.fields > 0) find_arrays(run, false);
   return true;
 }
 
