@@ -586,36 +586,25 @@ TEST_F(ScriptFixture, StatementsCostOneStepEach) {
 }
 
 // A block's step and its first statement's are counted together in a loop
-// of plain reals; a budget that runs out between them names the statement.
-TEST_F(ScriptFixture, TheStepBudgetNamesTheStatementItRanOutAt) {
-  const std::string program = "a = 0; for (i = 0; i < 2; i += 1) { b = i; c = i }";
+// of plain reals, and a call counts its step before the calls among its
+// arguments count theirs: a budget that runs out between them names the
+// statement or the call it ran out at.
+TEST_F(ScriptFixture, TheStepBudgetNamesWhereItRanOut) {
+  const std::string statements = "a = 0; for (i = 0; i < 2; i += 1) { b = i; c = i }";
+  const std::string calls = "a = 0; for (i = 0; i < 2; i += 1) { b = floor(sqrt(i)) }";
   const struct {
+    const std::string& program;
     std::int64_t budget;
-    std::string_view statement;
-  } cases[] = {{5, "b = i"}, {9, "b = i"}, {10, "c = i"}, {11, "i += 1"}};
+    std::string_view named;
+  } cases[] = {{statements, 5, "b = i"},   {statements, 9, "b = i"}, {statements, 10, "c = i"},
+               {statements, 11, "i += 1"}, {calls, 6, "floor"},      {calls, 7, "sqrt"},
+               {calls, 11, "floor"},       {calls, 12, "sqrt"}};
   for (const auto& c : cases) {
     engine.steps_left = c.budget;
-    EXPECT_FALSE(run(program));
-    const std::string position = "position " + std::to_string(program.find(c.statement) + 1) + ":";
+    EXPECT_FALSE(run(c.program));
+    const std::string position = "position " + std::to_string(c.program.find(c.named) + 1) + ":";
     EXPECT_NE(engine.errors.last_text.find(position), std::string::npos)
-        << c.budget << ": " << engine.errors.last_text;
-  }
-  engine.steps_left = -1;
-}
-
-// A call counts its step before the calls among its arguments count theirs.
-TEST_F(ScriptFixture, TheStepBudgetNamesTheCallItRanOutAt) {
-  const std::string program = "a = 0; for (i = 0; i < 2; i += 1) { b = floor(sqrt(i)) }";
-  const struct {
-    std::int64_t budget;
-    std::string_view call;
-  } cases[] = {{6, "floor"}, {7, "sqrt"}, {11, "floor"}, {12, "sqrt"}};
-  for (const auto& c : cases) {
-    engine.steps_left = c.budget;
-    EXPECT_FALSE(run(program));
-    const std::string position = "position " + std::to_string(program.find(c.call) + 1) + ":";
-    EXPECT_NE(engine.errors.last_text.find(position), std::string::npos)
-        << c.budget << ": " << engine.errors.last_text;
+        << c.program << ", " << c.budget << ": " << engine.errors.last_text;
   }
   engine.steps_left = -1;
 }
