@@ -59,6 +59,13 @@ std::int32_t case_of(const CaseTable& table, double value) {
   return result >= 0.5;
 }
 
+// Whether a comparison and its jump go to their target: when the comparison
+// holds, or when it fails for a `result` of 1.
+[[gnu::always_inline]] inline bool jumps(std::int32_t comparison, const LoopOp& op,
+                                         const double* regs) {
+  return compares(comparison, regs[op.left], regs[op.right]) != (op.result != 0);
+}
+
 // The calls a register run made before an operation failed: the general
 // evaluation of what failed takes their values instead of calling again.
 struct LoopReplay {
@@ -1485,34 +1492,22 @@ int CodeExecutor::run_register_code(LoopRun& run, std::int32_t at) {
         if (regs[op.left] >= 0.5) next = ops + op.target;
         continue;
       case kLoopJumpIfLess:
-        if (compares(kOpLess, regs[op.left], regs[op.right]) != (op.result != 0)) {
-          next = ops + op.target;
-        }
+        if (jumps(kOpLess, op, regs)) next = ops + op.target;
         continue;
       case kLoopJumpIfLessEqual:
-        if (compares(kOpLessEqual, regs[op.left], regs[op.right]) != (op.result != 0)) {
-          next = ops + op.target;
-        }
+        if (jumps(kOpLessEqual, op, regs)) next = ops + op.target;
         continue;
       case kLoopJumpIfGreater:
-        if (compares(kOpGreater, regs[op.left], regs[op.right]) != (op.result != 0)) {
-          next = ops + op.target;
-        }
+        if (jumps(kOpGreater, op, regs)) next = ops + op.target;
         continue;
       case kLoopJumpIfGreaterEqual:
-        if (compares(kOpGreaterEqual, regs[op.left], regs[op.right]) != (op.result != 0)) {
-          next = ops + op.target;
-        }
+        if (jumps(kOpGreaterEqual, op, regs)) next = ops + op.target;
         continue;
       case kLoopJumpIfEqual:
-        if (compares(kOpEqual, regs[op.left], regs[op.right]) != (op.result != 0)) {
-          next = ops + op.target;
-        }
+        if (jumps(kOpEqual, op, regs)) next = ops + op.target;
         continue;
       case kLoopJumpIfNotEqual:
-        if (compares(kOpNotEqual, regs[op.left], regs[op.right]) != (op.result != 0)) {
-          next = ops + op.target;
-        }
+        if (jumps(kOpNotEqual, op, regs)) next = ops + op.target;
         continue;
       case kLoopSlot:
         run.slot_value = regs[op.left];

@@ -256,7 +256,8 @@ struct LoopOp {
   std::int32_t left = 0;
   std::int32_t right = 0;
   std::int32_t node = 0;
-  std::int32_t target = 0;  // a jump's operation
+  // A jump's operation; a call's step operation, or -1; a call step's call.
+  std::int32_t target = 0;
   std::int32_t escape = -1;
   std::int32_t cache = 0;  // an element's array or a field's entry in the run
 };
